@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build and test the program.
+# Does nothing (and needs no network) when everything is already there.
+set -euo pipefail
+
+packages=(
+  g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
+  wine wine32:i386 libasound2-plugins:i386
+  xvfb xauth xdotool imagemagick x11-apps
+  googletest libgtest-dev libbenchmark-dev
+  clang-14 libclang-rt-14-dev
+  cmake ninja-build g++
+)
+
+as_root=()
+if [[ $(id -u) -ne 0 ]]; then as_root=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+updated=0
+apt_update() {
+  if [[ $updated -eq 0 ]]; then
+    "${as_root[@]}" apt-get update -qq
+    updated=1
+  fi
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "setup: adding the i386 architecture" >&2
+  "${as_root[@]}" dpkg --add-architecture i386
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  installed "$p" || missing+=("$p")
+done
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "setup: installing ${missing[*]}" >&2
+  apt_update
+  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# 32-bit Wine needs a kernel that runs i386 Linux programs. Some virtual
+# machines boot with that switched off; there we run the i386 side of Wine
+# through qemu's user-mode emulation, registered with binfmt_misc. The qemu of
+# Debian 12 itself is too old (Wine's address-space set-up takes a minute per
+# process under it), so it comes from Debian's backports.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  echo "setup: this kernel does not run i386 programs; using qemu user emulation" >&2
+  qemu_ok=0
+  if installed qemu-user-static; then
+    case "$(dpkg-query -W -f='${Version}' qemu-user-static)" in
+      1:[89]*|1:1[0-9]*) qemu_ok=1 ;;
+    esac
+  fi
+  if [[ $qemu_ok -eq 0 ]]; then
+    src=/etc/apt/sources.list.d/bookworm-backports.sources
+    if [[ ! -f $src ]]; then
+      "${as_root[@]}" tee "$src" >/dev/null <<'SRC'
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+      updated=0
+    fi
+    apt_update
+    "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
+      -t bookworm-backports qemu-user-static >/dev/null
+  fi
+  binfmt=/proc/sys/fs/binfmt_misc
+  if [[ ! -e $binfmt/register ]]; then
+    "${as_root[@]}" mount -t binfmt_misc binfmt_misc "$binfmt"
+  fi
+  if [[ -e $binfmt/qemu-i386 ]]; then
+    # An entry registered with an older qemu keeps that binary open.
+    echo -1 | "${as_root[@]}" tee "$binfmt/qemu-i386" >/dev/null
+  fi
+  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+    | "${as_root[@]}" tee "$binfmt/register" >/dev/null
+  if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo "setup: i386 programs still do not run; Wine cannot work here" >&2
+    exit 1
+  fi
+fi
