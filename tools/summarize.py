@@ -1,0 +1,62 @@
+#!/usr/bin/env python3
+"""Sums up one ./test run: test cases from GoogleTest XML, and one case for
+each CTest entry that wrote no XML (a crash, or a check that is not a
+GoogleTest executable). Prints the closing line 'N passed, N failed'."""
+import glob
+import os
+import sys
+import xml.etree.ElementTree as ET
+
+
+def ctest_entries(junit_path):
+    """(name, passed) for every CTest entry of one configuration."""
+    if not os.path.exists(junit_path):
+        return []
+    entries = []
+    for case in ET.parse(junit_path).getroot().iter("testcase"):
+        failed = case.find("failure") is not None or case.find("error") is not None
+        skipped = case.get("status") == "notrun" and not failed
+        entries.append((case.get("name"), not failed and not skipped))
+    return entries
+
+
+def gtest_counts(xml_path):
+    root = ET.parse(xml_path).getroot()
+    tests = failures = 0
+    for case in root.iter("testcase"):
+        if case.get("status") == "notrun" or case.get("result") == "skipped":
+            continue
+        tests += 1
+        if case.find("failure") is not None:
+            failures += 1
+    return tests - failures, failures
+
+
+def main():
+    build_failures = int(sys.argv[1])
+    configs = sys.argv[2:]
+    passed = failed = 0
+    for build in configs:
+        label = os.path.basename(build)
+        for name, ok in ctest_entries(os.path.join(build, "ctest-junit.xml")):
+            xml = os.path.join(build, "results", name + ".xml")
+            p = f = 0
+            if os.path.exists(xml):
+                try:
+                    p, f = gtest_counts(xml)
+                except ET.ParseError:
+                    f = 1
+                if not ok and f == 0:
+                    f = 1  # the executable failed after its cases passed
+            else:
+                p, f = (1, 0) if ok else (0, 1)
+            print(f"  {label:8} {name:40} {p:5} passed {f:4} failed")
+            passed += p
+            failed += f
+    failed += build_failures
+    print(f"{passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

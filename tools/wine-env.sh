@@ -1,0 +1,59 @@
+# Sourced by ./test and ./run: one Xvfb and one persistent wineserver with a
+# Wine prefix inside build/, shared by every Windows process of the run.
+#
+#   zw_env_start <build-dir>   exports DISPLAY, WINEPREFIX, HOME and friends
+#   zw_env_stop                stops what zw_env_start started
+
+zw_env_start() {
+  local build=$1
+  mkdir -p "$build"
+  build=$(cd "$build" && pwd)
+
+  export WINEPREFIX=$build/wineprefix
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+  export WINEARCH=win32
+  export HOME=$build/home
+  mkdir -p "$HOME"
+  cp "$ZW_ROOT/tools/asoundrc" "$HOME/.asoundrc"
+  export ZW_CAPTURE_WAV=/dev/null
+
+  local fdfile
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" \
+    >"$build/xvfb.log" 2>&1 &
+  ZW_XVFB_PID=$!
+  local i
+  for i in $(seq 1 100); do
+    [[ -s $fdfile ]] && break
+    sleep 0.1
+  done
+  if [[ ! -s $fdfile ]]; then
+    echo "wine-env: Xvfb did not start" >&2
+    rm -f "$fdfile"
+    return 1
+  fi
+  export DISPLAY=:$(head -n1 "$fdfile")
+  rm -f "$fdfile"
+
+  if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    echo "wine-env: creating the Wine prefix" >&2
+    rm -rf "$WINEPREFIX"
+    wineboot -i >"$build/wineboot.log" 2>&1
+    wineserver -w
+  fi
+  wineserver -p
+  ZW_WINESERVER_STARTED=1
+}
+
+zw_env_stop() {
+  if [[ -n ${ZW_WINESERVER_STARTED:-} ]]; then
+    wineserver -k 2>/dev/null || true
+    ZW_WINESERVER_STARTED=
+  fi
+  if [[ -n ${ZW_XVFB_PID:-} ]]; then
+    kill "$ZW_XVFB_PID" 2>/dev/null || true
+    wait "$ZW_XVFB_PID" 2>/dev/null || true
+    ZW_XVFB_PID=
+  fi
+}
