@@ -44,6 +44,9 @@ zw_env_start() {
   fi
   wineserver -p
   ZW_WINESERVER_STARTED=1
+  # Start Wine's background services now, detached from our output: a
+  # service that inherited a test's stdout would keep CTest waiting for it.
+  wineboot >/dev/null 2>&1 </dev/null
 }
 
 zw_env_stop() {

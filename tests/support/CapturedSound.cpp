@@ -1,0 +1,85 @@
+#include "tests/support/CapturedSound.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+std::string captureFilePath()
+{
+    char buffer[MAX_PATH] = {};
+    DWORD n = GetEnvironmentVariableA("ZW_CAPTURE_WAV", buffer, sizeof buffer);
+    if (n == 0 || n >= sizeof buffer)
+        return {};
+    std::string path = buffer;
+    // A unix path reaches Windows through Wine's Z: drive.
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path;
+    return path;
+}
+
+namespace
+{
+uint32_t le32(const unsigned char* p)
+{
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+uint16_t le16(const unsigned char* p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+} // namespace
+
+CapturedSound readCapturedSound(const std::string& path)
+{
+    CapturedSound sound;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return sound;
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0
+        || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
+        return sound;
+    size_t pos = 12;
+    bool haveFormat = false;
+    while (pos + 8 <= bytes.size())
+    {
+        const unsigned char* chunk = bytes.data() + pos;
+        uint32_t size = le32(chunk + 4);
+        size_t body = pos + 8;
+        if (std::memcmp(chunk, "fmt ", 4) == 0 && body + 16 <= bytes.size())
+        {
+            sound.channels = le16(bytes.data() + body + 2);
+            sound.sampleRate = static_cast<int>(le32(bytes.data() + body + 4));
+            sound.bitsPerSample = le16(bytes.data() + body + 14);
+            haveFormat = true;
+        }
+        else if (std::memcmp(chunk, "data", 4) == 0 && haveFormat)
+        {
+            // The capture may still be growing or its sizes unset: take what is there.
+            size_t available = bytes.size() - body;
+            size_t n = std::min<size_t>(size ? size : available, available) / 2;
+            sound.samples.resize(n);
+            std::memcpy(sound.samples.data(), bytes.data() + body, n * 2);
+            sound.valid = sound.bitsPerSample == 16 && sound.channels > 0;
+            return sound;
+        }
+        pos = body + size + (size & 1);
+    }
+    return sound;
+}
+
+long CapturedSound::find(const std::vector<int16_t>& needle, size_t fromFrame) const
+{
+    if (!channels || needle.empty())
+        return -1;
+    for (size_t frame = fromFrame; (frame * channels) + needle.size() <= samples.size(); ++frame)
+    {
+        if (std::equal(needle.begin(), needle.end(), samples.begin() + frame * channels))
+            return static_cast<long>(frame);
+    }
+    return -1;
+}
