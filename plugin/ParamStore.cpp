@@ -1,0 +1,172 @@
+#include "plugin/ParamStore.h"
+
+#include <cstring>
+
+namespace
+{
+constexpr int32_t kScalarSize = 4;
+constexpr int32_t kTextSize = 16;
+
+void copyText(char (&target)[kTextSize], const char* source)
+{
+    // Never read past the caller's terminator: short literals are common.
+    std::memset(target, 0, sizeof(target));
+    if (source)
+        std::strncpy(target, source, kTextSize - 1);
+}
+} // namespace
+
+CParamStore::CParamStore(int32_t numEntries)
+    : entries(nullptr), blocks(nullptr), count(numEntries > 0 ? numEntries : 0)
+{
+    if (count == 0)
+        return;
+    entries = new ParamEntry[count]();
+    blocks = new uint8_t*[count]();
+}
+
+CParamStore::~CParamStore()
+{
+    for (int32_t i = 0; i < count; ++i)
+        delete[] blocks[i];
+    delete[] blocks;
+    delete[] entries;
+}
+
+float CParamStore::getValue(int32_t index, bool clearChanged)
+{
+    if (!isIndex(index))
+        return 0.0f;
+    if (clearChanged)
+        entries[index].changed = 0;
+    return entries[index].value;
+}
+
+void CParamStore::setValue(int32_t index, float value)
+{
+    if (!isIndex(index))
+        return;
+    entries[index].value = value;
+    entries[index].changed = 1;
+}
+
+float CParamStore::getNormalized(int32_t index, bool clearChanged)
+{
+    if (!isIndex(index))
+        return 0.0f;
+    return normalize(index, getValue(index, clearChanged));
+}
+
+void CParamStore::setNormalized(int32_t index, float normalized)
+{
+    if (!isIndex(index))
+        return;
+    setValue(index, denormalize(index, normalized));
+}
+
+void CParamStore::readBlock(int32_t index, void* target, int32_t length, int32_t offset)
+{
+    uint8_t* block = blockRange(index, length, offset);
+    if (!block || !target)
+        return;
+    std::memcpy(target, block + offset, static_cast<size_t>(length));
+    entries[index].changed = 0;
+}
+
+void CParamStore::writeBlock(int32_t index, const void* source, int32_t length, int32_t offset)
+{
+    uint8_t* block = blockRange(index, length, offset);
+    if (!block || !source)
+        return;
+    std::memcpy(block + offset, source, static_cast<size_t>(length));
+    entries[index].changed = 1;
+}
+
+void CParamStore::define(int32_t index, float value, float min, float max, const char* label,
+                         const char* name, int32_t changed, int32_t size)
+{
+    if (!isIndex(index))
+        return;
+    ParamEntry& entry = entries[index];
+    entry.value = value;
+    entry.defaultValue = value;
+    entry.min = min;
+    entry.max = max;
+    // An empty range has no sensible mapping; let it normalise to 0.
+    entry.scale = max != min ? 1.0f / (max - min) : 0.0f;
+    copyText(entry.label, label);
+    copyText(entry.name, name);
+    entry.changed = changed;
+    entry.size = size;
+
+    delete[] blocks[index];
+    blocks[index] = nullptr;
+    if (size != kScalarSize && size > 0)
+        blocks[index] = new uint8_t[size];
+}
+
+int32_t CParamStore::isChanged(int32_t index) const
+{
+    return isIndex(index) ? entries[index].changed : 0;
+}
+
+void CParamStore::markAllChanged()
+{
+    for (int32_t i = 0; i < count; ++i)
+        entries[i].changed = 1;
+}
+
+bool CParamStore::isBlock(int32_t index) const
+{
+    return isIndex(index) && entries[index].size != kScalarSize;
+}
+
+float CParamStore::normalize(int32_t index, float plain) const
+{
+    if (!isIndex(index))
+        return 0.0f;
+    return (plain - entries[index].min) * entries[index].scale;
+}
+
+float CParamStore::denormalize(int32_t index, float normalized) const
+{
+    if (!isIndex(index))
+        return 0.0f;
+    const ParamEntry& entry = entries[index];
+    return entry.min + (entry.max - entry.min) * normalized;
+}
+
+void CParamStore::getLabel(int32_t index, char* text) const
+{
+    if (!text)
+        return;
+    if (isIndex(index))
+        std::memcpy(text, entries[index].label, kTextSize);
+    else
+        text[0] = 0;
+}
+
+void CParamStore::getName(int32_t index, char* text) const
+{
+    if (!text)
+        return;
+    if (isIndex(index))
+        std::memcpy(text, entries[index].name, kTextSize);
+    else
+        text[0] = 0;
+}
+
+float CParamStore::getDefaultValue(int32_t index) const
+{
+    return isIndex(index) ? entries[index].defaultValue : 0.0f;
+}
+
+uint8_t* CParamStore::blockRange(int32_t index, int32_t length, int32_t offset) const
+{
+    if (!isBlock(index) || !blocks[index])
+        return nullptr;
+    const int32_t size = entries[index].size;
+    if (offset < 0 || length < 0 || offset > size || length > size - offset)
+        return nullptr;
+    return blocks[index];
+}

@@ -1,0 +1,14 @@
+#include "plugin/ScopeParams.h"
+
+CScopeParams::CScopeParams() : CParamStore(kNumEntries)
+{
+    define(kMono, 0.0f, 0.0f, 1.0f, "", "Mono", 1, 4);
+    define(kCorrelation, 0.0f, -1.0f, 1.0f, "", "Corr", 1, 4);
+    define(kSidePoints, 0.0f, -1.0f, 1.0f, "", "", 1, kPointBlockBytes);
+    define(kMidPoints, 0.0f, -1.0f, 1.0f, "", "", 1, kPointBlockBytes);
+
+    // Start with a centred scope rather than whatever the allocation held.
+    static const uint8_t kZeros[kPointBlockBytes] = {};
+    writeBlock(kSidePoints, kZeros, kPointBlockBytes, 0);
+    writeBlock(kMidPoints, kZeros, kPointBlockBytes, 0);
+}
