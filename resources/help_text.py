@@ -119,8 +119,8 @@ GERMAN = {
 
         ("h", "Das Goniometer"),
         ("p",
-         "Die runde Anzeige zeigt die jeweils letzten 512 Abtastpaare als gelbe "
-         "Punkte, um 45° gedreht: Was beide Kanäle gemeinsam haben (das "
+         "Die runde Anzeige stellt die jeweils letzten 512 Abtastpaare als gelbe "
+         "Punkte dar, um 45° gedreht: Was beide Kanäle gemeinsam haben (das "
          "Mittensignal, *M*), verläuft senkrecht, was sie unterscheidet (das "
          "Seitensignal), waagerecht. Die Größe richtet sich nach dem lauteren "
          "Kanal, leise Stellen füllen die Anzeige also ebenso aus wie laute."),
