@@ -40,7 +40,6 @@ VERSION_LINE = (52, 42, 202, 54)         # on the credits: "Version 1.0"
 # own left edge.
 RANGE_TICKS = (0, 68, 85, 102, 171)
 POINTER_TICKS = (2, 70, 88, 105, 173)
-TICK_VALUES = ("\u22121", "\u22120.2", "0", "+0.2", "+1")
 
 SCOPE_SIZE = (131, 129)
 SCOPE_CENTRE = (65, 64)
@@ -696,8 +695,7 @@ def make_toolbar(debug=False):
     for x in (58, 165):
         d.line([(x, 6), (x, 24)], fill=(22, 24, 27))
         d.line([(x + 1, 6), (x + 1, 24)], fill=(80, 85, 92))
-    # a small transport label in the gap after the help button is not
-    # visible on the 230-pixel window; keep the rest of the strip plain.
+    # Only the left part of the strip shows in the window; the rest stays plain.
     if debug:
         for x in TOOLBAR_BUTTONS.values():
             d.rectangle([x, t, x + bw - 1, t + bh - 1], outline=(255, 0, 255))
