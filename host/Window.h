@@ -1,0 +1,39 @@
+#pragma once
+// Base of the host's windows: ties one Win32 window to one object. The
+// object's address lives in the window's user data, and one shared window
+// procedure forwards the eight messages the host handles to its handlers.
+
+#include <windows.h>
+
+class CWindow
+{
+public:
+    explicit CWindow(HINSTANCE instance);
+    virtual ~CWindow();
+
+    virtual int Create(HWND parent);
+    virtual LRESULT OnDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnTimer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnCommand(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnUser(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnVScroll(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnKeyDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT OnLButtonDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND GetHwnd() const { return hwnd; }
+    HDC GetWindowDc() const { return windowDc; }
+
+    // The procedure every host window class is registered with.
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    // Common end of every Create: remembers the window in both directions
+    // and keeps its own DC (all host classes are registered CS_OWNDC).
+    void Attach(HWND window);
+
+    HINSTANCE instance;
+    HWND hwnd;
+    HWND parentHwnd;
+    HDC windowDc;
+};
