@@ -32,6 +32,7 @@ class CSkinBitmap
     int32_t getResourceId() const { return resourceId; }
     int32_t getReferenceCount() const { return referenceCount; }
     bool isLoaded() const { return bitmap != nullptr; }
+    HBITMAP getHandle() const { return bitmap; }
 
   private:
     ~CSkinBitmap();
