@@ -1,0 +1,231 @@
+#include "gui/WidgetFrame.h"
+
+#include "gui/ModuleInstance.h"
+#include "gui/PaintPort.h"
+#include "gui/SkinBitmap.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+namespace
+{
+int32_t gLiveFrames = 0;
+char gClassName[32] = "";
+} // namespace
+
+const char* CWidgetFrame::windowClassName()
+{
+    return gClassName;
+}
+
+void CWidgetFrame::registerWindowClass()
+{
+    if (++gLiveFrames != 1)
+        return;
+    std::snprintf(gClassName, sizeof(gClassName), "Plugin%08x",
+                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(moduleInstance())));
+    WNDCLASSA windowClass = {};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = moduleInstance();
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = gClassName;
+    RegisterClassA(&windowClass);
+}
+
+void CWidgetFrame::unregisterWindowClass()
+{
+    if (--gLiveFrames == 0)
+        UnregisterClassA(gClassName, moduleInstance());
+}
+
+CWidgetFrame::CWidgetFrame(const PortRect& rect, HWND parentWindow, CIdleOwner* owner)
+    : CWidget(rect), owner(owner), parentWindow(parentWindow), background(nullptr), childCount(0),
+      childCapacity(0), children(nullptr), exclusiveChild(nullptr), firstPaintPending(1),
+      window(nullptr), timer(0)
+{
+    registerWindowClass();
+    window = CreateWindowExA(0, gClassName, "Window", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
+                             rect.right - rect.left, rect.bottom - rect.top, parentWindow, nullptr,
+                             moduleInstance(), nullptr);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    timer = SetTimer(window, 0, kTimerMilliseconds, nullptr);
+}
+
+CWidgetFrame::~CWidgetFrame()
+{
+    KillTimer(window, timer);
+    // Messages still on their way must not find a half-destroyed frame.
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+    unregisterWindowClass();
+    for (int32_t i = 0; i < childCount; ++i)
+        delete children[i];
+    delete[] children;
+    if (background)
+        background->release();
+}
+
+CWidget* CWidgetFrame::getChild(int32_t index) const
+{
+    return index >= 0 && index < childCount ? children[index] : nullptr;
+}
+
+void CWidgetFrame::paint(CPaintPort& port)
+{
+    firstPaintPending = 0;
+    if (exclusiveChild)
+    {
+        exclusiveChild->paint(port);
+        return;
+    }
+    if (background)
+    {
+        // The frame sits at 0, 0 of its own window; clip the picture to it.
+        const PortRect area = {0, 0, std::min(background->getWidth(), rect.right),
+                               std::min(background->getHeight(), rect.bottom)};
+        background->paintTo(port, area, {0, 0});
+    }
+    for (int32_t i = 0; i < childCount; ++i)
+        children[i]->paint(port);
+}
+
+void CWidgetFrame::onMouseDown(CPaintPort& port, PortPoint where)
+{
+    if (exclusiveChild)
+    {
+        if (exclusiveChild->contains(where))
+            exclusiveChild->onMouseDown(port, where);
+        return;
+    }
+    // The last one added is drawn on top, so it is asked first.
+    for (int32_t i = childCount - 1; i >= 0; --i)
+    {
+        if (children[i]->contains(where))
+        {
+            children[i]->onMouseDown(port, where);
+            return;
+        }
+    }
+}
+
+void CWidgetFrame::refresh(CPaintPort& port)
+{
+    if (exclusiveChild)
+    {
+        exclusiveChild->refresh(port);
+        return;
+    }
+    for (int32_t i = 0; i < childCount; ++i)
+        children[i]->refresh(port);
+}
+
+bool CWidgetFrame::appendChild(CWidget* child)
+{
+    if (!child)
+        return false;
+    if (childCount == childCapacity)
+    {
+        // On failure the list stays as it was, so nothing already added is lost.
+        CWidget** grown = new (std::nothrow) CWidget*[childCapacity + kGrowth];
+        if (!grown)
+            return false;
+        std::copy(children, children + childCount, grown);
+        delete[] children;
+        children = grown;
+        childCapacity += kGrowth;
+    }
+    children[childCount++] = child;
+    child->setParent(this);
+    return true;
+}
+
+bool CWidgetFrame::removeChild(CWidget* child)
+{
+    for (int32_t i = 0; i < childCount; ++i)
+    {
+        if (children[i] == child)
+        {
+            std::copy(children + i + 1, children + childCount, children + i);
+            --childCount;
+            break;
+        }
+    }
+    return true;
+}
+
+void CWidgetFrame::onTimer()
+{
+    if (firstPaintPending)
+        return;
+    HDC context = GetDC(window);
+    {
+        CPaintPort port(context, window);
+        refresh(port);
+    }
+    ReleaseDC(window, context);
+}
+
+void CWidgetFrame::setBackdrop(CSkinBitmap* bitmap)
+{
+    // Take the new reference first: the same picture may be set again.
+    if (bitmap)
+        bitmap->addRef();
+    if (background)
+        background->release();
+    background = bitmap;
+}
+
+bool CWidgetFrame::setExclusiveChild(CWidget* child)
+{
+    if (child && exclusiveChild)
+        return false;
+    exclusiveChild = child;
+    return true;
+}
+
+LRESULT CALLBACK CWidgetFrame::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CWidgetFrame* frame = reinterpret_cast<CWidgetFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    switch (message)
+    {
+    case WM_PAINT:
+    {
+        RECT update;
+        if (frame && GetUpdateRect(window, &update, FALSE))
+        {
+            PAINTSTRUCT paintStruct;
+            HDC context = BeginPaint(window, &paintStruct);
+            {
+                CPaintPort port(context, window);
+                frame->paint(port);
+            }
+            EndPaint(window, &paintStruct);
+        }
+        break;
+    }
+    case WM_TIMER:
+        if (frame)
+            frame->onTimer();
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        if (frame)
+        {
+            HDC context = GetDC(window);
+            {
+                CPaintPort port(context, window);
+                const PortPoint where = {static_cast<int32_t>(LOWORD(lParam)),
+                                         static_cast<int32_t>(HIWORD(lParam))};
+                frame->onMouseDown(port, where);
+            }
+            ReleaseDC(window, context);
+        }
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <windows.h>
+
+#include "gui/Widget.h"
+
+class CIdleOwner;
+class CSkinBitmap;
+
+// The root of the widget tree. It owns a child window of its own class, a
+// 50 ms refresh timer on it, an optional background picture and its children.
+// A full paint happens only on WM_PAINT; ticks refresh what changed.
+class CWidgetFrame : public CWidget
+{
+  public:
+    static const UINT kTimerMilliseconds = 50;
+    static const int32_t kGrowth = 10;
+
+    CWidgetFrame(const PortRect& rect, HWND parentWindow, CIdleOwner* owner);
+    ~CWidgetFrame() override;
+
+    void paint(CPaintPort& port) override;
+    void onMouseDown(CPaintPort& port, PortPoint where) override;
+    void refresh(CPaintPort& port) override;
+    // The frame owns what it holds. False when the list cannot grow: the
+    // widget is not added and stays the caller's.
+    virtual bool appendChild(CWidget* child);
+    // Takes the widget out of the list without destroying it.
+    virtual bool removeChild(CWidget* child);
+
+    // One refresh pass on the frame's window; nothing before the first paint.
+    void onTimer();
+    // Holds one reference to the background picture.
+    void setBackdrop(CSkinBitmap* bitmap);
+    // While set, only this child paints, refreshes and hears clicks. A second
+    // child is refused until the first one is cleared with nullptr.
+    bool setExclusiveChild(CWidget* child);
+
+    CIdleOwner* getOwner() const { return owner; }
+    HWND getParentWindow() const { return parentWindow; }
+    HWND getWindow() const { return window; }
+    CSkinBitmap* getBackdrop() const { return background; }
+    CWidget* getExclusiveChild() const { return exclusiveChild; }
+    int32_t getChildCount() const { return childCount; }
+    int32_t getChildCapacity() const { return childCapacity; }
+    CWidget* getChild(int32_t index) const;
+    bool isFirstPaintPending() const { return firstPaintPending != 0; }
+
+    // "Plugin" and the module instance in eight hex digits.
+    static const char* windowClassName();
+
+  private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static void registerWindowClass();
+    static void unregisterWindowClass();
+
+    CIdleOwner* owner;
+    HWND parentWindow;
+    CSkinBitmap* background;
+    int32_t childCount;
+    int32_t childCapacity;
+    CWidget** children;
+    CWidget* exclusiveChild;
+    uint8_t firstPaintPending;
+    HWND window;
+    UINT_PTR timer;
+};

@@ -1,0 +1,136 @@
+#include "tests/gui/GuiTestSupport.h"
+
+#include "gui/ModuleInstance.h"
+#include "gui/PaintPort.h"
+#include "gui/SkinBitmap.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace
+{
+// The toolkit loads its pictures from, and names its window class after, the
+// module that the host publishes: here the test executable.
+struct CModuleEnvironment : public ::testing::Environment
+{
+    void SetUp() override
+    {
+        setModuleInstance(GetModuleHandleA(nullptr));
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        windowClass.lpszClassName = "ZWGUITEST";
+        RegisterClassA(&windowClass);
+    }
+};
+const auto* const gEnvironment = ::testing::AddGlobalTestEnvironment(new CModuleEnvironment);
+
+Pixels readContext(HDC source, int width, int height)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, section);
+    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    Pixels pixels{width, height, {}};
+    const uint32_t* quads = static_cast<const uint32_t*>(bits);
+    for (int i = 0; i < width * height; ++i)
+        pixels.values.push_back(RGB(quads[i] >> 16 & 0xff, quads[i] >> 8 & 0xff, quads[i] & 0xff));
+    SelectObject(memory, previous);
+    DeleteObject(section);
+    DeleteDC(memory);
+    return pixels;
+}
+} // namespace
+
+CTestWindow::CTestWindow(int x, int y, int width, int height, bool visible)
+    : handle(CreateWindowExA(0, "ZWGUITEST", "test", WS_POPUP, x, y, width, height, nullptr,
+                             nullptr, GetModuleHandleA(nullptr), nullptr))
+{
+    if (visible)
+        show();
+}
+
+void CTestWindow::show()
+{
+    ShowWindow(handle, SW_SHOWNOACTIVATE);
+    UpdateWindow(handle);
+    pumpMessages();
+}
+
+int Pixels::countDifferences(const Pixels& other, RECT block, int dx, int dy) const
+{
+    int differences = 0;
+    for (int y = block.top; y < block.bottom; ++y)
+        for (int x = block.left; x < block.right; ++x)
+            differences += at(x, y) != other.at(x + dx, y + dy);
+    return differences;
+}
+
+void pumpMessages(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do
+    {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        if (milliseconds)
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+Pixels readWindow(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    HDC context = GetDC(window);
+    Pixels pixels = readContext(context, client.right, client.bottom);
+    ReleaseDC(window, context);
+    return pixels;
+}
+
+Pixels readPicture(const CSkinBitmap& picture)
+{
+    const int width = picture.getWidth(), height = picture.getHeight();
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ previous = SelectObject(memory, canvas);
+    {
+        CPaintPort port(memory, nullptr);
+        picture.paintTo(port, {0, 0, width, height}, {0, 0});
+    }
+    Pixels pixels = readContext(memory, width, height);
+    SelectObject(memory, previous);
+    DeleteObject(canvas);
+    DeleteDC(memory);
+    return pixels;
+}
+
+void clickAt(HWND window, int x, int y, UINT message)
+{
+    SendMessageA(window, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON,
+                 MAKELPARAM(x, y));
+}
+
+void saveSnapshot(const Pixels& pixels, const char* name)
+{
+    const char* folder = std::getenv("ZW_SNAPSHOT_DIR");
+    FILE* file =
+        folder ? std::fopen((std::string(folder) + "/" + name + ".ppm").c_str(), "wb") : nullptr;
+    if (!file)
+        return;
+    std::fprintf(file, "P6 %d %d 255\n", pixels.width, pixels.height);
+    for (COLORREF c : pixels.values)
+        std::fprintf(file, "%c%c%c", GetRValue(c), GetGValue(c), GetBValue(c));
+    std::fclose(file);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+// Real windows, and pixels read back from their own device contexts.
+
+#include <windows.h>
+
+#include <vector>
+
+class CSkinBitmap;
+
+// A plain white top-level window. It is never activated: Wine takes two
+// seconds to destroy a window that was.
+struct CTestWindow
+{
+    CTestWindow(int x, int y, int width, int height, bool visible = true);
+    ~CTestWindow() { DestroyWindow(handle); }
+    void show();
+    HWND handle;
+};
+
+struct Pixels
+{
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> values;
+    COLORREF at(int x, int y) const { return values[y * width + x]; }
+    // Pixels of the block that differ from other's, shifted there by dx, dy.
+    int countDifferences(const Pixels& other, RECT block, int dx = 0, int dy = 0) const;
+};
+
+// Handles the waiting messages, and goes on doing so for the given time.
+void pumpMessages(DWORD milliseconds = 0);
+Pixels readWindow(HWND window);
+// The whole picture, drawn through its own paintTo.
+Pixels readPicture(const CSkinBitmap& picture);
+void clickAt(HWND window, int x, int y, UINT message = WM_LBUTTONDOWN);
+// Writes a PPM picture into the folder named by ZW_SNAPSHOT_DIR, if set.
+void saveSnapshot(const Pixels& pixels, const char* name);
