@@ -1,0 +1,188 @@
+#include "host/InfoWnd.h"
+
+namespace
+{
+const char kClassName[] = "CINFOWND";
+const char kTitle[] = "Zanderwick Info";
+const DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;
+const DWORD kStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL | WS_SYSMENU;
+const INT_PTR kSystemColorBrush = 5;
+
+const int kIconId = 101;
+const int kSmallIconId = 102;
+const int kGermanPageId = 113;
+const int kEnglishPageId = 114;
+
+const int kScrollRange = 1000;
+const int kPageStep = 10;
+// The caption and borders take this much of the window's height.
+const int kFrameHeight = 28;
+// The window is this much wider than the page (scroll bar and borders),
+// and keeps this distance from the right edge of the screen.
+const int kExtraWidth = 25;
+const int kRightMargin = 70;
+
+HBITMAP loadPage(HINSTANCE instance, int id, int* width, int* height)
+{
+    HBITMAP bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(id));
+    BITMAP info = {};
+    if (bitmap && GetObjectA(bitmap, sizeof info, &info))
+    {
+        *width = info.bmWidth;
+        *height = info.bmHeight;
+    }
+    return bitmap;
+}
+} // namespace
+
+CInfoWnd::CInfoWnd(HINSTANCE instance_, CInfoWnd** ownerSlot)
+    : CWindow(instance_), owner(ownerSlot), screenWidth(0), windowHeight(0), viewHeight(0),
+      germanWidth(0), germanHeight(0), englishWidth(0), englishHeight(0), scrollPos(0),
+      germanDc(nullptr), englishDc(nullptr), showGerman(0), germanBitmap(nullptr),
+      englishBitmap(nullptr), germanFlag(487, 9, 57, 47, nullptr, nullptr, 0, 0, 0),
+      englishFlag(409, 9, 57, 47, nullptr, nullptr, 0, 0, 0), germanDcDefault(nullptr),
+      englishDcDefault(nullptr)
+{
+}
+
+CInfoWnd::~CInfoWnd()
+{
+    if (germanDc)
+    {
+        SelectObject(germanDc, germanDcDefault);
+        DeleteDC(germanDc);
+    }
+    if (englishDc)
+    {
+        SelectObject(englishDc, englishDcDefault);
+        DeleteDC(englishDc);
+    }
+    if (germanBitmap)
+        DeleteObject(germanBitmap);
+    if (englishBitmap)
+        DeleteObject(englishBitmap);
+}
+
+int CInfoWnd::Create(HWND parent)
+{
+    parentHwnd = parent;
+
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
+    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(kSmallIconId));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(kSystemColorBrush);
+    wc.lpszClassName = kClassName;
+    RegisterClassExA(&wc);
+
+    HWND window = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, 0, 0, parent,
+                                  nullptr, instance, nullptr);
+    if (!window)
+        return 0;
+    Attach(window);
+
+    showGerman = 0;
+    germanDc = CreateCompatibleDC(windowDc);
+    englishDc = CreateCompatibleDC(windowDc);
+    germanBitmap = loadPage(instance, kGermanPageId, &germanWidth, &germanHeight);
+    englishBitmap = loadPage(instance, kEnglishPageId, &englishWidth, &englishHeight);
+    germanDcDefault = SelectObject(germanDc, germanBitmap);
+    englishDcDefault = SelectObject(englishDc, englishBitmap);
+
+    screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    windowHeight = GetSystemMetrics(SM_CYSCREEN) / 2;
+    viewHeight = windowHeight - kFrameHeight;
+    MoveWindow(hwnd, screenWidth - englishWidth - kRightMargin, 0, englishWidth + kExtraWidth,
+               windowHeight, FALSE);
+
+    scrollPos = 0;
+    SetScrollRange(hwnd, SB_VERT, 0, kScrollRange, FALSE);
+    return 1;
+}
+
+int CInfoWnd::PageOffset() const
+{
+    const int pageHeight = showGerman ? germanHeight : englishHeight;
+    return (pageHeight - viewHeight) * scrollPos / kScrollRange;
+}
+
+void CInfoWnd::ShowPage()
+{
+    const int width = showGerman ? germanWidth : englishWidth;
+    BitBlt(windowDc, 0, 0, width, viewHeight, showGerman ? germanDc : englishDc, 0, PageOffset(),
+           SRCCOPY);
+}
+
+LRESULT CInfoWnd::OnDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (owner && *owner == this)
+        *owner = nullptr;
+    LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+    // Nobody refers to a closed help window any more; the next help
+    // command makes a new one.
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    delete this;
+    return result;
+}
+
+LRESULT CInfoWnd::OnPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!GetUpdateRect(window, nullptr, TRUE))
+        return 0;
+    ValidateRect(window, nullptr);
+    ShowPage();
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CInfoWnd::OnVScroll(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam))
+    {
+    case SB_LINEUP:
+        if (scrollPos > 0)
+            --scrollPos;
+        break;
+    case SB_LINEDOWN:
+        if (scrollPos < kScrollRange)
+            ++scrollPos;
+        break;
+    case SB_PAGEUP:
+        scrollPos = scrollPos > kPageStep ? scrollPos - kPageStep : 0;
+        break;
+    case SB_PAGEDOWN:
+        scrollPos = scrollPos < kScrollRange - kPageStep ? scrollPos + kPageStep : kScrollRange;
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        scrollPos = static_cast<short>(HIWORD(wParam));
+        break;
+    default:
+        break;
+    }
+    SetScrollPos(window, SB_VERT, scrollPos, TRUE);
+    ShowPage();
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CInfoWnd::OnLButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The flags sit at the top of the page: they can be hit only while the
+    // top of the page is in view.
+    const int x = LOWORD(lParam);
+    const int y = HIWORD(lParam) + PageOffset();
+    if (germanFlag.HitTest(x, y) && !showGerman)
+    {
+        showGerman = 1;
+        ShowPage();
+    }
+    else if (englishFlag.HitTest(x, y) && showGerman)
+    {
+        showGerman = 0;
+        ShowPage();
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

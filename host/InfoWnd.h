@@ -1,0 +1,51 @@
+#pragma once
+// The help window "Zanderwick Info": one of two tall help pages (German or
+// English), half the screen high, with a vertical scroll bar over 0..1000
+// and the language switched by the flags printed on the pages.
+
+#include "host/ToolButton.h"
+#include "host/Window.h"
+
+class CInfoWnd : public CWindow
+{
+public:
+    // `ownerSlot` is where the opening window keeps its help window; it is
+    // cleared when this window goes away, so the next help command opens a
+    // new one.
+    CInfoWnd(HINSTANCE instance, CInfoWnd** ownerSlot);
+    ~CInfoWnd() override;
+
+    int Create(HWND parent) override;
+    LRESULT OnDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnVScroll(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT OnLButtonDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    int ScrollPos() const { return scrollPos; }
+    int ShowsGerman() const { return showGerman; }
+    int ViewHeight() const { return viewHeight; }
+    // Row of the shown page at the top of the window.
+    int PageOffset() const;
+
+private:
+    void ShowPage();
+
+    CInfoWnd** owner;
+    int screenWidth;
+    int windowHeight;
+    int viewHeight;
+    int germanWidth;
+    int germanHeight;
+    int englishWidth;
+    int englishHeight;
+    int scrollPos;
+    HDC germanDc;
+    HDC englishDc;
+    int showGerman;
+    HBITMAP germanBitmap;
+    HBITMAP englishBitmap;
+    CToolButton germanFlag;
+    CToolButton englishFlag;
+    HGDIOBJ germanDcDefault;
+    HGDIOBJ englishDcDefault;
+};
