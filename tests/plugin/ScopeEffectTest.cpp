@@ -1,0 +1,167 @@
+#include "plugin/ScopeEffect.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "TestScopeEditor.h"
+#include "editor/ScopeEngine.h"
+
+namespace
+{
+int32_t gVersion = 2400;
+
+int32_t ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, int32_t, void*, float)
+{
+    return opcode == audioMasterVersion ? gVersion : 0;
+}
+
+int32_t call(AEffect* e, int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
+             float opt = 0.0f)
+{
+    return e->dispatcher(e, opcode, index, value, ptr, opt);
+}
+
+std::string text(AEffect* e, int32_t opcode)
+{
+    char buffer[40] = "garbage";
+    call(e, opcode, 0, 0, buffer);
+    return buffer;
+}
+
+// One 512-frame call through the record: left 0.75, right 0.25. Returns the
+// left output, which is the block of the call before.
+float processBlock(AEffect* e, bool replacing = true)
+{
+    std::vector<float> l(512, 0.75f), r(512, 0.25f), outL(512), outR(512);
+    float* in[] = {l.data(), r.data()};
+    float* out[] = {outL.data(), outR.data()};
+    (replacing ? e->processReplacing : e->process)(e, in, out, 512);
+    return outL[511];
+}
+} // namespace
+
+TEST(ScopeEffect, EntryBuildsTheRecordAndRefusesAHostWithoutVersion)
+{
+    gVersion = 0;
+    EXPECT_EQ(CreatePluginInstance(host), nullptr);
+    EXPECT_EQ(CreatePluginInstance(nullptr), nullptr);
+    gVersion = 2400;
+    AEffect* e = CreatePluginInstance(host);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->magic, kEffectMagic);
+    EXPECT_EQ(e->uniqueID, kScopeEffectId);
+    EXPECT_EQ(e->version, 1);
+    EXPECT_EQ(e->numPrograms * 100 + e->numParams * 10 + e->numInputs, 412);
+    EXPECT_EQ(e->numOutputs, 2);
+    EXPECT_EQ(e->flags, 0x38) << "no editor yet";
+    EXPECT_EQ(e->initialDelay, 512);
+    EXPECT_EQ(e->ioRatio, 1.0f);
+    EXPECT_EQ(call(e, effIdentify), kIdentifyAnswer);
+    EXPECT_EQ(call(e, effClose), 1);
+}
+
+TEST(ScopeEffect, MonoParameterReadsBackAndOnlyOneSwitchesTheSum)
+{
+    AEffect* e = CreatePluginInstance(host);
+    EXPECT_EQ(e->getParameter(e, 0), 0.0f);
+    EXPECT_EQ(text(e, effGetParamName), "Mono");
+    EXPECT_EQ(text(e, effGetParamLabel), "");
+    EXPECT_EQ(text(e, effGetParamDisplay), "0.000000");
+    e->setParameter(e, 0, 0.5f);
+    EXPECT_EQ(e->getParameter(e, 0), 0.5f);
+    EXPECT_EQ(text(e, effGetParamDisplay), "0.500000");
+    EXPECT_EQ(processBlock(e), 0.0f) << "512 frames of latency";
+    EXPECT_EQ(processBlock(e), 0.75f) << "0.5 counts as off";
+
+    e->setParameter(e, 0, 1.0f);
+    EXPECT_EQ(text(e, effGetParamDisplay), "1.000000") << "a look hides nothing from the engine";
+    processBlock(e);
+    EXPECT_EQ(processBlock(e), 0.5f);
+    call(e, effClose);
+}
+
+TEST(ScopeEffect, ProgramsAndChunksStayInsideTheirAreas)
+{
+    AEffect* e = CreatePluginInstance(host);
+    auto* effect = static_cast<CScopeEffect*>(e->object);
+    EXPECT_EQ(text(e, effGetProgramName), "Init");
+    e->setParameter(e, 0, 1.0f);
+    call(e, effSetProgram, 0, 2);
+    EXPECT_EQ(call(e, effGetProgram), 2);
+    EXPECT_EQ(e->getParameter(e, 0), 0.0f);
+    call(e, effSetProgram, 0, 0);
+    EXPECT_EQ(e->getParameter(e, 0), 1.0f);
+    effect->setProgram(-1);
+    effect->setProgram(4);
+    EXPECT_EQ(call(e, effGetProgram), 0) << "no program outside 0..3";
+
+    call(e, effSetProgram, 0, 1);
+    const std::string longName(40, 'x');
+    call(e, effSetProgramName, 0, 0, const_cast<char*>(longName.c_str()));
+    EXPECT_EQ(text(e, effGetProgramName), std::string(31, 'x'));
+    call(e, effSetProgram, 0, 3);
+    EXPECT_EQ(text(e, effGetProgramName), "Init");
+
+    float* data = nullptr;
+    EXPECT_EQ(call(e, effGetChunk, 1, 0, &data), 4);
+    EXPECT_EQ(data[0], 0.0f);
+    EXPECT_EQ(call(e, effGetChunk, 0, 0, &data), 16);
+    EXPECT_EQ(data[0] + data[1] + data[2] + data[3], 1.0f);
+    EXPECT_EQ(data[0], 1.0f);
+
+    call(e, effSetProgram, 0, 0);
+    float bank[16] = {0.0f, 1.0f, 0.0f, 1.0f};
+    EXPECT_EQ(call(e, effSetChunk, 0, 4 * 16, bank), 0) << "a long bank is cut to four programs";
+    EXPECT_EQ(e->getParameter(e, 0), 0.0f);
+    const float on = 1.0f;
+    EXPECT_EQ(call(e, effSetChunk, 1, 400, const_cast<float*>(&on)), 0);
+    EXPECT_EQ(e->getParameter(e, 0), 1.0f);
+    EXPECT_EQ(call(e, effSetChunk, 1, -4, bank), 0);
+    EXPECT_EQ(e->getParameter(e, 0), 1.0f) << "a negative size copies nothing";
+    EXPECT_EQ(text(e, effGetProgramName), "Init") << "names lie behind the data";
+    call(e, effClose);
+}
+
+TEST(ScopeEffect, SampleRateRebuildsTheEngineAndSuspendPublishesACleanDisplay)
+{
+    auto* effect = new CEditedScopeEffect(host);
+    AEffect* e = effect->getRecord();
+    CTestScopeEditor* editor = effect->testEditor();
+    EXPECT_EQ(e->flags, 0x39);
+    EXPECT_EQ(editor->sets, 1) << "program 0 loaded into the editor";
+    EXPECT_EQ(editor->lastSet, 0.0f);
+
+    e->setParameter(e, 0, 1.0f);
+    EXPECT_EQ(editor->lastSet, 1.0f) << "mirrored into the editor";
+    processBlock(e, false);
+    EXPECT_EQ(processBlock(e, false), 0.5f) << "accumulated onto silence";
+    call(e, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    EXPECT_EQ(e->initialDelay, 512);
+    EXPECT_EQ(effect->getSampleRate(), 48000.0f);
+    EXPECT_EQ(processBlock(e), 0.0f) << "nothing buffered survives";
+    EXPECT_EQ(editor->store.getValue(CScopeParams::kCorrelation, true), 1.0f)
+        << "unsmoothed, and mono carried over (L and R agree anyway)";
+    EXPECT_EQ(processBlock(e), 0.5f);
+
+    // A block of opposite signs: the meter moves, then a suspend clears it.
+    e->setParameter(e, 0, 0.0f);
+    std::vector<float> l(512, 0.5f), r(512, -0.5f);
+    float* io[] = {l.data(), r.data()};
+    e->processReplacing(e, io, io, 512);
+    EXPECT_LT(editor->store.getValue(CScopeParams::kCorrelation, false), 1.0f);
+    call(e, effMainsChanged, 0, 0);
+    EXPECT_EQ(editor->resets, 1);
+    EXPECT_EQ(editor->store.getValue(CScopeParams::kCorrelation, true), 0.0f);
+    std::vector<float> points(512, 9.0f);
+    EXPECT_EQ(editor->store.isChanged(CScopeParams::kMidPoints), 1);
+    editor->store.readBlock(CScopeParams::kMidPoints, points.data(), 2048, 0);
+    EXPECT_EQ(points, std::vector<float>(512, 0.0f));
+
+    // A rate no integer can hold still builds an engine.
+    call(e, effSetSampleRate, 0, 0, nullptr, 1e30f);
+    EXPECT_NE(effect->getEngine(), nullptr);
+    call(e, effClose);
+}
