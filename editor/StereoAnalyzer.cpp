@@ -6,31 +6,88 @@
 
 namespace
 {
-// Independent running maxima, so that the peak search vectorises; the
-// largest value is the same whichever order the frames are visited in.
-constexpr int32_t kLanes = 8;
+constexpr uint32_t kMagnitudeMask = 0x7FFFFFFFu;
+constexpr int32_t kInfinityBits = 0x7F800000;
 
-float peakOf(const float* samples, int32_t count)
+uint32_t bitsOf(float value)
 {
-    float lanes[kLanes] = {};
-    int32_t i = 0;
-    for (; i + kLanes <= count; i += kLanes)
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof(bits));
+    return bits;
+}
+
+// One frame's agreement in half frames, as the sign of the exact product
+// gives it: 2 for equal signs (however tiny) or two silent samples, 1 for
+// exactly one silent sample, 0 for opposite signs and for frames whose
+// product is NaN (a NaN sample, or an infinity against silence). Signs are
+// compared rather than multiplied, so the loops stay in integers and
+// vectorise; the float product only tells the NaN cases, which it gets right.
+inline int32_t agreementHalves(float l, float r)
+{
+    // Masks, all ones where true, keep this to a handful of vector operations.
+    const int32_t leftSilent = -static_cast<int32_t>(l == 0.0f);
+    const int32_t rightSilent = -static_cast<int32_t>(r == 0.0f);
+    const int32_t opposite = -static_cast<int32_t>((bitsOf(l) ^ bitsOf(r)) >> 31);
+    const float product = l * r;
+    const int32_t valid = -static_cast<int32_t>(product == product);
+    return (2 + 2 * (opposite & ~(leftSilent | rightSilent)) + (leftSilent ^ rightSilent)) & valid;
+}
+
+// Magnitudes order like their bit patterns read as (non-negative) integers,
+// which keeps the peak search in a vectorising integer loop; a NaN has no
+// magnitude and counts as 0, just as a strictly-greater scan never takes it.
+inline int32_t magnitudeBits(float value)
+{
+    const int32_t magnitude = static_cast<int32_t>(bitsOf(value) & kMagnitudeMask);
+    return magnitude > kInfinityBits ? 0 : magnitude;
+}
+
+float correlationOf(int32_t halves, int32_t count)
+{
+    const float accumulator = static_cast<float>(halves) * 0.5f;
+    return accumulator / static_cast<float>(count) * 2.0f - 1.0f;
+}
+
+// The per-frame work after the scan. The buffers never overlap (the engine
+// keeps separate input and output blocks), which lets these loops vectorise.
+void stereoPoints(float* __restrict left, float* __restrict right, float* __restrict outLeft,
+                  float* __restrict outRight, float* __restrict side, float* __restrict mid,
+                  float scale, int32_t n)
+{
+    for (int32_t i = 0; i < n; ++i)
     {
-        for (int32_t k = 0; k < kLanes; ++k)
-        {
-            const float magnitude = std::fabs(samples[i + k]);
-            lanes[k] = magnitude > lanes[k] ? magnitude : lanes[k];
-        }
+        const float l = left[i];
+        const float r = right[i];
+        outLeft[i] = l;
+        outRight[i] = r;
+        const float ls = l * scale;
+        const float rs = r * scale;
+        left[i] = ls;
+        right[i] = rs;
+        side[i] = (rs - ls) * kRotation;
+        mid[i] = (rs + ls) * kRotation;
     }
-    float peak = 0.0f;
-    for (int32_t k = 0; k < kLanes; ++k)
-        peak = lanes[k] > peak ? lanes[k] : peak;
-    for (; i < count; ++i)
+}
+
+// Returns the number of NaN frames of the processed block.
+int32_t monoPoints(float* __restrict left, float* __restrict right, float* __restrict outLeft,
+                   float* __restrict outRight, float* __restrict side, float* __restrict mid,
+                   float scale, int32_t n)
+{
+    int32_t nanFrames = 0;
+    for (int32_t i = 0; i < n; ++i)
     {
-        const float magnitude = std::fabs(samples[i]);
-        peak = magnitude > peak ? magnitude : peak;
+        const float m = (left[i] + right[i]) * 0.5f;
+        outLeft[i] = m;
+        outRight[i] = m;
+        const float v = m * scale;
+        left[i] = v;
+        right[i] = v;
+        side[i] = (v - v) * kRotation;
+        mid[i] = (v + v) * kRotation;
+        nanFrames += v != v;
     }
-    return peak;
+    return nanFrames;
 }
 } // namespace
 
@@ -39,29 +96,10 @@ float signCorrelation(const float* left, const float* right, int32_t count)
     // Nothing to disagree about.
     if (!left || !right || count <= 0)
         return 1.0f;
-
-    // Counted in half frames so that the loop stays in integers. The
-    // comparisons give what the sign of the exact product gives: two tiny
-    // samples of equal sign still agree, and an infinity or NaN against a
-    // silent sample adds nothing, as a NaN product would.
     int32_t halves = 0;
     for (int32_t i = 0; i < count; ++i)
-    {
-        const float l = left[i];
-        const float r = right[i];
-        const int32_t lz = l == 0.0f;
-        const int32_t rz = r == 0.0f;
-        const int32_t lp = l > 0.0f;
-        const int32_t rp = r > 0.0f;
-        const int32_t ln = l < 0.0f;
-        const int32_t rn = r < 0.0f;
-        const int32_t agree = (lp & rp) | (ln & rn) | (lz & rz);
-        const int32_t finite = static_cast<int32_t>(std::fabs(l) <= FLT_MAX) &
-                               static_cast<int32_t>(std::fabs(r) <= FLT_MAX);
-        halves += 2 * agree + ((lz ^ rz) & finite);
-    }
-    const float accumulator = static_cast<float>(halves) * 0.5f;
-    return accumulator / static_cast<float>(count) * 2.0f - 1.0f;
+        halves += agreementHalves(left[i], right[i]);
+    return correlationOf(halves, count);
 }
 
 float limitStep(float previous, float maxStep, float target)
@@ -100,10 +138,9 @@ void CStereoAnalyzer::resetAnalysis()
     first = 1;
 }
 
-void CStereoAnalyzer::smoothCorrelation(const float* left, const float* right)
+void CStereoAnalyzer::smoothCorrelation(float raw)
 {
     previousCorr = corr;
-    const float raw = signCorrelation(left, right, blockLength);
     corr = limitStep(previousCorr, maxStep, raw);
 }
 
@@ -113,36 +150,37 @@ void CStereoAnalyzer::analyzeBlock(float** channels, float** outputs, int32_t /*
         return;
     float* const left = channels[0];
     float* const right = channels[1];
+    float* const outLeft = outputs[0];
+    float* const outRight = outputs[1];
     const int32_t n = blockLength;
 
-    // The block as it came in sets or moves the correlation.
+    // One pass over the block as it came in: its correlation and both peaks
+    // (taken before any mono sum, so the display keeps the stereo level).
+    int32_t halves = 0;
+    int32_t peakLeftBits = 0;
+    int32_t peakRightBits = 0;
+    for (int32_t i = 0; i < n; ++i)
+    {
+        halves += agreementHalves(left[i], right[i]);
+        const int32_t l = magnitudeBits(left[i]);
+        const int32_t r = magnitudeBits(right[i]);
+        peakLeftBits = l > peakLeftBits ? l : peakLeftBits;
+        peakRightBits = r > peakRightBits ? r : peakRightBits;
+    }
+    const float raw = correlationOf(halves, n);
+    float peakL;
+    float peakR;
+    std::memcpy(&peakL, &peakLeftBits, sizeof(peakL));
+    std::memcpy(&peakR, &peakRightBits, sizeof(peakR));
     if (first)
     {
         first = 0;
-        corr = previousCorr = signCorrelation(left, right, n);
+        corr = previousCorr = raw;
     }
     else
     {
-        smoothCorrelation(left, right);
+        smoothCorrelation(raw);
     }
-
-    // Taken before the mono sum, so the display keeps the stereo level.
-    const float peakL = peakOf(left, n);
-    const float peakR = peakOf(right, n);
-
-    if (mono)
-    {
-        for (int32_t i = 0; i < n; ++i)
-        {
-            right[i] = (left[i] + right[i]) * 0.5f;
-            left[i] = right[i];
-        }
-    }
-
-    // Only the block itself (or its mono sum) is heard; the scaling below is
-    // for the display.
-    std::memcpy(outputs[0], left, sizeof(float) * static_cast<size_t>(n));
-    std::memcpy(outputs[1], right, sizeof(float) * static_cast<size_t>(n));
 
     // The louder channel fills the scope whatever the level; a tie goes left.
     float scale = 0.0f;
@@ -150,18 +188,25 @@ void CStereoAnalyzer::analyzeBlock(float** channels, float** outputs, int32_t /*
         scale = 1.0f / peakR;
     else if (peakL != 0.0f)
         scale = 1.0f / peakL;
-    for (int32_t i = 0; i < n; ++i)
-    {
-        left[i] *= scale;
-        right[i] *= scale;
-    }
 
-    for (int32_t i = 0; i < n; ++i)
-    {
-        side[i] = (right[i] - left[i]) * kRotation;
-        mid[i] = (right[i] + left[i]) * kRotation;
-    }
+    // Per frame, in this order: the mono sum, the output copy (only the
+    // block or its mono sum is heard), the scaling, the side and mid points.
+    int32_t nanFrames = 0;
+    if (mono)
+        nanFrames = monoPoints(left, right, outLeft, outRight, side, mid, scale, n);
+    else
+        stereoPoints(left, right, outLeft, outRight, side, mid, scale, n);
 
-    // Second step on the processed block: with mono on it sees +1.
-    smoothCorrelation(left, right);
+    // Second step on the processed block. Scaling by a finite factor of at
+    // least 1 keeps every sign and every silent sample, and the block then
+    // holds no infinity; so without mono the processed block agrees exactly
+    // as the incoming one did, and a mono block (two identical channels)
+    // agrees everywhere except where a sample is NaN.
+    const bool signsKept = scale >= 1.0f && scale <= FLT_MAX;
+    if (signsKept && !mono)
+        smoothCorrelation(raw);
+    else if (signsKept)
+        smoothCorrelation(correlationOf(2 * (n - nanFrames), n));
+    else
+        smoothCorrelation(signCorrelation(left, right, n));
 }

@@ -31,8 +31,9 @@ public:
     CStereoAnalyzer& operator=(const CStereoAnalyzer&) = delete;
 
     // channels (left, right) are changed in place; outputs receive the block
-    // as it came in, or its mono sum. Both hold the analyzer's block length;
-    // length is the caller's block size and not otherwise used.
+    // as it came in, or its mono sum. All four hold the analyzer's block
+    // length and must not overlap; length is the caller's block size and
+    // not otherwise used.
     void analyzeBlock(float** channels, float** outputs, int32_t length);
     void setMono(int32_t flag);
     // Centres the points and lets the next block set the correlation at once.
@@ -44,8 +45,8 @@ public:
     int32_t getBlockLength() const { return blockLength; }
 
 private:
-    // Both smoothing passes: the raw value of the block, slew-limited.
-    void smoothCorrelation(const float* left, const float* right);
+    // One smoothing step towards the raw value of a block.
+    void smoothCorrelation(float raw);
 
     int32_t blockLength;
     int32_t mono;
