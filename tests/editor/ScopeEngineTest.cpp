@@ -64,7 +64,9 @@ void expectDelayedBy512(const std::vector<int32_t>& lengths, Buffers buffers, in
             ASSERT_EQ(outputs[0][i], d + (separate ? held : held * d)) << "frame " << frame;
             ASSERT_EQ(outputs[1][i], -0.5f * d + (separate ? held : held * -0.5f * d));
             if (accumulate && separate)
+            {
                 ASSERT_EQ(in[0][i], d) << "the host's inputs hold the delayed signal";
+            }
         }
     }
     EXPECT_EQ(engine.blocks, static_cast<int>(frame / 512));

@@ -26,6 +26,11 @@ int32_t ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, int32_t, void*, float
 }
 } // namespace
 
+// GCC sees the malloc behind these and takes the frees for mismatches.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
 void* operator new(std::size_t size)
 {
     if (void* p = counted(size))
