@@ -1,7 +1,7 @@
 #pragma once
 
-// A stand-in for the scope editor: owns a display store like the real one
-// and notes what the effect tells it.
+// A stand-in for the scope editor: owns a display store as the real one does
+// and notes what the effect tells it, without allocating.
 
 #include "editor/EditorBase.h"
 #include "plugin/ScopeDisplay.h"
@@ -15,21 +15,20 @@ public:
     void setParameter(int32_t index, float value) override
     {
         store.setNormalized(index, value);
-        ++sets;
-        lastSet = index == 0 ? value : -1.0f;
+        sets += 1;
+        lastSet = value;
     }
     void writeParameterBlock(int32_t index, const void* source, int32_t length,
                              int32_t offset) override
     {
         store.writeBlock(index, source, length, offset);
     }
-    void resetDisplay() override { ++resets; }
+    void resetDisplay() override { resets += 1; }
     CParamStore* displayStore() override { return &store; }
 
     CScopeParams store;
-    int sets = 0;
+    int sets = 0, resets = 0;
     float lastSet = -1.0f;
-    int resets = 0;
 };
 
 class CEditedScopeEffect : public CScopeEffect
