@@ -33,6 +33,15 @@ inline int32_t agreementHalves(float l, float r)
     return (2 + 2 * (opposite & ~(leftSilent | rightSilent)) + (leftSilent ^ rightSilent)) & valid;
 }
 
+// The same for two finite samples, whose product is never NaN.
+inline int32_t finiteAgreementHalves(float l, float r)
+{
+    const int32_t leftSilent = -static_cast<int32_t>(l == 0.0f);
+    const int32_t rightSilent = -static_cast<int32_t>(r == 0.0f);
+    const int32_t opposite = -static_cast<int32_t>((bitsOf(l) ^ bitsOf(r)) >> 31);
+    return 2 + 2 * (opposite & ~(leftSilent | rightSilent)) + (leftSilent ^ rightSilent);
+}
+
 // Magnitudes order like their bit patterns read as (non-negative) integers,
 // which keeps the peak search in a vectorising integer loop; a NaN has no
 // magnitude and counts as 0, just as a strictly-greater scan never takes it.
@@ -155,23 +164,43 @@ void CStereoAnalyzer::analyzeBlock(float** channels, float** outputs, int32_t /*
     const int32_t n = blockLength;
 
     // One pass over the block as it came in: its correlation and both peaks
-    // (taken before any mono sum, so the display keeps the stereo level).
+    // (taken before any mono sum, so the display keeps the stereo level),
+    // reckoned as if every sample were finite. The largest raw magnitude
+    // tells whether one was not (an infinity or NaN orders above every
+    // finite magnitude); such a block is scanned again by the exact rules.
     int32_t halves = 0;
-    int32_t peakLeftBits = 0;
-    int32_t peakRightBits = 0;
+    int32_t maxLeftBits = 0;
+    int32_t maxRightBits = 0;
     for (int32_t i = 0; i < n; ++i)
     {
-        halves += agreementHalves(left[i], right[i]);
-        const int32_t l = magnitudeBits(left[i]);
-        const int32_t r = magnitudeBits(right[i]);
-        peakLeftBits = l > peakLeftBits ? l : peakLeftBits;
-        peakRightBits = r > peakRightBits ? r : peakRightBits;
+        halves += finiteAgreementHalves(left[i], right[i]);
+        const int32_t l = static_cast<int32_t>(bitsOf(left[i]) & kMagnitudeMask);
+        const int32_t r = static_cast<int32_t>(bitsOf(right[i]) & kMagnitudeMask);
+        maxLeftBits = l > maxLeftBits ? l : maxLeftBits;
+        maxRightBits = r > maxRightBits ? r : maxRightBits;
     }
-    const float raw = correlationOf(halves, n);
+    float raw;
+    if (maxLeftBits < kInfinityBits && maxRightBits < kInfinityBits)
+    {
+        raw = correlationOf(halves, n);
+    }
+    else
+    {
+        raw = signCorrelation(left, right, n);
+        maxLeftBits = 0;
+        maxRightBits = 0;
+        for (int32_t i = 0; i < n; ++i)
+        {
+            const int32_t l = magnitudeBits(left[i]);
+            const int32_t r = magnitudeBits(right[i]);
+            maxLeftBits = l > maxLeftBits ? l : maxLeftBits;
+            maxRightBits = r > maxRightBits ? r : maxRightBits;
+        }
+    }
     float peakL;
     float peakR;
-    std::memcpy(&peakL, &peakLeftBits, sizeof(peakL));
-    std::memcpy(&peakR, &peakRightBits, sizeof(peakR));
+    std::memcpy(&peakL, &maxLeftBits, sizeof(peakL));
+    std::memcpy(&peakR, &maxRightBits, sizeof(peakR));
     if (first)
     {
         first = 0;

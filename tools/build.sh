@@ -4,7 +4,9 @@
 #   tools/build.sh native   portable core and its tests, ASan + UBSan (clang)
 #   tools/build.sh tsan     the thread hand-over tests under ThreadSanitizer (clang)
 #   tools/build.sh win32    the 32-bit Windows program and every test
-#   tools/build.sh bench    the benchmarks, native Release without sanitizers
+#   tools/build.sh bench    the benchmarks, native Release without sanitizers, tuned to
+#                           this machine (the copy floor's memcpy uses its vector
+#                           units, so the analysis may too)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 config=$1
