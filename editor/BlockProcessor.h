@@ -8,7 +8,7 @@
 // through its virtual slot, so a subclass may replace it.
 class CBlockProcessor
 {
-public:
+  public:
     // outputCount -1 means as many outputs as inputs.
     CBlockProcessor(int32_t inputCount, int32_t blockSize, int32_t outputCount);
     virtual ~CBlockProcessor();
@@ -32,7 +32,7 @@ public:
     int32_t getBlockSize() const { return blockSize; }
     int32_t getOutputChannels() const { return inPlace ? inputCount : outputCount; }
 
-protected:
+  protected:
     using StreamRoutine = void (CBlockProcessor::*)(float**, float**, int32_t);
 
     // The shared loop; the routines differ only in their channel counts.

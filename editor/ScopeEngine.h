@@ -16,7 +16,7 @@ class CParamStore;
 // ever waits for a suspend's reset and one publication.
 class CScopeEngine : public CBlockProcessor
 {
-public:
+  public:
     // outputCount 0 means as many outputs as inputs. The sample rate is
     // accepted for hosts' sake; nothing here depends on it.
     CScopeEngine(int32_t inputCount, double sampleRate, int32_t outputCount);
@@ -38,7 +38,7 @@ public:
 
     const CStereoAnalyzer* getAnalyzer() const { return analyzer; }
 
-private:
+  private:
     CStereoAnalyzer* analyzer;
     std::mutex engineLock;
 };

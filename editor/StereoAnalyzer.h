@@ -23,7 +23,7 @@ float limitStep(float previous, float maxStep, float target);
 // phase correlation, and optionally sums the block to mono.
 class CStereoAnalyzer
 {
-public:
+  public:
     explicit CStereoAnalyzer(int32_t blockLength);
     virtual ~CStereoAnalyzer();
 
@@ -44,7 +44,7 @@ public:
     float correlation() const { return corr; }
     int32_t getBlockLength() const { return blockLength; }
 
-private:
+  private:
     // One smoothing step towards the raw value of a block.
     void smoothCorrelation(float raw);
 

@@ -8,7 +8,7 @@
 // toOutput, toInput and setRanges do. Nothing is clamped.
 class CValueScale
 {
-public:
+  public:
     // Non-zero selects the logarithmic routines.
     explicit CValueScale(int32_t logarithmic);
     virtual ~CValueScale();
@@ -31,7 +31,7 @@ public:
     float getOutputLow() const { return outputLow; }
     float getOutputHigh() const { return outputHigh; }
 
-protected:
+  protected:
     using MapRoutine = double (CValueScale::*)(const float*);
     using RangeRoutine = void (CValueScale::*)(float, float, float, float);
 

@@ -11,7 +11,7 @@ class CParamStore;
 // editor's own slot order stays as it is.
 class CScopeDisplay
 {
-public:
+  public:
     virtual void setParameter(int32_t index, float value) = 0;
     virtual void writeParameterBlock(int32_t index, const void* source, int32_t length,
                                      int32_t offset) = 0;
@@ -21,7 +21,7 @@ public:
     // that take several entries hold the store's lock across them.
     virtual CParamStore* displayStore() = 0;
 
-protected:
+  protected:
     // Never deleted through this interface: the effect owns the editor
     // through CEditorBase.
     ~CScopeDisplay() = default;

@@ -26,7 +26,7 @@ struct ProgramSlot
 // the editor is skipped while `display` is null.
 class CScopeEffect : public CPluginBase
 {
-public:
+  public:
     static constexpr int32_t kNumPrograms = 4;
     static constexpr int32_t kProgramNameSize = 32;
 
@@ -64,11 +64,11 @@ public:
     CScopeEngine* getEngine() const { return engine; }
     CScopeDisplay* getDisplay() const { return display; }
 
-protected:
+  protected:
     // For createEditor: the editor just made, which has registered itself.
     void attachDisplay(CScopeDisplay* newDisplay) { display = newDisplay; }
 
-private:
+  private:
     bool isProgram(int32_t program) const { return program >= 0 && program < kNumPrograms; }
     void blockStep(float** inputs, float** outputs, int32_t sampleFrames, int32_t accumulate);
     void layOutPrograms();

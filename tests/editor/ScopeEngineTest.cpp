@@ -13,7 +13,7 @@ using Samples = std::vector<float>;
 
 class CCountingEngine : public CScopeEngine
 {
-public:
+  public:
     explicit CCountingEngine(int32_t outputs = 2) : CScopeEngine(2, 44100.0, outputs) {}
     void processBlock(float** in, float** out) override
     {

@@ -10,7 +10,7 @@
 
 class CTestScopeEditor : public CEditorBase, public CScopeDisplay
 {
-public:
+  public:
     explicit CTestScopeEditor(CPluginBase* effect) : CEditorBase(effect) {}
     void setParameter(int32_t index, float value) override
     {
@@ -33,7 +33,7 @@ public:
 
 class CEditedScopeEffect : public CScopeEffect
 {
-public:
+  public:
     explicit CEditedScopeEffect(HostCallbackProc host) : CScopeEffect(host) { initialize(); }
     void createEditor() override { attachDisplay(new CTestScopeEditor(this)); }
     CTestScopeEditor* testEditor() { return static_cast<CTestScopeEditor*>(getDisplay()); }
