@@ -7,6 +7,8 @@ namespace
 constexpr int32_t kScalarSize = 4;
 constexpr int32_t kTextSize = 16;
 
+using StoreLock = std::lock_guard<std::recursive_mutex>;
+
 void copyText(char (&target)[kTextSize], const char* source)
 {
     // Never read past the caller's terminator: short literals are common.
@@ -37,6 +39,7 @@ float CParamStore::getValue(int32_t index, bool clearChanged)
 {
     if (!isIndex(index))
         return 0.0f;
+    StoreLock hold(access);
     if (clearChanged)
         entries[index].changed = 0;
     return entries[index].value;
@@ -46,6 +49,7 @@ void CParamStore::setValue(int32_t index, float value)
 {
     if (!isIndex(index))
         return;
+    StoreLock hold(access);
     entries[index].value = value;
     entries[index].changed = 1;
 }
@@ -69,6 +73,7 @@ void CParamStore::readBlock(int32_t index, void* target, int32_t length, int32_t
     uint8_t* block = blockRange(index, length, offset);
     if (!block || !target)
         return;
+    StoreLock hold(access);
     std::memcpy(target, block + offset, static_cast<size_t>(length));
     entries[index].changed = 0;
 }
@@ -78,6 +83,7 @@ void CParamStore::writeBlock(int32_t index, const void* source, int32_t length, 
     uint8_t* block = blockRange(index, length, offset);
     if (!block || !source)
         return;
+    StoreLock hold(access);
     std::memcpy(block + offset, source, static_cast<size_t>(length));
     entries[index].changed = 1;
 }
@@ -107,11 +113,15 @@ void CParamStore::define(int32_t index, float value, float min, float max, const
 
 int32_t CParamStore::isChanged(int32_t index) const
 {
-    return isIndex(index) ? entries[index].changed : 0;
+    if (!isIndex(index))
+        return 0;
+    StoreLock hold(access);
+    return entries[index].changed;
 }
 
 void CParamStore::markAllChanged()
 {
+    StoreLock hold(access);
     for (int32_t i = 0; i < count; ++i)
         entries[i].changed = 1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 // One value of a store: a scalar (size 4) or a data block (any other size).
 struct ParamEntry
@@ -22,6 +23,13 @@ struct ParamEntry
 // The destructor is deliberately not virtual: the first virtual slot is
 // getValue, and the order of the six operations is part of the interface.
 // Delete a store only through its own type (CScopeParams is final).
+//
+// The processing thread writes the editor's store while the GUI thread reads
+// it, so every value, flag and block access holds a short lock: a reader
+// never sees a torn value or a block half of one analysis and half of the
+// next. lock() and unlock() hold the same lock across several accesses
+// (std::lock_guard<CParamStore>), so that a writer's blocks and values reach
+// a reader together. The lock is held for a few small copies at most.
 class CParamStore
 {
 public:
@@ -48,12 +56,19 @@ public:
     float normalize(int32_t index, float plain) const;
     float denormalize(int32_t index, float normalized) const;
 
+    // Holds the store's lock across several accesses; it may be taken again
+    // by the same thread, so the accesses inside keep working.
+    void lock() const { access.lock(); }
+    void unlock() const { access.unlock(); }
+
     int32_t getCount() const { return count; }
     // Copies of an entry's definition; text must hold 16 bytes. Outside the
     // store the texts are empty and the default is 0.
     void getLabel(int32_t index, char* text) const;
     void getName(int32_t index, char* text) const;
     float getDefaultValue(int32_t index) const;
+    // Bytes of an entry: 4 for a scalar; 0 outside the store.
+    int32_t getSize(int32_t index) const { return isIndex(index) ? entries[index].size : 0; }
 
 protected:
     bool isIndex(int32_t index) const { return index >= 0 && index < count; }
@@ -63,4 +78,7 @@ protected:
     ParamEntry* entries;
     uint8_t** blocks;
     int32_t count;
+
+private:
+    mutable std::recursive_mutex access;
 };

@@ -1,0 +1,114 @@
+#include "editor/BlockProcessor.h"
+
+#include <cstring>
+
+namespace
+{
+void copySamples(float* target, const float* source, int32_t count)
+{
+    std::memcpy(target, source, sizeof(float) * static_cast<size_t>(count));
+}
+} // namespace
+
+CBlockProcessor::CBlockProcessor(int32_t inputs, int32_t size, int32_t outputs)
+    : inputCount(inputs > 0 ? inputs : 0), outputCount(outputs), inPlace(0),
+      blockSize(size > 0 ? size : 1), fill(0), inputBlocks(nullptr), outputBlocks(nullptr),
+      inputCursors(nullptr), outputCursors(nullptr), streamRoutine(nullptr)
+{
+    inPlace = inputCount == outputCount || outputCount == -1;
+    if (!inPlace && outputCount < 0)
+        outputCount = 0;
+    const int32_t outputChannels = getOutputChannels();
+
+    inputBlocks = new float*[inputCount]();
+    inputCursors = new float*[inputCount]();
+    for (int32_t ch = 0; ch < inputCount; ++ch)
+        inputBlocks[ch] = new float[blockSize];
+    outputBlocks = new float*[outputChannels]();
+    outputCursors = new float*[outputChannels]();
+    for (int32_t ch = 0; ch < outputChannels; ++ch)
+        outputBlocks[ch] = new float[blockSize];
+    clearBlocks();
+
+    if (!inPlace)
+        streamRoutine = &CBlockProcessor::streamSeparate;
+    else if (inputCount == 1)
+        streamRoutine = &CBlockProcessor::streamOneInPlace;
+    else
+        streamRoutine = &CBlockProcessor::streamInPlace;
+}
+
+CBlockProcessor::~CBlockProcessor()
+{
+    for (int32_t ch = 0; ch < inputCount; ++ch)
+        delete[] inputBlocks[ch];
+    for (int32_t ch = 0; ch < getOutputChannels(); ++ch)
+        delete[] outputBlocks[ch];
+    delete[] inputBlocks;
+    delete[] outputBlocks;
+    delete[] inputCursors;
+    delete[] outputCursors;
+}
+
+void CBlockProcessor::clearBlocks()
+{
+    fill = 0;
+    const size_t bytes = sizeof(float) * static_cast<size_t>(blockSize);
+    for (int32_t ch = 0; ch < inputCount; ++ch)
+        std::memset(inputBlocks[ch], 0, bytes);
+    for (int32_t ch = 0; ch < getOutputChannels(); ++ch)
+        std::memset(outputBlocks[ch], 0, bytes);
+}
+
+void CBlockProcessor::streamOneInPlace(float** inputs, float** outputs, int32_t frames)
+{
+    streamChannels(inputs, outputs, frames, inputCount > 0 ? 1 : 0, inputCount > 0 ? 1 : 0);
+}
+
+void CBlockProcessor::streamInPlace(float** inputs, float** outputs, int32_t frames)
+{
+    streamChannels(inputs, outputs, frames, inputCount, inputCount);
+}
+
+void CBlockProcessor::streamSeparate(float** inputs, float** outputs, int32_t frames)
+{
+    streamChannels(inputs, outputs, frames, inputCount, outputCount);
+}
+
+void CBlockProcessor::processBlock(float** /*inputBlocks*/, float** /*outputBlocks*/) {}
+
+void CBlockProcessor::streamChannels(float** inputs, float** outputs, int32_t frames,
+                                     int32_t inputChannels, int32_t outputChannels)
+{
+    // A negative count from a host would turn into a huge copy.
+    if (!inputs || !outputs || frames <= 0)
+        return;
+    for (int32_t ch = 0; ch < inputChannels; ++ch)
+        inputCursors[ch] = inputs[ch];
+    for (int32_t ch = 0; ch < outputChannels; ++ch)
+        outputCursors[ch] = outputs[ch];
+
+    int32_t remaining = frames;
+    while (remaining != 0)
+    {
+        const int32_t n = fill + remaining < blockSize ? remaining : blockSize - fill;
+        // Each input is saved before output is taken from the same positions,
+        // so the host may pass one set of buffers as both.
+        for (int32_t ch = 0; ch < inputChannels; ++ch)
+            copySamples(inputBlocks[ch] + fill, inputCursors[ch], n);
+        for (int32_t ch = 0; ch < outputChannels; ++ch)
+            copySamples(outputCursors[ch], outputBlocks[ch] + fill, n);
+        remaining -= n;
+        if (fill + n < blockSize)
+        {
+            fill += n;
+            break;
+        }
+        processBlock(inputBlocks, outputBlocks);
+        for (int32_t ch = 0; ch < inputChannels; ++ch)
+            inputCursors[ch] += n;
+        for (int32_t ch = 0; ch < outputChannels; ++ch)
+            outputCursors[ch] += n;
+        fill = 0;
+    }
+}

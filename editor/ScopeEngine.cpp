@@ -1,0 +1,95 @@
+#include "editor/ScopeEngine.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "plugin/ParamStore.h"
+#include "plugin/ScopeParams.h"
+
+namespace
+{
+using EngineLock = std::lock_guard<std::mutex>;
+
+static_assert(kBlockLength * sizeof(float) == CScopeParams::kPointBlockBytes,
+              "one analysis block fills one point block of the display store");
+} // namespace
+
+CScopeEngine::CScopeEngine(int32_t inputCount, double /*sampleRate*/, int32_t outputCount)
+    : CBlockProcessor(inputCount, kBlockLength, outputCount == 0 ? inputCount : outputCount),
+      analyzer(new CStereoAnalyzer(kBlockLength))
+{
+}
+
+CScopeEngine::~CScopeEngine()
+{
+    delete analyzer;
+}
+
+void CScopeEngine::processBlock(float** in, float** out)
+{
+    if (inputCount >= 2 && getOutputChannels() >= 2)
+    {
+        analyzer->analyzeBlock(in, out, blockSize);
+        return;
+    }
+    // The analysis needs a left and a right channel; with fewer the block
+    // passes through untouched rather than reading channels that are not there.
+    const int32_t channels = inputCount < getOutputChannels() ? inputCount : getOutputChannels();
+    for (int32_t ch = 0; ch < channels; ++ch)
+        std::memcpy(out[ch], in[ch], sizeof(float) * static_cast<size_t>(blockSize));
+}
+
+void CScopeEngine::runStream(float** inputs, float** outputs, int32_t frames, int32_t accumulate)
+{
+    EngineLock hold(engineLock);
+    if (!accumulate)
+    {
+        stream(inputs, outputs, frames);
+        return;
+    }
+    // The delayed signal goes over the host's inputs, so there must be an
+    // input buffer for every output channel.
+    const int32_t channels = getOutputChannels();
+    if (!inputs || !outputs || frames <= 0 || channels > inputCount)
+        return;
+    stream(inputs, inputs, frames);
+    for (int32_t ch = 0; ch < channels; ++ch)
+    {
+        const float* delayed = inputs[ch];
+        float* target = outputs[ch];
+        for (int32_t i = 0; i < frames; ++i)
+            target[i] = delayed[i] + target[i];
+    }
+}
+
+void CScopeEngine::takeMono(CParamStore* store)
+{
+    if (!store || !store->isChanged(CScopeParams::kMono))
+        return;
+    const float value = store->getValue(CScopeParams::kMono, true);
+    // What truncation toward zero leaves non-zero: 0.5 is off, 1.0 is on. Asked
+    // this way a NaN or a huge value never reaches an integer conversion.
+    const int32_t flag = std::fabs(value) >= 1.0f ? 1 : 0;
+    EngineLock hold(engineLock);
+    analyzer->setMono(flag);
+}
+
+void CScopeEngine::publishResults(CParamStore* store)
+{
+    if (!store)
+        return;
+    EngineLock hold(engineLock);
+    std::lock_guard<CParamStore> batch(*store);
+    store->writeBlock(CScopeParams::kSidePoints, analyzer->sidePoints(),
+                      CScopeParams::kPointBlockBytes, 0);
+    store->writeBlock(CScopeParams::kMidPoints, analyzer->midPoints(),
+                      CScopeParams::kPointBlockBytes, 0);
+    store->setValue(CScopeParams::kCorrelation, analyzer->correlation());
+}
+
+int32_t CScopeEngine::clearDisplay()
+{
+    EngineLock hold(engineLock);
+    analyzer->resetAnalysis();
+    return 0;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+
+// Frames per analysis block: the engine's block size, the effect's latency
+// and the number of scope points.
+constexpr int32_t kBlockLength = 512;
+// The largest change of the correlation per sample of a block; the meter
+// moves at most 0.0512 per smoothing step at 512 frames.
+constexpr float kMaxStepPerSample = 0.0001f;
+// The single-precision value nearest 1/sqrt(2): rotates L/R into side/mid.
+constexpr float kRotation = 0.70710677f;
+
+// Sign agreement of two runs, from -1 (every frame of opposite sign) to +1
+// (every frame of equal sign or both silent); a frame with exactly one
+// silent channel counts half.
+float signCorrelation(const float* left, const float* right, int32_t count);
+
+// Moves previous towards target by at most maxStep.
+float limitStep(float previous, float maxStep, float target);
+
+// Turns one stereo block into the scope's side/mid points and the smoothed
+// phase correlation, and optionally sums the block to mono.
+class CStereoAnalyzer
+{
+  public:
+    explicit CStereoAnalyzer(int32_t blockLength);
+    virtual ~CStereoAnalyzer();
+
+    CStereoAnalyzer(const CStereoAnalyzer&) = delete;
+    CStereoAnalyzer& operator=(const CStereoAnalyzer&) = delete;
+
+    // channels (left, right) are changed in place; outputs receive the block
+    // as it came in, or its mono sum. All four hold the analyzer's block
+    // length and must not overlap; length is the caller's block size and
+    // not otherwise used.
+    void analyzeBlock(float** channels, float** outputs, int32_t length);
+    void setMono(int32_t flag);
+    // Centres the points and lets the next block set the correlation at once.
+    void resetAnalysis();
+
+    const float* sidePoints() const { return side; }
+    const float* midPoints() const { return mid; }
+    float correlation() const { return corr; }
+    int32_t getBlockLength() const { return blockLength; }
+
+  private:
+    // One smoothing step towards the raw value of a block.
+    void smoothCorrelation(float raw);
+
+    int32_t blockLength;
+    int32_t mono;
+    int32_t first;
+    float maxStep;
+    float* side;
+    float* mid;
+    float corr;
+    float previousCorr;
+};

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/AEffect.h"
+#include "plugin/PluginBase.h"
+
+class CScopeDisplay;
+class CScopeEngine;
+class CScopeParams;
+
+// One program: pointers into the effect's program block.
+struct ProgramSlot
+{
+    uint8_t* data;
+    char* name;
+};
+
+// The stereo scope: two inputs, two outputs, one parameter (Mono) and four
+// programs whose data is the parameter data (programs are chunks). It owns
+// its parameter store, its processing engine (rebuilt on every sample-rate
+// change) and, once there is one, its editor.
+//
+// The editor reaches the effect as a CEditorBase (registered in `editor`)
+// and as a CScopeDisplay (`display`); createEditor sets both. Every call to
+// the editor is skipped while `display` is null.
+class CScopeEffect : public CPluginBase
+{
+  public:
+    static constexpr int32_t kNumPrograms = 4;
+    static constexpr int32_t kProgramNameSize = 32;
+
+    explicit CScopeEffect(HostCallbackProc hostCallback);
+    ~CScopeEffect() override;
+
+    // The second construction step; CreatePluginInstance runs it once.
+    void initialize();
+
+    void setParameter(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+    void processAccumulating(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void onClose() override;
+    void setProgram(int32_t program) override;
+    void setProgramName(const char* name) override;
+    void getProgramName(char* text) override;
+    void getParameterLabel(int32_t index, char* text) override;
+    void getParameterDisplay(int32_t index, char* text) override;
+    void getParameterName(int32_t index, char* text) override;
+    int32_t getChunk(void** data, bool isPreset) override;
+    int32_t setChunk(void* data, int32_t byteSize, bool isPreset) override;
+    void setSampleRate(float rate) override;
+    void suspend() override;
+    void resume() override;
+
+    virtual void createEditor();
+    virtual void createEngine(int32_t inputCount, int32_t rate, int32_t outputCount);
+    virtual void writeParameterBlock(int32_t index, const void* source, int32_t length,
+                                     int32_t offset);
+    virtual void readParameterBlock(int32_t index, void* target, int32_t length, int32_t offset);
+    virtual void saveProgram(int32_t program);
+    virtual void loadProgram(int32_t program);
+
+    CScopeEngine* getEngine() const { return engine; }
+    CScopeDisplay* getDisplay() const { return display; }
+
+  protected:
+    // For createEditor: the editor just made, which has registered itself.
+    void attachDisplay(CScopeDisplay* newDisplay) { display = newDisplay; }
+
+  private:
+    bool isProgram(int32_t program) const { return program >= 0 && program < kNumPrograms; }
+    void blockStep(float** inputs, float** outputs, int32_t sampleFrames, int32_t accumulate);
+    void layOutPrograms();
+
+    int32_t chunkSize;
+    uint8_t* programBlock;
+    ProgramSlot** programs;
+    CScopeParams* params;
+    CScopeEngine* engine;
+    CScopeDisplay* display;
+};
+
+// The plug-in's entry: builds the effect and hands back its record, or null
+// when the host answers version 0 or the effect cannot be made.
+AEffect* ZW_VSTCALL CreatePluginInstance(HostCallbackProc hostCallback);

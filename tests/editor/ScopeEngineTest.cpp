@@ -1,0 +1,122 @@
+#include "editor/ScopeEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "plugin/ScopeParams.h"
+
+namespace
+{
+using Samples = std::vector<float>;
+
+class CCountingEngine : public CScopeEngine
+{
+  public:
+    explicit CCountingEngine(int32_t outputs = 2) : CScopeEngine(2, 44100.0, outputs) {}
+    void processBlock(float** in, float** out) override
+    {
+        ++blocks;
+        CScopeEngine::processBlock(in, out);
+    }
+    int blocks = 0;
+};
+
+// Streams 6000 frames in host buffers of the given lengths (cycled); left
+// carries the frame number, right its negative half. Separate output
+// buffers start at 0.25, shared ones are the inputs themselves.
+void expectDelayedBy512(const std::vector<int32_t>& lengths, bool separate, int32_t accumulate)
+{
+    CCountingEngine engine;
+    int32_t frame = 0;
+    for (size_t call = 0; frame < 6000; ++call)
+    {
+        const int32_t n = lengths[call % lengths.size()];
+        Samples l(n), r(n), outL(n, 0.25f), outR(n, 0.25f);
+        for (int32_t i = 0; i < n; ++i)
+            r[i] = -0.5f * (l[i] = static_cast<float>(frame + i + 1));
+        float* in[] = {l.data(), r.data()};
+        float* out[] = {outL.data(), outR.data()};
+        engine.runStream(in, separate ? out : in, n, accumulate);
+        const Samples& resultL = separate ? outL : l;
+        for (int32_t i = 0; i < n; ++i, ++frame)
+        {
+            // Accumulating adds the delayed frame d to what the outputs held,
+            // which for shared buffers is d itself.
+            const float d = frame < 512 ? 0.0f : static_cast<float>(frame - 512 + 1);
+            const float expected = !accumulate ? d : separate ? d + 0.25f : 2.0f * d;
+            ASSERT_EQ(resultL[i], expected) << "frame " << frame;
+            ASSERT_EQ((separate ? outR : r)[i], !accumulate ? -0.5f * d
+                                                : separate  ? -0.5f * d + 0.25f
+                                                            : -d);
+            if (accumulate && separate)
+            {
+                ASSERT_EQ(l[i], d) << "the host's inputs hold the delayed signal";
+            }
+        }
+    }
+    EXPECT_EQ(engine.blocks, frame / 512);
+    EXPECT_EQ(engine.getFill(), frame % 512);
+}
+} // namespace
+
+TEST(ScopeEngine, EveryFrameComesOutOneBlockLater)
+{
+    std::mt19937 random(3);
+    std::vector<int32_t> randomLengths;
+    for (int i = 0; i < 40; ++i)
+        randomLengths.push_back(1 + static_cast<int32_t>(random() % 2000));
+    for (const auto& lengths : std::vector<std::vector<int32_t>>{
+             {1}, {100}, {511}, {512}, {513}, {1300}, {1764}, randomLengths})
+    {
+        SCOPED_TRACE(lengths.front());
+        for (int32_t accumulate : {0, 1})
+        {
+            expectDelayedBy512(lengths, true, accumulate);
+            expectDelayedBy512(lengths, false, accumulate);
+        }
+    }
+}
+
+TEST(ScopeEngine, CountsBlocksTakesMonoAndPublishes)
+{
+    CCountingEngine engine(0);
+    EXPECT_EQ(engine.getOutputChannels(), 2) << "output count 0 means as many as inputs";
+    CScopeParams effectStore, display;
+    Samples l(1300, 0.75f), r(1300, 0.25f), outL(1300), outR(1300), side(512);
+    float* in[] = {l.data(), r.data()};
+    float* out[] = {outL.data(), outR.data()};
+    engine.runStream(in, out, 100, 0);
+    EXPECT_EQ(engine.blocks, 0);
+    effectStore.setValue(CScopeParams::kMono, 1.0f);
+    engine.takeMono(&effectStore);
+    EXPECT_EQ(effectStore.isChanged(CScopeParams::kMono), 0);
+    engine.runStream(in, out, 1300, 0);
+    EXPECT_EQ(engine.blocks * 1000 + engine.getFill(), 2376);
+    engine.publishResults(&display);
+    display.readBlock(CScopeParams::kSidePoints, side.data(), 2048, 0);
+    EXPECT_EQ(side[100], 0.0f) << "mono";
+    EXPECT_EQ(outL[1299], 0.5f);
+}
+
+TEST(BlockProcessor, OneInputStreamsThroughItsOwnRoutineAndNegativeCountsDoNothing)
+{
+    struct COneChannel : CBlockProcessor
+    {
+        COneChannel() : CBlockProcessor(1, 4, -1) {}
+        void streamOneInPlace(float** i, float** o, int32_t n) override
+        {
+            calls += 1;
+            CBlockProcessor::streamOneInPlace(i, o, n);
+        }
+        int calls = 0;
+    } processor;
+    float samples[6] = {}, target[6] = {};
+    float* in[] = {samples};
+    float* out[] = {target};
+    processor.stream(in, out, 6);
+    processor.stream(in, out, -3);
+    EXPECT_EQ(processor.calls, 2);
+    EXPECT_EQ(processor.getFill(), 2);
+}
