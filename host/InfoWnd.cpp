@@ -79,8 +79,8 @@ int CInfoWnd::Create(HWND parent)
     wc.lpszClassName = kClassName;
     RegisterClassExA(&wc);
 
-    HWND window = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, 0, 0, parent,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, 0, 0, parent, nullptr,
+                                  instance, nullptr);
     if (!window)
         return 0;
     Attach(window);

@@ -8,7 +8,7 @@
 
 class CInfoWnd : public CWindow
 {
-public:
+  public:
     // `ownerSlot` is where the opening window keeps its help window; it is
     // cleared when this window goes away, so the next help command opens a
     // new one.
@@ -27,7 +27,7 @@ public:
     // Row of the shown page at the top of the window.
     int PageOffset() const;
 
-private:
+  private:
     void ShowPage();
 
     CInfoWnd** owner;

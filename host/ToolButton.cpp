@@ -1,7 +1,7 @@
 #include "host/ToolButton.h"
 
-CToolButton::CToolButton(int left_, int top_, int width_, int height_, HDC targetDc_,
-                         HDC sourceDc_, int sourceX_, int sourceY_, int pressedOffset_)
+CToolButton::CToolButton(int left_, int top_, int width_, int height_, HDC targetDc_, HDC sourceDc_,
+                         int sourceX_, int sourceY_, int pressedOffset_)
     : left(left_), top(top_), width(width_), height(height_), sourceDc(sourceDc_),
       targetDc(targetDc_), sourceX(sourceX_), sourceY(sourceY_), pressedOffset(pressedOffset_)
 {

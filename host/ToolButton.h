@@ -6,15 +6,15 @@
 
 class CToolButton
 {
-public:
-    CToolButton(int left, int top, int width, int height, HDC targetDc, HDC sourceDc,
-                int sourceX, int sourceY, int pressedOffset);
+  public:
+    CToolButton(int left, int top, int width, int height, HDC targetDc, HDC sourceDc, int sourceX,
+                int sourceY, int pressedOffset);
 
     // Strictly inside on all four sides: the outermost rows and columns miss.
     int HitTest(int x, int y) const;
     BOOL Draw(int pressed) const;
 
-private:
+  private:
     int left;
     int top;
     int width;

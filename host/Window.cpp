@@ -33,8 +33,8 @@ int CWindow::Create(HWND parent)
     // A second registration fails and the existing class is used.
     RegisterClassExA(&wc);
 
-    HWND window = CreateWindowExA(0, kClassName, nullptr, 0, 0, 0, 0, 0, parent, nullptr,
-                                  instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, kClassName, nullptr, 0, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
     if (!window)
         return 0;
     Attach(window);

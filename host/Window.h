@@ -7,7 +7,7 @@
 
 class CWindow
 {
-public:
+  public:
     explicit CWindow(HINSTANCE instance);
     virtual ~CWindow();
 
@@ -27,7 +27,7 @@ public:
     // The procedure every host window class is registered with.
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-protected:
+  protected:
     // Common end of every Create: remembers the window in both directions
     // and keeps its own DC (all host classes are registered CS_OWNDC).
     void Attach(HWND window);

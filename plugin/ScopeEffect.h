@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "plugin/AEffect.h"
+#include "plugin/PluginEntry.h"
 #include "plugin/PluginBase.h"
 
 class CScopeDisplay;
@@ -80,7 +81,3 @@ class CScopeEffect : public CPluginBase
     CScopeEngine* engine;
     CScopeDisplay* display;
 };
-
-// The plug-in's entry: builds the effect and hands back its record, or null
-// when the host answers version 0 or the effect cannot be made.
-AEffect* ZW_VSTCALL CreatePluginInstance(HostCallbackProc hostCallback);

@@ -53,7 +53,7 @@ void pump()
 
 class InfoWndTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         help = new CInfoWnd(GetModuleHandleA(nullptr), &slot);
@@ -75,10 +75,7 @@ protected:
     {
         SendMessageA(hwnd, WM_VSCROLL, MAKEWPARAM(code, position), 0);
     }
-    void click(int x, int y)
-    {
-        SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    }
+    void click(int x, int y) { SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
     // Does the window show these rows of that page?
     bool shows(int pageId, int firstRow)
     {
@@ -87,8 +84,8 @@ protected:
         RECT client;
         GetClientRect(hwnd, &client);
         const int rows = 40;
-        return grab(help->GetWindowDc(), 0, 0, client.right, rows)
-               == pageRows(pageId, firstRow, client.right, rows);
+        return grab(help->GetWindowDc(), 0, 0, client.right, rows) ==
+               pageRows(pageId, firstRow, client.right, rows);
     }
 
     CInfoWnd* slot = nullptr;
@@ -157,7 +154,7 @@ TEST_F(InfoWndTest, FlagsSwitchTheLanguageOnlyWhileTheTopIsInView)
     EXPECT_TRUE(shows(113, 0));
     click(515, 30); // again: already German
     EXPECT_TRUE(help->ShowsGerman());
-    click(487, 9); // the flag's corner pixel misses
+    click(487, 9);  // the flag's corner pixel misses
     click(437, 30); // the British flag
     EXPECT_FALSE(help->ShowsGerman());
     EXPECT_TRUE(shows(114, 0));

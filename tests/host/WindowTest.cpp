@@ -1,8 +1,8 @@
 // The window base's message routing and the tool button's hit test and
 // drawing, on real windows and DCs.
 
-#include "host/ToolButton.h"
 #include "host/Window.h"
+#include "host/ToolButton.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ struct Call
 // test can tell which handler produced the window procedure's result.
 class CRecordingWindow : public CWindow
 {
-public:
+  public:
     CRecordingWindow() : CWindow(GetModuleHandleA(nullptr)) {}
     std::vector<Call> calls;
 

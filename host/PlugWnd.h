@@ -1,0 +1,40 @@
+#pragma once
+// The plug-in window: the child window of the demo window in which the
+// effect's editor lives, and the host's binding to the compiled-in plug-in
+// (entry function, record, dispatcher calls and the host callback).
+
+#include "host/Window.h"
+#include "plugin/AEffect.h"
+#include "plugin/PluginEntry.h"
+
+// The host side of the plug-in's callback. Keeps no state, so it may be
+// called from any thread.
+int32_t ZW_VSTCALL HostCallback(AEffect* effect, int32_t opcode, int32_t index, int32_t value,
+                                void* ptr, float opt);
+
+class CPlugWnd : public CWindow
+{
+  public:
+    // The program binds CreatePluginInstance; tests may bind another entry.
+    explicit CPlugWnd(HINSTANCE instance, PluginEntryProc entry = &CreatePluginInstance);
+
+    int LoadPlugin();
+    int Process(float** inputs, float** outputs, int32_t sampleFrames);
+    void Resume();
+    void Suspend();
+
+    AEffect* GetEffect() const { return effectRecord; }
+    int IsLoaded() const { return pluginLoaded; }
+
+  private:
+    int32_t send(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+
+    HINSTANCE moduleInstance;
+    HWND parent;
+    int pluginLoaded;
+    ERect* editorRect;
+    AEffect* effectRecord;
+    PluginEntryProc entry;
+    HostCallbackProc hostCallback;
+    PluginEntryProc bindEntry;
+};
