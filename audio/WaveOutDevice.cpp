@@ -53,6 +53,8 @@ CWaveOutDevice::~CWaveOutDevice()
     {
         PostThreadMessageA(deviceThreadId, WM_QUIT, 0, 0);
         WaitForSingleObject(threadEvent, INFINITE);
+        // The event is set just before the thread returns; join it too.
+        WaitForSingleObject(deviceThread, INFINITE);
         CloseHandle(deviceThread);
     }
     if (threadEvent)

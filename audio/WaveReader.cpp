@@ -130,8 +130,11 @@ int32_t CWaveReader::read(float* const* channels, int32_t first, int32_t end)
             failed = true;
             arrived = 0;
         }
+        // What the file does not hold is silence: 8-bit and narrower samples
+        // are unsigned, and a zero byte there would be full scale negative.
         if (arrived < bytes)
-            std::memset(buffer + arrived, 0, static_cast<size_t>(bytes - arrived));
+            std::memset(buffer + arrived, layout.bitsPerSample <= 8 ? 0x80 : 0,
+                        static_cast<size_t>(bytes - arrived));
         convertToFloat(buffer, layout, channels, first, count);
         const int32_t got = arrived / layout.frameBytes;
         total += got;

@@ -92,9 +92,11 @@ TEST(WaveFile, ConvertsEachSampleWidth)
     ASSERT_EQ(2, wide.seekAndRead(0, out.pointers, 0, 2));
     EXPECT_EQ(-8388608.0f / 8388607.0f, out.left[0]);
     EXPECT_EQ(1.0f, out.left[1]);
-    ASSERT_EQ(2, narrow.seekAndRead(0, out.pointers, 0, 2));
-    EXPECT_EQ(0.0f, out.left[0]);
-    EXPECT_EQ(1.0f, out.left[1]);
+    Channels three(3);
+    ASSERT_EQ(2, narrow.seekAndRead(0, three.pointers, 0, 3));
+    EXPECT_EQ(0.0f, three.left[0]);
+    EXPECT_EQ(1.0f, three.left[1]);
+    EXPECT_EQ(0.0f, three.left[2]); // past the end: silence, not -1.0
     ASSERT_EQ(1, twelve.seekAndRead(0, out.pointers, 0, 1));
     EXPECT_EQ(0x1230 * kScale16Bit, out.left[0]);
 }

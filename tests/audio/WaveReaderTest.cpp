@@ -194,6 +194,20 @@ TEST(WaveReader, ReadErrorsAndOddSizesNeverGiveGarbage)
     EXPECT_EQ(10, reader.read(out.pointers, 0, 10));
     EXPECT_EQ(2 * kScale16Bit, out.right[0]);
 
+    // Past the end of an 8-bit file is silence too, not the zero byte's -1.0;
+    // so is the missing half of its last frame.
+    Bytes cut = pcmWave(2, 44100, 8, {255, 0, 64});
+    cut.pop_back(); // the pad byte
+    OpenedWave narrow(cut);
+    ASSERT_EQ(kWaveOpened, narrow.result);
+    Channels silence(4);
+    EXPECT_EQ(1, narrow.reader.read(silence.pointers, 0, 4));
+    EXPECT_EQ(1.0f, silence.left[0]);
+    EXPECT_EQ(-128 * kScale8Bit, silence.right[0]);
+    EXPECT_EQ(-64 * kScale8Bit, silence.left[1]);
+    EXPECT_EQ(0.0f, silence.right[1]);
+    EXPECT_EQ(0.0f, silence.left[3]);
+
     // A data size near 2^32 and a capacity of 0: a one-frame buffer, and
     // reads end where the file does.
     Bytes huge = pcmWave(1, 44100, 24, {1, 2, 3, 4, 5, 6, 7});
