@@ -9,90 +9,72 @@
 
 namespace
 {
-SampleLayout layoutOf(int32_t bits, int32_t channels)
+// Converts raw mono frames, or stereo ones into slots from 1 on.
+std::vector<float> convert(int32_t bits, const std::vector<uint8_t>& raw, int32_t channels = 1)
 {
     const int32_t bytes = (bits + 7) / 8;
-    return {bits, channels, bytes, bytes * channels};
-}
-
-// Converts mono frames given as raw bytes.
-std::vector<float> mono(int32_t bits, const std::vector<uint8_t>& raw)
-{
-    const SampleLayout layout = layoutOf(bits, 1);
-    std::vector<float> out(raw.size() / layout.frameBytes, -9.0f);
-    float* channels[] = {out.data()};
-    convertToFloat(raw.data(), layout, channels, 0, static_cast<int32_t>(out.size()));
+    const SampleLayout layout{bits, channels, bytes, bytes * channels};
+    const int32_t frames = static_cast<int32_t>(raw.size()) / layout.frameBytes;
+    std::vector<float> out(2 * (frames + 1), -9.0f);
+    float* pointers[] = {out.data(), out.data() + frames + 1};
+    convertToFloat(raw.data(), layout, pointers, channels == 1 ? 0 : 1, frames);
     return out;
 }
 } // namespace
 
 TEST(SampleConverter, ReadsEachWidthWithItsScale)
 {
-    const std::vector<float> eight = mono(8, {0, 128, 255, 129});
+    const std::vector<float> eight = convert(8, {0, 128, 255});
     EXPECT_EQ(-128.0f / 127.0f, eight[0]);
     EXPECT_EQ(0.0f, eight[1]);
     EXPECT_EQ(1.0f, eight[2]);
-    EXPECT_EQ(1.0f * kScale8Bit, eight[3]);
-    // Fewer than 8 bits are bytes too.
-    EXPECT_EQ(0.0f, mono(4, {128})[0]);
+    EXPECT_EQ(0.0f, convert(4, {128})[0]); // narrower samples are bytes too
 
-    const std::vector<float> sixteen = mono(16, {0x00, 0x80, 0xFF, 0x7F, 0xFF, 0xFF});
-    EXPECT_EQ(-32768.0f / 32767.0f, sixteen[0]);
-    EXPECT_EQ(1.0f, sixteen[1]);
-    EXPECT_EQ(-1.0f * kScale16Bit, sixteen[2]);
-    // 12 bits take two bytes and the 16-bit scale.
-    EXPECT_EQ(0x1230 * kScale16Bit, mono(12, {0x30, 0x12})[0]);
+    EXPECT_EQ(-32768.0f / 32767.0f, convert(16, {0x00, 0x80})[0]);
+    EXPECT_EQ(1.0f, convert(16, {0xFF, 0x7F})[0]);
+    EXPECT_EQ(0x1230 * kScale16Bit, convert(12, {0x30, 0x12})[0]); // 12 bits read as 16
 
     const std::vector<float> wide =
-        mono(24, {0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F, 0x56, 0x34, 0xF2});
+        convert(24, {0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F, 0x56, 0x34, 0xF2});
     EXPECT_EQ(-8388608.0f / 8388607.0f, wide[0]);
     EXPECT_EQ(1.0f, wide[1]);
-    EXPECT_EQ(static_cast<float>(-0x0DCBAA) * kScale24Bit, wide[2]);
+    EXPECT_EQ(-904106 * kScale24Bit, wide[2]);
+    EXPECT_EQ(-1.0f, convert(32, {0, 0, 0, 0x80})[0]);
+    EXPECT_EQ(-9.0f, convert(40, {1, 2, 3, 4, 5})[0]); // wider than 32 bits: untouched
 
-    const std::vector<float> full = mono(32, {0, 0, 0, 0x80, 0xFF, 0xFF, 0xFF, 0x7F});
-    EXPECT_EQ(-1.0f, full[0]);
-    EXPECT_EQ(1.0f, full[1]); // 2^31 - 1 rounds to 2^31 as a float
-
-    // Wider than 32 bits: nothing is converted.
-    EXPECT_EQ(-9.0f, mono(40, {1, 2, 3, 4, 5})[0]);
-}
-
-TEST(SampleConverter, SplitsInterleavedFramesIntoSlots)
-{
-    // Stereo 16-bit, three frames, written from slot 2 on.
-    const std::vector<uint8_t> raw = {1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6, 0};
-    std::vector<float> left(5, -9.0f), right(5, -9.0f);
-    float* channels[] = {left.data(), right.data()};
-    convertToFloat(raw.data(), layoutOf(16, 2), channels, 2, 3);
-    EXPECT_EQ(-9.0f, left[1]);
-    EXPECT_EQ(1 * kScale16Bit, left[2]);
-    EXPECT_EQ(6 * kScale16Bit, right[4]);
-    EXPECT_EQ(5 * kScale16Bit, left[4]);
+    // Stereo frames split into the two arrays, from slot 1 on.
+    const std::vector<float> stereo = convert(16, {1, 0, 2, 0, 3, 0, 4, 0}, 2);
+    const std::vector<float> expected = {-9.0f, 1 * kScale16Bit, 3 * kScale16Bit,
+                                         -9.0f, 2 * kScale16Bit, 4 * kScale16Bit};
+    EXPECT_EQ(expected, stereo);
 }
 
 TEST(SampleConverter, SixteenBitOutputSaturatesAndRoundsHalvesToEven)
 {
     const float inf = std::numeric_limits<float>::infinity();
-    EXPECT_EQ(32767, toPcm16(1.0f));
-    EXPECT_EQ(-32767, toPcm16(-1.0f));
-    EXPECT_EQ(32767, toPcm16(2.0f));
-    EXPECT_EQ(-32767, toPcm16(-3.0f));
-    EXPECT_EQ(32767, toPcm16(inf));
-    EXPECT_EQ(-32767, toPcm16(-inf));
-    EXPECT_EQ(0, toPcm16(std::nanf("")));
-    EXPECT_EQ(-32767, toPcm16(-32768.0f / 32767.0f)); // never -32768
-    EXPECT_EQ(16384, toPcm16(0.5f));                  // 16383.5
-    EXPECT_EQ(-16384, toPcm16(-0.5f));
-    EXPECT_EQ(2, toPcm16(2.5f / 32767.0f)); // 2.5 after rounding to float
-    EXPECT_EQ(4, toPcm16(3.5f / 32767.0f));
-    EXPECT_EQ(0, toPcm16(-1.0e-9f));
+    const float in[] = {1.0f,
+                        -1.0f,
+                        2.0f,
+                        -3.0f,
+                        inf,
+                        -inf,
+                        std::nanf(""),
+                        -32768.0f / 32767.0f,
+                        0.5f,
+                        -0.5f,
+                        2.5f / 32767.0f,
+                        3.5f / 32767.0f,
+                        -1e-9f};
+    const int16_t out[] = {32767,  -32767, 32767,  -32767, 32767, -32767, 0,
+                           -32767, 16384,  -16384, 2,      4,     0};
+    for (size_t i = 0; i < sizeof in / sizeof in[0]; ++i)
+        EXPECT_EQ(out[i], toPcm16(in[i])) << in[i];
 
-    // Interleaved little-endian.
     const float left[] = {1.0f, 0.5f};
     const float right[] = {-1.0f, std::nanf("")};
     const float* channels[] = {left, right};
-    uint8_t out[8];
-    convertToPcm16(channels, 2, 2, out);
-    const uint8_t expected[] = {0xFF, 0x7F, 0x01, 0x80, 0x00, 0x40, 0x00, 0x00};
-    EXPECT_EQ(0, std::memcmp(expected, out, sizeof out));
+    uint8_t pcm[8];
+    convertToPcm16(channels, 2, 2, pcm);
+    const uint8_t interleaved[] = {0xFF, 0x7F, 0x01, 0x80, 0x00, 0x40, 0x00, 0x00};
+    EXPECT_EQ(0, std::memcmp(interleaved, pcm, sizeof pcm));
 }

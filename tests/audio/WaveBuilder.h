@@ -2,7 +2,6 @@
 // Test utility: builds RIFF/WAVE files byte by byte, broken ones included.
 
 #include <cstdint>
-#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -22,54 +21,45 @@ inline Bytes concat(std::initializer_list<Bytes> parts)
     return out;
 }
 
-// A chunk with its contents padded to an even length; size as stated.
-inline Bytes chunk(const char* id, const Bytes& contents, uint32_t statedSize)
+// A chunk with its contents padded to an even length, and the size it
+// states (by default the true one).
+inline Bytes chunk(const char* id, const Bytes& contents, int64_t statedSize = -1)
 {
     Bytes out(id, id + 4);
-    putLe(out, statedSize, 4);
+    putLe(out, static_cast<uint32_t>(statedSize < 0 ? contents.size() : statedSize), 4);
     out.insert(out.end(), contents.begin(), contents.end());
     if (contents.size() & 1)
         out.push_back(0);
     return out;
 }
 
-inline Bytes chunk(const char* id, const Bytes& contents)
-{
-    return chunk(id, contents, static_cast<uint32_t>(contents.size()));
-}
-
-inline Bytes formatContents(uint32_t tag, uint32_t channels, uint32_t rate, uint32_t bits)
+inline Bytes formatChunk(uint32_t tag, uint32_t channels, uint32_t rate, uint32_t bits)
 {
     Bytes out;
     putLe(out, tag, 2);
     putLe(out, channels, 2);
     putLe(out, rate, 4);
-    const uint32_t frameBytes = channels * ((bits + 7) / 8);
-    putLe(out, rate * frameBytes, 4);
-    putLe(out, frameBytes, 2);
+    putLe(out, rate * channels * ((bits + 7) / 8), 4);
+    putLe(out, channels * ((bits + 7) / 8), 2);
     putLe(out, bits, 2);
-    return out;
+    return chunk("fmt ", out);
 }
 
-// A RIFF form around chunks, its size stated truthfully.
 inline Bytes riff(const char* form, const Bytes& chunks)
 {
-    Bytes contents(form, form + 4);
-    contents.insert(contents.end(), chunks.begin(), chunks.end());
-    return chunk("RIFF", contents);
+    return chunk("RIFF", concat({Bytes(form, form + 4), chunks}));
 }
 
 inline Bytes pcmWave(uint32_t channels, uint32_t rate, uint32_t bits, const Bytes& data)
 {
-    return riff("WAVE", concat({chunk("fmt ", formatContents(1, channels, rate, bits)),
-                                chunk("data", data)}));
+    return riff("WAVE", concat({formatChunk(1, channels, rate, bits), chunk("data", data)}));
 }
 
-// Little-endian 16-bit samples.
-inline Bytes samples16(std::initializer_list<int> values)
+// 16-bit samples 1, 2, 3, ...
+inline Bytes ramp16(int samples)
 {
-    Bytes out;
-    for (int v : values)
-        putLe(out, static_cast<uint32_t>(v), 2);
-    return out;
+    Bytes data;
+    for (int i = 1; i <= samples; ++i)
+        putLe(data, static_cast<uint32_t>(i), 2);
+    return data;
 }
