@@ -1,0 +1,48 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "audio/WaveReader.h"
+#include "audio/WinFile.h"
+
+// Shows a modal error box (no owner, caption "ERROR", error icon) with a
+// printf-formatted text cut to 255 characters; returns when it is closed.
+void showError(const char* format, ...);
+
+// One WAV file opened for playback: checks that it is uncompressed PCM in a
+// RIFF/WAVE form and delivers its frames as float channel data. Problems
+// with the file itself are told to the user here, in German; the caller
+// only sees that the file is not open.
+//
+// Created and destroyed on the GUI thread, read on the feeder thread. Only
+// seekAndRead takes the lock, so that a seek and its read stay together.
+class CWaveFile
+{
+  public:
+    static constexpr int32_t kFileNameBytes = 512;
+
+    // Never fails as an object: test isOpen. A path that does not fit the
+    // name field is not opened.
+    CWaveFile(const char* path, int32_t capacityFrames);
+
+    virtual bool isOpen();
+    virtual int32_t getChannels();
+    virtual int64_t getLength();
+    virtual double getSampleRate();
+    virtual int32_t getBitsPerSample();
+    virtual int32_t seek(int64_t frame);
+    virtual int32_t read(float** channels, int32_t first, int32_t end);
+    virtual int32_t seekAndRead(int64_t frame, float** channels, int32_t first, int32_t end);
+    virtual ~CWaveFile();
+
+    CWaveFile(const CWaveFile&) = delete;
+    CWaveFile& operator=(const CWaveFile&) = delete;
+
+  protected:
+    CRITICAL_SECTION lock;
+    char fileName[kFileNameBytes];
+    CWinFile file;
+    CWaveReader reader;
+};

@@ -1,0 +1,165 @@
+#include "audio/WaveOutDevice.h"
+
+#include <cstring>
+#include <new>
+
+#include "audio/SampleConverter.h"
+
+namespace
+{
+constexpr int kCloseWaitMs = 500;
+constexpr DWORD kWritePollMs = 5;
+} // namespace
+
+CWaveOutDevice::CWaveOutDevice(int32_t id, uint16_t channels, uint16_t bits, int32_t sampleRate,
+                               int32_t frames)
+    : deviceId(id), channelCount(channels), bitsPerSample(bits), rate(sampleRate),
+      framesPerBuffer(frames), bytesPerSample(static_cast<uint16_t>((bits + 7) / 8)),
+      bufferCount(kBufferCount), buffers(nullptr), headers(nullptr), deviceThread(nullptr),
+      threadEvent(nullptr), deviceThreadId(0), waveOut(nullptr)
+{
+    InterlockedExchange(&queuedCount, 0);
+    InterlockedExchange(&writeIndex, 0);
+
+    // Everything a block needs is allocated here; a failure stops
+    // construction, and the device then refuses to open or write.
+    buffers = new (std::nothrow) uint8_t*[bufferCount]();
+    headers = new (std::nothrow) WAVEHDR*[bufferCount]();
+    if (!buffers || !headers)
+        return;
+    const size_t bufferBytes = static_cast<size_t>(channelCount) * bytesPerSample * frames;
+    for (int i = 0; i < bufferCount; ++i)
+    {
+        buffers[i] = new (std::nothrow) uint8_t[bufferBytes]();
+        headers[i] = new (std::nothrow) WAVEHDR();
+        if (!buffers[i] || !headers[i])
+            return;
+    }
+    threadEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!threadEvent)
+        return;
+    deviceThread = CreateThread(nullptr, 0, threadMain, this, 0, &deviceThreadId);
+    if (!deviceThread)
+        return;
+    // Notifications may only be posted once the thread has a message queue.
+    WaitForSingleObject(threadEvent, INFINITE);
+    ResetEvent(threadEvent);
+}
+
+CWaveOutDevice::~CWaveOutDevice()
+{
+    Close();
+    if (deviceThread)
+    {
+        PostThreadMessageA(deviceThreadId, WM_QUIT, 0, 0);
+        WaitForSingleObject(threadEvent, INFINITE);
+        // The event is set just before the thread returns; join it too.
+        WaitForSingleObject(deviceThread, INFINITE);
+        CloseHandle(deviceThread);
+    }
+    if (threadEvent)
+        CloseHandle(threadEvent);
+    for (int i = 0; buffers && i < bufferCount; ++i)
+        delete[] buffers[i];
+    delete[] buffers;
+    for (int i = 0; headers && i < bufferCount; ++i)
+        delete headers[i];
+    delete[] headers;
+}
+
+DWORD WINAPI CWaveOutDevice::threadMain(LPVOID self)
+{
+    auto* device = static_cast<CWaveOutDevice*>(self);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_REMOVE);
+    SetEvent(device->threadEvent);
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+    {
+        if (msg.message == MM_WOM_DONE)
+        {
+            device->OnBufferDone(reinterpret_cast<WAVEHDR*>(msg.lParam));
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    SetEvent(device->threadEvent);
+    return static_cast<DWORD>(msg.wParam);
+}
+
+int32_t CWaveOutDevice::OnBufferDone(WAVEHDR* header)
+{
+    if (waveOutUnprepareHeader(waveOut, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+        return 0;
+    if (queuedCount != 0)
+        InterlockedDecrement(&queuedCount);
+    return 1;
+}
+
+int32_t CWaveOutDevice::Open()
+{
+    WAVEFORMATEX format = {};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = channelCount;
+    format.nSamplesPerSec = static_cast<DWORD>(rate);
+    format.nAvgBytesPerSec = static_cast<DWORD>(bytesPerSample * channelCount * rate);
+    format.nBlockAlign = static_cast<WORD>(bytesPerSample * channelCount);
+    format.wBitsPerSample = bitsPerSample;
+    format.cbSize = 0;
+    if (!deviceThread || waveOutOpen(&waveOut, static_cast<UINT>(deviceId), &format, deviceThreadId,
+                                     0, CALLBACK_THREAD) != MMSYSERR_NOERROR)
+    {
+        waveOut = nullptr;
+        MessageBoxA(nullptr, "Output-Device busy", "ERROR", MB_OK | MB_TOPMOST);
+        return 0;
+    }
+    InterlockedExchange(&queuedCount, 0);
+    InterlockedExchange(&writeIndex, 0);
+    SetThreadPriority(deviceThread, THREAD_PRIORITY_TIME_CRITICAL);
+    return 1;
+}
+
+int32_t CWaveOutDevice::Write(const float* const* channelPointers)
+{
+    // Only 16-bit output is ever asked for; other widths are not converted.
+    if (!waveOut || bitsPerSample != 16)
+        return 0;
+    while (queuedCount == bufferCount)
+        Sleep(kWritePollMs);
+    const LONG index = writeIndex;
+    convertToPcm16(channelPointers, channelCount, framesPerBuffer, buffers[index]);
+    WAVEHDR* header = headers[index];
+    std::memset(header, 0, sizeof(WAVEHDR));
+    header->lpData = reinterpret_cast<LPSTR>(buffers[index]);
+    header->dwBufferLength = static_cast<DWORD>(bytesPerSample * channelCount * framesPerBuffer);
+    if (waveOutPrepareHeader(waveOut, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+        return 0;
+    // Counted before it is queued: the device may be done with it before
+    // waveOutWrite returns, and that notification must find it counted.
+    InterlockedIncrement(&queuedCount);
+    if (waveOutWrite(waveOut, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+    {
+        InterlockedDecrement(&queuedCount);
+        waveOutUnprepareHeader(waveOut, header, sizeof(WAVEHDR));
+        return 0;
+    }
+    InterlockedExchange(&writeIndex, (index + 1) % bufferCount);
+    return 1;
+}
+
+int32_t CWaveOutDevice::Close()
+{
+    if (!waveOut)
+        return 1;
+    if (waveOutReset(waveOut) != MMSYSERR_NOERROR)
+        return 0;
+    // The reset hands every queued buffer to the notification thread; let it
+    // unprepare them while the handle is still valid (but never hang here).
+    for (int waited = 0; queuedCount != 0 && waited < kCloseWaitMs; ++waited)
+        Sleep(1);
+    if (waveOutClose(waveOut) != MMSYSERR_NOERROR)
+        return 0;
+    waveOut = nullptr;
+    SetThreadPriority(deviceThread, THREAD_PRIORITY_BELOW_NORMAL);
+    return 1;
+}

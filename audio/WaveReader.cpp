@@ -1,0 +1,147 @@
+#include "audio/WaveReader.h"
+
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "audio/RiffReader.h"
+
+namespace
+{
+constexpr uint32_t kWaveId = makeChunkId("WAVE");
+constexpr uint32_t kFormatId = makeChunkId("fmt ");
+constexpr uint32_t kDataId = makeChunkId("data");
+constexpr int32_t kPcmTag = 1;
+// The fields used end with bits per sample at offset 14.
+constexpr int32_t kFormatBytes = 16;
+
+uint16_t le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
+
+uint32_t le32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(le16(p)) | static_cast<uint32_t>(le16(p + 2)) << 16;
+}
+} // namespace
+
+CWaveReader::CWaveReader()
+    : file(nullptr), layout{0, 0, 0, 0}, formatTag(0), sampleRate(0.0), dataStart(0), length(0),
+      position(0), bufferFrames(0), buffer(nullptr)
+{
+}
+
+CWaveReader::~CWaveReader()
+{
+    delete[] buffer;
+}
+
+WaveOpenResult CWaveReader::open(CFileAccess* source, int32_t capacityFrames)
+{
+    const WaveOpenResult result = readHeader(source);
+    return result == kWaveOpened ? allocateBuffer(capacityFrames) : result;
+}
+
+WaveOpenResult CWaveReader::readHeader(CFileAccess* source)
+{
+    CRiffReader riff(*source);
+    RiffChunk form;
+    RiffChunk format;
+    if (!riff.findForm(kWaveId, form) || !riff.findChunk(kFormatId, form, format))
+        return kWaveNotWave;
+
+    // Only the first 16 bytes are used; the rest of the chunk need only be
+    // there. Missing fields of a short chunk read as zero.
+    uint8_t fields[kFormatBytes] = {};
+    const int32_t wanted =
+        format.size < kFormatBytes ? static_cast<int32_t>(format.size) : kFormatBytes;
+    const int64_t fileSize = source->size();
+    if (source->read(fields, wanted) != wanted || fileSize < 0 ||
+        format.dataOffset + format.size > fileSize)
+        return kWaveReadError;
+
+    RiffChunk data;
+    riff.leave(format);
+    if (!riff.findChunk(kDataId, form, data))
+        return kWaveReadError;
+
+    formatTag = le16(fields);
+    const int32_t channels = le16(fields + 2);
+    const int32_t bits = le16(fields + 14);
+    // A frame needs at least one channel of at least one bit.
+    if (formatTag != kPcmTag || format.size < kFormatBytes || channels == 0 || bits == 0)
+        return kWaveUnknownFormat;
+
+    layout.bitsPerSample = bits;
+    layout.channels = channels;
+    layout.bytesPerSample = (bits + 7) / 8;
+    layout.frameBytes = channels * layout.bytesPerSample;
+    sampleRate = static_cast<double>(le32(fields + 4));
+    dataStart = data.dataOffset;
+    length = data.size / static_cast<uint32_t>(layout.frameBytes);
+    position = 0;
+    file = source;
+    return kWaveOpened;
+}
+
+WaveOpenResult CWaveReader::allocateBuffer(int32_t capacityFrames)
+{
+    if (!file || buffer)
+        return kWaveNoMemory;
+    int32_t frames = kMaxBufferBytes / layout.frameBytes;
+    if (frames < 1)
+        frames = 1;
+    if (capacityFrames < frames)
+        frames = capacityFrames < 1 ? 1 : capacityFrames;
+    buffer = new (std::nothrow) uint8_t[static_cast<size_t>(frames) * layout.frameBytes];
+    if (!buffer)
+        return kWaveNoMemory;
+    bufferFrames = frames;
+    return kWaveOpened;
+}
+
+int32_t CWaveReader::seek(int64_t frame)
+{
+    if (!isOpen() || frame < 0 ||
+        frame > (std::numeric_limits<int64_t>::max() - dataStart) / layout.frameBytes)
+        return 0;
+    if (!file->seek(dataStart + frame * layout.frameBytes))
+        return 0;
+    position = frame;
+    return 1;
+}
+
+int32_t CWaveReader::read(float* const* channels, int32_t first, int32_t end)
+{
+    if (!isOpen() || first < 0)
+        return 0;
+    int32_t total = 0;
+    bool failed = false;
+    while (first < end)
+    {
+        const int32_t count = end - first < bufferFrames ? end - first : bufferFrames;
+        const int32_t bytes = count * layout.frameBytes;
+        // After a read error the rest of this request reads as the end of
+        // the file: whatever the file layer left in the buffer is not data.
+        int32_t arrived = failed ? 0 : file->read(buffer, bytes);
+        if (arrived < 0)
+        {
+            failed = true;
+            arrived = 0;
+        }
+        // What the file does not hold is silence: 8-bit and narrower samples
+        // are unsigned, and a zero byte there would be full scale negative.
+        if (arrived < bytes)
+            std::memset(buffer + arrived, layout.bitsPerSample <= 8 ? 0x80 : 0,
+                        static_cast<size_t>(bytes - arrived));
+        convertToFloat(buffer, layout, channels, first, count);
+        const int32_t got = arrived / layout.frameBytes;
+        total += got;
+        position += got;
+        first += count;
+    }
+    if (position > length)
+        length = position;
+    return total;
+}

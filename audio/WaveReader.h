@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+
+#include "audio/FileAccess.h"
+#include "audio/SampleConverter.h"
+
+enum WaveOpenResult
+{
+    kWaveOpened,
+    kWaveNotWave,       // no RIFF form "WAVE", or no "fmt " chunk in it
+    kWaveReadError,     // "fmt " shorter in the file than stated, or no "data" after it
+    kWaveUnknownFormat, // not PCM, or a format no frame can be built from
+    kWaveNoMemory       // the read buffer cannot be allocated
+};
+
+// Reads an uncompressed PCM RIFF/WAVE file as float channel data from any
+// frame on. Reading runs on from the data chunk to the physical end of the
+// file; only what lies beyond that reads as zeros.
+class CWaveReader
+{
+  public:
+    // The read buffer never exceeds this, whatever the capacity asked for
+    // (unless a single frame is larger); reads then take several passes.
+    static constexpr int32_t kMaxBufferBytes = 64 << 20;
+
+    CWaveReader();
+    ~CWaveReader();
+
+    CWaveReader(const CWaveReader&) = delete;
+    CWaveReader& operator=(const CWaveReader&) = delete;
+
+    // readHeader, then allocateBuffer. The file must outlive the reader.
+    WaveOpenResult open(CFileAccess* file, int32_t capacityFrames);
+    // Finds and checks the format and the data chunk. On kWaveOpened the
+    // format getters are valid and the file stands at the first frame; on
+    // kWaveUnknownFormat getFormatTag tells the tag.
+    WaveOpenResult readHeader(CFileAccess* file);
+    // Allocates the buffer for capacityFrames frames per pass; the reader
+    // is open afterwards.
+    WaveOpenResult allocateBuffer(int32_t capacityFrames);
+
+    bool isOpen() const { return buffer != nullptr; }
+    int32_t getFormatTag() const { return formatTag; }
+    int32_t getChannels() const { return layout.channels; }
+    int32_t getBitsPerSample() const { return layout.bitsPerSample; }
+    int32_t getFrameBytes() const { return layout.frameBytes; }
+    double getSampleRate() const { return sampleRate; }
+    int64_t getLength() const { return length; }
+    int64_t getPosition() const { return position; }
+    int64_t getDataStart() const { return dataStart; }
+    int32_t getBufferFrames() const { return bufferFrames; }
+
+    // Moves the read position to a frame (past the end allowed). Returns 1,
+    // or 0 when not open or the frame lies outside any file.
+    int32_t seek(int64_t frame);
+    // Fills the slots first .. end - 1 of each channel array with the frames
+    // from the current position on. Returns the frames that came from the
+    // file; frames past its end, or after a read error, are zeros.
+    int32_t read(float* const* channels, int32_t first, int32_t end);
+
+  private:
+    CFileAccess* file;
+    SampleLayout layout;
+    int32_t formatTag;
+    double sampleRate;
+    int64_t dataStart;
+    int64_t length;
+    int64_t position;
+    int32_t bufferFrames;
+    uint8_t* buffer;
+};

@@ -1,0 +1,65 @@
+#pragma once
+// Test utility: builds RIFF/WAVE files byte by byte, broken ones included.
+
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+inline void putLe(Bytes& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+inline Bytes concat(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const Bytes& part : parts)
+        out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+// A chunk with its contents padded to an even length, and the size it
+// states (by default the true one).
+inline Bytes chunk(const char* id, const Bytes& contents, int64_t statedSize = -1)
+{
+    Bytes out(id, id + 4);
+    putLe(out, static_cast<uint32_t>(statedSize < 0 ? contents.size() : statedSize), 4);
+    out.insert(out.end(), contents.begin(), contents.end());
+    if (contents.size() & 1)
+        out.push_back(0);
+    return out;
+}
+
+inline Bytes formatChunk(uint32_t tag, uint32_t channels, uint32_t rate, uint32_t bits)
+{
+    Bytes out;
+    putLe(out, tag, 2);
+    putLe(out, channels, 2);
+    putLe(out, rate, 4);
+    putLe(out, rate * channels * ((bits + 7) / 8), 4);
+    putLe(out, channels * ((bits + 7) / 8), 2);
+    putLe(out, bits, 2);
+    return chunk("fmt ", out);
+}
+
+inline Bytes riff(const char* form, const Bytes& chunks)
+{
+    return chunk("RIFF", concat({Bytes(form, form + 4), chunks}));
+}
+
+inline Bytes pcmWave(uint32_t channels, uint32_t rate, uint32_t bits, const Bytes& data)
+{
+    return riff("WAVE", concat({formatChunk(1, channels, rate, bits), chunk("data", data)}));
+}
+
+// 16-bit samples 1, 2, 3, ...
+inline Bytes ramp16(int samples)
+{
+    Bytes data;
+    for (int i = 1; i <= samples; ++i)
+        putLe(data, static_cast<uint32_t>(i), 2);
+    return data;
+}

@@ -1,0 +1,101 @@
+// The WAV file reader on real files, its messages answered by the watcher.
+
+#include "audio/WaveFile.h"
+#include "tests/audio/WaveBuilder.h"
+#include "tests/support/DialogWatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+std::string writeFile(const std::string& name, const Bytes& bytes)
+{
+    char folder[MAX_PATH] = {};
+    GetTempPathA(sizeof folder, folder);
+    const std::string path = folder + ("zw_" + std::to_string(GetCurrentProcessId()) + "_" + name);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+} // namespace
+
+TEST(WaveFile, ReadsAPcmFileFromAnyFrame)
+{
+    const Bytes file = riff("WAVE", concat({formatChunk(1, 2, 44100, 16), chunk("LIST", {1, 2, 3}),
+                                            chunk("data", ramp16(2000))}));
+    CWaveFile wave(writeFile("stereo.wav", file).c_str(), 1584000);
+    ASSERT_TRUE(wave.isOpen());
+    EXPECT_EQ(2, wave.getChannels());
+    EXPECT_EQ(16, wave.getBitsPerSample());
+    EXPECT_EQ(44100.0, wave.getSampleRate());
+    EXPECT_EQ(1000, wave.getLength());
+
+    // 3840 frames asked for, 1000 left; then beyond the end.
+    std::vector<float> left(3840, -9.0f), right(3840, -9.0f);
+    float* channels[] = {left.data(), right.data()};
+    EXPECT_EQ(1000, wave.seekAndRead(0, channels, 0, 3840));
+    EXPECT_EQ(2000 * kScale16Bit, right[999]);
+    EXPECT_EQ(0.0f, left[1000]);
+    EXPECT_EQ(0.0f, right[3839]);
+    ASSERT_EQ(1, wave.seek(998));
+    EXPECT_EQ(2, wave.read(channels, 5, 9));
+    EXPECT_EQ(1997 * kScale16Bit, left[5]);
+    EXPECT_EQ(0, wave.seekAndRead(1500, channels, 0, 64));
+    EXPECT_EQ(0.0f, left[5]);
+    EXPECT_EQ(1500, wave.getLength());
+}
+
+TEST(WaveFile, TellsTheUserWhyAFileIsRefused)
+{
+    const Bytes pcm = formatChunk(1, 2, 44100, 16);
+    const Bytes data = chunk("data", {0, 0, 0, 0});
+    const std::pair<Bytes, const char*> cases[] = {
+        {riff("AVI ", concat({pcm, data})), "%s ist keine WAVE-Datei"},
+        {riff("WAVE", chunk("fmt ", Bytes(pcm.begin() + 8, pcm.end()), 18)),
+         "Fehler beim Lesen der Datei %s"},
+        {riff("WAVE", concat({formatChunk(3, 2, 44100, 32), data})),
+         "%s: Unbekanntes Daten-Format (3)"},
+        {riff("WAVE", concat({formatChunk(1, 0, 44100, 16), data})),
+         "%s: Unbekanntes Daten-Format (1)"},
+    };
+    CDialogWatcher watcher;
+    size_t shown = 0;
+    for (const auto& c : cases)
+    {
+        const std::string path = writeFile("refused" + std::to_string(shown) + ".wav", c.first);
+        CWaveFile wave(path.c_str(), 1584000);
+        EXPECT_FALSE(wave.isOpen());
+        EXPECT_EQ(0, wave.getChannels());
+        float sample = -9.0f;
+        float* channels[] = {&sample, &sample};
+        EXPECT_EQ(0, wave.seekAndRead(0, channels, 0, 1));
+        ASSERT_EQ(++shown, watcher.count()) << c.second;
+        const SeenDialog seen = watcher.seen().back();
+        std::string text = c.second;
+        EXPECT_EQ(text.replace(text.find("%s"), 2, path), seen.text);
+        EXPECT_EQ("ERROR", seen.caption);
+        EXPECT_TRUE(seen.errorIcon);
+    }
+
+    // Nothing to tell about a missing file or a path too long to keep.
+    EXPECT_FALSE(CWaveFile(writeFile("missing.wav", {}).append("x").c_str(), 16).isOpen());
+    EXPECT_FALSE(CWaveFile(std::string(600, 'x').c_str(), 16).isOpen());
+    EXPECT_EQ(shown, watcher.count());
+}
+
+TEST(WaveFile, ShowErrorCutsLongTextsTo255Characters)
+{
+    CDialogWatcher watcher;
+    const std::string path = "C:\\" + std::string(300, 'p') + ".wav";
+    showError("%s: Unbekanntes Daten-Format (%d)", path.c_str(), 65534);
+    showError("%s: Unbekanntes Daten-Format (%d)", "C:\\a.wav", 65534);
+    const std::vector<SeenDialog> seen = watcher.seen();
+    ASSERT_EQ(2u, seen.size());
+    EXPECT_EQ(path.substr(0, 255), seen[0].text);
+    EXPECT_EQ("C:\\a.wav: Unbekanntes Daten-Format (65534)", seen[1].text);
+}

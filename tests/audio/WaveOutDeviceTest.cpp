@@ -1,0 +1,138 @@
+// The wave-out device on Wine's real driver; what it plays is captured by
+// the ALSA file plugin of the test run.
+
+#include "audio/WaveOutDevice.h"
+#include "tests/support/CapturedSound.h"
+#include "tests/support/DialogWatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <thread>
+#include <vector>
+
+namespace
+{
+constexpr int kFrames = 441;
+
+class CTestDevice : public CWaveOutDevice
+{
+  public:
+    CTestDevice() : CWaveOutDevice(0, 2, 16, 44100, kFrames) {}
+    LONG queued() const { return queuedCount; }
+    HWAVEOUT handle() const { return waveOut; }
+    HANDLE thread() const { return deviceThread; }
+    bool drained() const
+    {
+        for (int waited = 0; queuedCount != 0 && waited < 10000; waited += 5)
+            Sleep(5);
+        return queuedCount == 0;
+    }
+};
+
+// A stereo block of whole multiples of 1/32767, unlike any other block.
+struct Block
+{
+    explicit Block(int seed) : left(kFrames), right(kFrames)
+    {
+        for (int j = 0; j < kFrames; ++j)
+        {
+            left[j] = static_cast<float>(seed * 1000 + j) / 32767.0f;
+            right[j] = -static_cast<float>(seed * 500 + j) / 32767.0f;
+        }
+    }
+    void appendExpected(std::vector<int16_t>& frames) const
+    {
+        for (int j = 0; j < kFrames; ++j)
+        {
+            frames.push_back(static_cast<int16_t>(std::lrint(left[j] * 32767.0f)));
+            frames.push_back(static_cast<int16_t>(std::lrint(right[j] * 32767.0f)));
+        }
+    }
+    std::vector<float> left, right;
+    const float* pointers[2] = {left.data(), right.data()};
+};
+} // namespace
+
+TEST(WaveOutDevice, PlaysExactlyTheConvertedFrames)
+{
+    Block first(1), second(2);
+    std::vector<int16_t> frames;
+    first.appendExpected(frames);
+    second.appendExpected(frames);
+    const float inf = std::numeric_limits<float>::infinity();
+    const float special[] = {1.0f, -1.0f, 2.0f, -2.0f, inf, -inf, std::nanf(""), 0.5f, -0.5f};
+    const int16_t expected[] = {32767, -32767, 32767, -32767, 32767, -32767, 0, 16384, -16384};
+    for (int j = 0; j < 9; ++j)
+    {
+        first.left[j] = special[j];
+        frames[2 * j] = expected[j];
+    }
+    {
+        CTestDevice device;
+        ASSERT_EQ(1, device.Open());
+        EXPECT_EQ(1, device.Write(first.pointers));
+        EXPECT_EQ(1, device.Write(second.pointers));
+        // Destroying resets the device: let it play everything first.
+        ASSERT_TRUE(device.drained()) << device.queued();
+    }
+    const CapturedSound sound = readCapturedSound();
+    ASSERT_TRUE(sound.valid) << captureFilePath();
+    EXPECT_EQ(2, sound.channels);
+    EXPECT_EQ(44100, sound.sampleRate);
+    EXPECT_GE(sound.find(frames), 0) << "the two blocks are not in the capture, back to back";
+}
+
+TEST(WaveOutDevice, NinthWriteWaitsForAReturnedBuffer)
+{
+    CTestDevice device;
+    ASSERT_EQ(1, device.Open());
+    ASSERT_EQ(MMSYSERR_NOERROR, waveOutPause(device.handle())); // held, it returns nothing
+    Block block(4);
+    for (int i = 0; i < CWaveOutDevice::kBufferCount; ++i)
+        ASSERT_EQ(1, device.Write(block.pointers)) << i;
+    EXPECT_EQ(8, device.queued());
+
+    std::atomic<int> ninth{-1};
+    std::thread writer([&] { ninth = device.Write(block.pointers); });
+    Sleep(300);
+    EXPECT_EQ(-1, ninth.load());
+    ASSERT_EQ(MMSYSERR_NOERROR, waveOutRestart(device.handle()));
+    writer.join();
+    EXPECT_EQ(1, ninth.load());
+    EXPECT_TRUE(device.drained());
+}
+
+TEST(WaveOutDevice, NeverOpenedDeviceEndsItsThread)
+{
+    auto* device = new CTestDevice;
+    HANDLE thread = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), device->thread(), GetCurrentProcess(), &thread,
+                                SYNCHRONIZE, FALSE, 0));
+    Block block(5);
+    EXPECT_EQ(0, device->Write(block.pointers));
+    EXPECT_EQ(1, device->Close());
+    delete device;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 0));
+    CloseHandle(thread);
+}
+
+// ALSA takes its configuration from the unix environment, which under Wine
+// a process cannot hand to a child it starts; so this case runs in a CTest
+// entry of its own whose ALSA configuration has no usable device.
+TEST(WaveOutDevice, TellsTheUserWhenNoDeviceCanBeOpened)
+{
+    if (!std::getenv("ZW_EXPECT_NO_DEVICE"))
+        GTEST_SKIP() << "runs as audio_tests_no_device";
+    CDialogWatcher watcher;
+    CTestDevice device;
+    EXPECT_EQ(0, device.Open());
+    EXPECT_EQ(nullptr, device.handle());
+    ASSERT_EQ(1u, watcher.count());
+    EXPECT_EQ("Output-Device busy", watcher.seen()[0].text);
+    EXPECT_EQ("ERROR", watcher.seen()[0].caption);
+    EXPECT_FALSE(watcher.seen()[0].errorIcon);
+}
