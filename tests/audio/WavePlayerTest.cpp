@@ -1,0 +1,215 @@
+// The playback controller with the real scope effect and the real wave-out
+// device: what it plays is captured by the test run's sound configuration
+// and compared frame by frame with the file it was given.
+
+#include "audio/WavePlayer.h"
+#include "host/PlugWnd.h"
+#include "tests/audio/WaveBuilder.h"
+#include "tests/support/CapturedSound.h"
+#include "tests/support/DialogWatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace
+{
+const int kDelay = 512;        // the effect's latency in frames
+const int kBlockFrames = 1764; // 40 ms at 44.1 kHz
+// The feeder starts about five seconds after the controller is made.
+const DWORD kStartupMs = 5000;
+
+std::string writeFile(const char* name, const Bytes& bytes)
+{
+    FILE* file = std::fopen(name, "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    return name;
+}
+
+// Distinct, deterministic 16-bit stereo frames that survive the float round
+// trip exactly (the most negative value would saturate).
+std::vector<int16_t> noise(int frames, uint32_t seed)
+{
+    std::vector<int16_t> samples(frames * 2);
+    for (int16_t& s : samples)
+    {
+        seed = seed * 1664525u + 1013904223u;
+        s = static_cast<int16_t>(static_cast<int>(seed >> 16) % 30000 - 15000);
+    }
+    return samples;
+}
+
+Bytes asBytes(const std::vector<int16_t>& samples)
+{
+    Bytes data;
+    for (int16_t s : samples)
+        putLe(data, static_cast<uint16_t>(s), 2);
+    return data;
+}
+
+class WavePlayerTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        plug = new CPlugWnd(GetModuleHandleA(nullptr));
+        ASSERT_EQ(1, plug->LoadPlugin());
+        player = new CWavePlayer(GetModuleHandleA(nullptr), plug);
+        ASSERT_EQ(1, player->IsReady());
+    }
+    void TearDown() override
+    {
+        player->Shutdown();
+        delete player;
+    }
+
+    CPlugWnd* plug = nullptr;
+    CWavePlayer* player = nullptr;
+};
+} // namespace
+
+TEST_F(WavePlayerTest, PlaysTheFileDelayedByOneBlockAndLoopsAfterBlock100)
+{
+    const int fileFrames = 3 * 44100;
+    std::vector<int16_t> input = noise(fileFrames, 7);
+    std::string path = writeFile("player-3s.wav", pcmWave(2, 44100, 16, asBytes(input)));
+
+    ASSERT_EQ(1, player->LoadFile(path.c_str()));
+    EXPECT_EQ(1, player->IsPlaying());
+    EXPECT_EQ(0, player->Play()) << "play while playing";
+    // Blocks 0..100 (4.04 s) and the start of the repeat.
+    Sleep(kStartupMs + 5500);
+    EXPECT_EQ(1, player->Stop());
+    EXPECT_EQ(0, player->Stop()) << "stop while stopped";
+
+    // What the device should have played: 512 frames of silence, then blocks
+    // 0 to 100 of the file (silent past its end), then the file again.
+    const int loopFrames = 101 * kBlockFrames;
+    std::vector<int16_t> expected(2 * kDelay, 0);
+    for (int pass = 0; pass < 2; ++pass)
+        for (int frame = 0; frame < loopFrames; ++frame)
+            for (int c = 0; c < 2; ++c)
+                expected.push_back(frame < fileFrames ? input[2 * frame + c] : 0);
+
+    CapturedSound sound = readCapturedSound();
+    ASSERT_TRUE(sound.valid);
+    ASSERT_EQ(2, sound.channels);
+    ASSERT_EQ(44100, sound.sampleRate);
+    std::vector<int16_t> head(expected.begin() + 2 * kDelay, expected.begin() + 2 * (kDelay + 100));
+    long start = sound.find(head);
+    ASSERT_GE(start, kDelay) << "the file's first frames are not in the capture";
+    start -= kDelay;
+    // Everything before the first output frame is silence.
+    for (long i = 0; i < 2 * start; ++i)
+        ASSERT_EQ(0, sound.samples[i]) << "sample " << i;
+    const long compared = std::min<long>(sound.frames() - start, expected.size() / 2);
+    ASSERT_GT(compared, kDelay + loopFrames + 2000) << "the repeat was not reached";
+    long mismatches = 0;
+    long firstMismatch = -1;
+    for (long frame = 0; frame < compared; ++frame)
+        for (int c = 0; c < 2; ++c)
+            if (sound.samples[2 * (start + frame) + c] != expected[2 * frame + c])
+            {
+                if (firstMismatch < 0)
+                    firstMismatch = frame;
+                ++mismatches;
+            }
+    EXPECT_EQ(0, mismatches) << "first different frame " << firstMismatch;
+}
+
+TEST_F(WavePlayerTest, MonoFilesPlayOnBothChannels)
+{
+    Bytes data;
+    for (int i = 0; i < 44100; ++i)
+        data.push_back(static_cast<uint8_t>(128 + (i * 37) % 100 - 50));
+    std::string path = writeFile("player-mono8.wav", pcmWave(1, 44100, 8, data));
+    ASSERT_EQ(1, player->LoadFile(path.c_str()));
+    Sleep(kStartupMs + 800);
+    ASSERT_EQ(1, player->Stop());
+
+    CapturedSound sound = readCapturedSound();
+    ASSERT_TRUE(sound.valid);
+    size_t loud = 0;
+    for (size_t frame = 0; frame < sound.frames(); ++frame)
+    {
+        ASSERT_EQ(sound.samples[2 * frame], sound.samples[2 * frame + 1]) << "frame " << frame;
+        loud += sound.samples[2 * frame] != 0;
+    }
+    EXPECT_GT(loud, 10000u);
+}
+
+TEST_F(WavePlayerTest, RefusesFilesItCannotPlayWithTheirMessages)
+{
+    const Bytes tiny(400, 0);
+    struct
+    {
+        const char* name;
+        Bytes file;
+        const char* message;
+    } cases[] = {
+        {"player-22k.wav", pcmWave(2, 22050, 16, tiny), "No 44.1 kHz or 48 kHz Wavefile"},
+        {"player-96k.wav", pcmWave(2, 96000, 16, tiny), "No 44.1 kHz or 48 kHz Wavefile"},
+        {"player-32bit.wav", pcmWave(2, 44100, 32, tiny), "No 8 to 24 Bit Wavefile"},
+        {"player-6ch.wav", pcmWave(6, 44100, 16, Bytes(1200, 0)), "No Mono or Stereo File"},
+    };
+    CDialogWatcher watcher;
+    for (const auto& c : cases)
+    {
+        std::string path = writeFile(c.name, c.file);
+        EXPECT_EQ(0, player->LoadFile(path.c_str())) << c.name;
+    }
+    std::vector<SeenDialog> seen = watcher.seen();
+    ASSERT_EQ(4u, seen.size());
+    for (size_t i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(cases[i].message, seen[i].text);
+        EXPECT_EQ("ERROR", seen[i].caption);
+    }
+    EXPECT_EQ(0, player->IsPlaying());
+
+    // A missing file is refused without a word; a path too long for the
+    // controller is refused before anything changes.
+    EXPECT_EQ(0, player->LoadFile("Audio\\Zanderwick\\NotThere.wav"));
+    EXPECT_EQ(0, player->LoadFile(std::string(300, 'a').c_str()));
+    EXPECT_EQ(4u, watcher.count());
+}
+
+TEST_F(WavePlayerTest, PlayWithoutAFileSaysSo)
+{
+    CDialogWatcher watcher;
+    EXPECT_EQ(0, player->Play());
+    ASSERT_TRUE(watcher.waitFor(1));
+    EXPECT_EQ("No open Wavefile", watcher.seen()[0].text);
+}
+
+TEST_F(WavePlayerTest, StopDuringTheStartDelaysNeverTouchesTheOldDevice)
+{
+    std::vector<int16_t> input = noise(44100, 3);
+    std::string path = writeFile("player-early.wav", pcmWave(2, 44100, 16, asBytes(input)));
+    // The feeder is still in its start-up sleep: the request stays pending
+    // while the reader and the device are replaced and destroyed.
+    for (int i = 0; i < 3; ++i)
+    {
+        ASSERT_EQ(1, player->LoadFile(path.c_str()));
+        ASSERT_EQ(1, player->Stop());
+    }
+    ASSERT_EQ(1, player->Play());
+    ASSERT_EQ(1, player->Stop());
+    Sleep(kStartupMs + 300);
+    EXPECT_EQ(0, player->IsPlaying());
+    // Play again after the delays: it starts from frame 0 with a fresh
+    // engine, after the first start's own delay of 2 s.
+    ASSERT_EQ(1, player->Play());
+    Sleep(2000 + 1500);
+    ASSERT_EQ(1, player->Stop());
+    CapturedSound sound = readCapturedSound();
+    ASSERT_TRUE(sound.valid);
+    std::vector<int16_t> head(input.begin(), input.begin() + 200);
+    long start = sound.find(head);
+    ASSERT_GE(start, kDelay);
+    for (long i = 2 * (start - kDelay); i < 2 * start; ++i)
+        ASSERT_EQ(0, sound.samples[i]) << "a fresh engine starts with 512 silent frames";
+}
