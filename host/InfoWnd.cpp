@@ -83,7 +83,7 @@ int CInfoWnd::Create(HWND parent)
                                   instance, nullptr);
     if (!window)
         return 0;
-    Attach(window);
+    AdoptWindow(window);
 
     showGerman = 0;
     germanDc = CreateCompatibleDC(windowDc);

@@ -37,11 +37,11 @@ int CWindow::Create(HWND parent)
         CreateWindowExA(0, kClassName, nullptr, 0, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
     if (!window)
         return 0;
-    Attach(window);
+    AdoptWindow(window);
     return 1;
 }
 
-void CWindow::Attach(HWND window)
+void CWindow::AdoptWindow(HWND window)
 {
     hwnd = window;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

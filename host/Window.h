@@ -30,7 +30,7 @@ class CWindow
   protected:
     // Common end of every Create: remembers the window in both directions
     // and keeps its own DC (all host classes are registered CS_OWNDC).
-    void Attach(HWND window);
+    void AdoptWindow(HWND window);
 
     HINSTANCE instance;
     HWND hwnd;

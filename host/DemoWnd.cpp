@@ -1,0 +1,271 @@
+#include "host/DemoWnd.h"
+
+#include "audio/WavePlayer.h"
+#include "host/InfoWnd.h"
+#include "host/PlugWnd.h"
+
+#include <initializer_list>
+
+namespace
+{
+const char kClassName[] = "CDEMOWND";
+const char kTitle[] = "Zanderwick Demo";
+const DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;
+const DWORD kStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU;
+const char kDefaultFile[] = "Audio\\Zanderwick\\Stereo.wav";
+
+const int kIconId = 101;
+const int kSmallIconId = 102;
+const int kPlayBitmapId = 108;
+const int kStopBitmapId = 109;
+const int kOpenBitmapId = 110;
+const int kHelpBitmapId = 111;
+const int kToolbarBitmapId = 112;
+
+// The toolbar: 500 x 31 of its background picture, buttons of 23 x 22 with
+// the pressed state 22 rows below the normal one.
+const int kToolbarWidth = 500;
+const int kToolbarHeight = 31;
+const int kButtonWidth = 23;
+const int kButtonHeight = 22;
+const int kPressedOffset = 22;
+const int kButtonTop = 4;
+const int kOpenLeft = 5;
+const int kStopLeft = 87;
+const int kPlayLeft = 113;
+const int kHelpLeft = 193;
+
+const UINT kBringToTop = SWP_NOMOVE | SWP_NOSIZE;
+} // namespace
+
+CDemoWnd::CDemoWnd(HINSTANCE instance_)
+    : CWindow(instance_), helpWnd(nullptr), plugWnd(nullptr), player(nullptr), playDc(nullptr),
+      stopDc(nullptr), toolbarDc(nullptr), openDc(nullptr), helpDc(nullptr), playingShown(0),
+      playBitmap(nullptr), stopBitmap(nullptr), toolbarBitmap(nullptr), openBitmap(nullptr),
+      helpBitmap(nullptr), playButton(nullptr), stopButton(nullptr), openButton(nullptr),
+      helpButton(nullptr)
+{
+}
+
+CDemoWnd::~CDemoWnd()
+{
+    delete playButton;
+    delete stopButton;
+    delete openButton;
+    delete helpButton;
+    for (HDC dc : {playDc, stopDc, toolbarDc, openDc, helpDc})
+        if (dc)
+            DeleteDC(dc);
+    for (HBITMAP bitmap : {playBitmap, stopBitmap, toolbarBitmap, openBitmap, helpBitmap})
+        if (bitmap)
+            DeleteObject(bitmap);
+}
+
+int CDemoWnd::Create(HWND parent)
+{
+    parentHwnd = parent;
+
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
+    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(kSmallIconId));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kClassName;
+    RegisterClassExA(&wc);
+
+    HWND window = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, 0, 0, parent, nullptr,
+                                  instance, nullptr);
+    if (!window)
+        return 0;
+    AdoptWindow(window);
+    playingShown = 0;
+
+    const struct
+    {
+        HDC* dc;
+        HBITMAP* bitmap;
+        int id;
+    } pictures[] = {{&playDc, &playBitmap, kPlayBitmapId},
+                    {&stopDc, &stopBitmap, kStopBitmapId},
+                    {&toolbarDc, &toolbarBitmap, kToolbarBitmapId},
+                    {&openDc, &openBitmap, kOpenBitmapId},
+                    {&helpDc, &helpBitmap, kHelpBitmapId}};
+    for (const auto& picture : pictures)
+        *picture.dc = CreateCompatibleDC(windowDc);
+    for (const auto& picture : pictures)
+    {
+        *picture.bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(picture.id));
+        SelectObject(*picture.dc, *picture.bitmap);
+    }
+
+    openButton = new CToolButton(kOpenLeft, kButtonTop, kButtonWidth, kButtonHeight, windowDc,
+                                 openDc, 0, 0, kPressedOffset);
+    stopButton = new CToolButton(kStopLeft, kButtonTop, kButtonWidth, kButtonHeight, windowDc,
+                                 stopDc, 0, 0, kPressedOffset);
+    playButton = new CToolButton(kPlayLeft, kButtonTop, kButtonWidth, kButtonHeight, windowDc,
+                                 playDc, 0, 0, kPressedOffset);
+    helpButton = new CToolButton(kHelpLeft, kButtonTop, kButtonWidth, kButtonHeight, windowDc,
+                                 helpDc, 0, 0, kPressedOffset);
+
+    // The help window opens once the message loop runs.
+    PostMessageA(hwnd, WM_COMMAND, kCommandHelp, 0);
+    return 1;
+}
+
+int CDemoWnd::Attach(HINSTANCE instance_, CPlugWnd* plugWnd_)
+{
+    plugWnd = plugWnd_;
+    player = new CWavePlayer(instance_, plugWnd);
+    player->LoadFile(kDefaultFile);
+    // The toolbar shows the playing state whether or not the file was taken.
+    playingShown = 1;
+    ShowTransport();
+    return 1;
+}
+
+void CDemoWnd::ShowTransport()
+{
+    playButton->Draw(playingShown);
+    stopButton->Draw(!playingShown);
+}
+
+void CDemoWnd::StartPlaying()
+{
+    if (playingShown)
+        return;
+    playingShown = 1;
+    ShowTransport();
+    // The toolbar keeps the playing state even if the controller refuses.
+    if (player)
+        player->Play();
+}
+
+void CDemoWnd::StopPlaying(bool fromKey)
+{
+    if (!playingShown)
+        return;
+    if (fromKey && player)
+        player->Stop();
+    playingShown = 0;
+    ShowTransport();
+    if (!fromKey && player)
+        player->Stop();
+}
+
+void CDemoWnd::OpenHelp()
+{
+    helpWnd = new CInfoWnd(instance, &helpWnd);
+    if (!helpWnd->Create(nullptr))
+    {
+        delete helpWnd;
+        helpWnd = nullptr;
+        return;
+    }
+    ShowWindow(helpWnd->GetHwnd(), SW_SHOWNORMAL);
+}
+
+LRESULT CDemoWnd::OnLButtonDown(HWND, UINT, WPARAM, LPARAM lParam)
+{
+    const int x = LOWORD(lParam);
+    const int y = HIWORD(lParam);
+    if (openButton->HitTest(x, y))
+    {
+        openButton->Draw(1);
+        if (player && player->OpenFromDialog())
+        {
+            playingShown = 1;
+            ShowTransport();
+        }
+        openButton->Draw(0);
+    }
+    if (helpButton->HitTest(x, y))
+    {
+        if (!helpWnd)
+            OpenHelp();
+        else
+            SetWindowPos(helpWnd->GetHwnd(), HWND_TOP, 0, 0, 0, 0, kBringToTop);
+    }
+    if (playButton->HitTest(x, y))
+        StartPlaying();
+    if (stopButton->HitTest(x, y))
+        StopPlaying(false);
+    return 0;
+}
+
+LRESULT CDemoWnd::OnKeyDown(HWND, UINT, WPARAM wParam, LPARAM)
+{
+    switch (wParam)
+    {
+    case VK_RETURN:
+        StartPlaying();
+        break;
+    case VK_SPACE:
+        if (playingShown)
+            StopPlaying(true);
+        else
+            StartPlaying();
+        break;
+    case VK_NUMPAD0:
+        StopPlaying(true);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT CDemoWnd::OnCommand(HWND window, UINT, WPARAM wParam, LPARAM)
+{
+    switch (LOWORD(wParam))
+    {
+    case kCommandQuit:
+        if (player)
+        {
+            player->Stop();
+            player->Shutdown();
+            delete player;
+            player = nullptr;
+        }
+        PostQuitMessage(0);
+        break;
+    case kCommandHelp:
+        if (!helpWnd)
+        {
+            OpenHelp();
+            // The help window opens behind the main window.
+            SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, kBringToTop);
+        }
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT CDemoWnd::OnPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!GetUpdateRect(window, nullptr, TRUE))
+        return 0;
+    ValidateRect(window, nullptr);
+    BitBlt(windowDc, 0, 0, kToolbarWidth, kToolbarHeight, toolbarDc, 0, 0, SRCCOPY);
+    ShowTransport();
+    openButton->Draw(0);
+    helpButton->Draw(0);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CDemoWnd::OnDestroy(HWND, UINT, WPARAM, LPARAM)
+{
+    if (player)
+    {
+        player->Shutdown();
+        delete player;
+        player = nullptr;
+    }
+    PostQuitMessage(0);
+    return 0;
+}
