@@ -1,0 +1,121 @@
+#include "tests/e2e/ProgramRunner.h"
+
+#include <cstdio>
+
+std::string executableFolder()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of("\\/") + 1);
+}
+
+bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    for (size_t i = 0; i < path.size(); ++i)
+        if ((path[i] == '\\' || path[i] == '/') && i > 2)
+            CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    std::fclose(file);
+    return ok;
+}
+
+CProgramRunner::CProgramRunner(const std::string& exeName, const std::string& workFolder)
+    : exePath(executableFolder() + exeName), folder(workFolder)
+{
+}
+
+CProgramRunner::~CProgramRunner()
+{
+    if (info.hProcess)
+    {
+        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
+        {
+            TerminateProcess(info.hProcess, 1);
+            WaitForSingleObject(info.hProcess, 5000);
+        }
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+}
+
+bool CProgramRunner::start()
+{
+    CreateDirectoryA(folder.c_str(), nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    std::string commandLine = "\"" + exePath + "\"";
+    return CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.c_str(), &startup, &info) != 0;
+}
+
+bool CProgramRunner::waitForExit(DWORD timeoutMs, DWORD* exitCode)
+{
+    if (WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    GetExitCodeProcess(info.hProcess, exitCode);
+    return true;
+}
+
+namespace
+{
+struct Search
+{
+    DWORD pid;
+    const char* className;
+    HWND found;
+    std::vector<std::string>* visible;
+};
+
+BOOL CALLBACK visit(HWND hwnd, LPARAM param);
+
+BOOL CALLBACK visitChildren(HWND hwnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<Search*>(param);
+    char cls[256] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (search->className && !search->found && lstrcmpA(cls, search->className) == 0)
+        search->found = hwnd;
+    return TRUE;
+}
+
+BOOL CALLBACK visit(HWND hwnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != search->pid)
+        return TRUE;
+    char cls[256] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (search->visible && IsWindowVisible(hwnd))
+        search->visible->push_back(cls);
+    visitChildren(hwnd, param);
+    EnumChildWindows(hwnd, visitChildren, param);
+    return TRUE;
+}
+} // namespace
+
+HWND CProgramRunner::findWindow(const char* className, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    for (;;)
+    {
+        Search search = {info.dwProcessId, className, nullptr, nullptr};
+        EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
+        if (search.found || GetTickCount() - start >= timeoutMs)
+            return search.found;
+        Sleep(50);
+    }
+}
+
+std::vector<std::string> CProgramRunner::visibleWindowClasses()
+{
+    std::vector<std::string> classes;
+    Search search = {info.dwProcessId, nullptr, nullptr, &classes};
+    EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
+    return classes;
+}

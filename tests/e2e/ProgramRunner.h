@@ -1,0 +1,35 @@
+#pragma once
+// Test utility: starts a build of the program in a working folder of its
+// own, finds its windows, and reads its 32-bit exit code.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CProgramRunner
+{
+  public:
+    // `exeName` is relative to the test executable's folder.
+    CProgramRunner(const std::string& exeName, const std::string& workFolder);
+    ~CProgramRunner();
+
+    bool start();
+    // Waits for the process to end; false on time-out.
+    bool waitForExit(DWORD timeoutMs, DWORD* exitCode);
+    // Top-level and child windows of the process with this class name.
+    HWND findWindow(const char* className, DWORD timeoutMs = 0);
+    // Every top-level window of the process that was seen visible so far.
+    std::vector<std::string> visibleWindowClasses();
+    DWORD processId() const { return info.dwProcessId; }
+
+  private:
+    std::string exePath;
+    std::string folder;
+    PROCESS_INFORMATION info = {};
+};
+
+// The folder of the running test executable, with a trailing backslash.
+std::string executableFolder();
+// Writes a file, creating its folders.
+bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
