@@ -213,3 +213,67 @@ TEST_F(WavePlayerTest, StopDuringTheStartDelaysNeverTouchesTheOldDevice)
     for (long i = 2 * (start - kDelay); i < 2 * start; ++i)
         ASSERT_EQ(0, sound.samples[i]) << "a fresh engine starts with 512 silent frames";
 }
+
+namespace
+{
+// Answers the open-file dialog with a file name, or cancels it.
+CDialogWatcher::Action chooseFile(const std::string& path)
+{
+    return [path](HWND dialog)
+    {
+        const int kFileNameCombo = 0x47C;
+        SetDlgItemTextA(dialog, kFileNameCombo, path.c_str());
+        CDialogWatcher::pressOk(dialog);
+    };
+}
+
+void cancel(HWND dialog)
+{
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+std::string fullPath(const std::string& name)
+{
+    char path[MAX_PATH] = {};
+    GetFullPathNameA(name.c_str(), MAX_PATH, path, nullptr);
+    return path;
+}
+} // namespace
+
+TEST_F(WavePlayerTest, TheOpenDialogPlaysTheChosenFile)
+{
+    std::vector<int16_t> first = noise(44100, 11);
+    std::vector<int16_t> chosen = noise(44100, 12);
+    std::string firstPath = writeFile("player-first.wav", pcmWave(2, 44100, 16, asBytes(first)));
+    std::string chosenPath =
+        fullPath(writeFile("player-chosen.wav", pcmWave(2, 44100, 16, asBytes(chosen))));
+    std::string refusedPath =
+        fullPath(writeFile("player-refused.wav", pcmWave(2, 22050, 16, Bytes(400, 0))));
+    ASSERT_EQ(1, player->LoadFile(firstPath.c_str()));
+    {
+        CDialogWatcher watcher("#32770", "Open", cancel);
+        EXPECT_EQ(0, player->OpenFromDialog());
+        EXPECT_EQ(1u, watcher.count());
+        EXPECT_EQ(1, player->IsPlaying()) << "cancel leaves playback alone";
+    }
+    {
+        CDialogWatcher watcher("#32770", "Open", chooseFile(chosenPath));
+        EXPECT_EQ(1, player->OpenFromDialog());
+        EXPECT_EQ(1u, watcher.count());
+    }
+    Sleep(kStartupMs + 800);
+    {
+        // A refused choice stops playback but leaves the controller playing.
+        CDialogWatcher messages;
+        CDialogWatcher watcher("#32770", "Open", chooseFile(refusedPath));
+        EXPECT_EQ(0, player->OpenFromDialog());
+        ASSERT_TRUE(messages.waitFor(1));
+        EXPECT_EQ("No 44.1 kHz or 48 kHz Wavefile", messages.seen()[0].text);
+        EXPECT_EQ(1, player->IsPlaying());
+    }
+    CapturedSound sound = readCapturedSound();
+    ASSERT_TRUE(sound.valid) << "the device was closed by the refused choice";
+    EXPECT_GE(sound.find(std::vector<int16_t>(chosen.begin(), chosen.begin() + 200)), kDelay);
+    EXPECT_LT(sound.find(std::vector<int16_t>(first.begin(), first.begin() + 200)), 0);
+    EXPECT_EQ(1, player->Stop());
+}
