@@ -277,3 +277,92 @@ TEST_F(WavePlayerTest, TheOpenDialogPlaysTheChosenFile)
     EXPECT_LT(sound.find(std::vector<int16_t>(first.begin(), first.begin() + 200)), 0);
     EXPECT_EQ(1, player->Stop());
 }
+
+TEST_F(WavePlayerTest, Loops48kFilesAfter1504Seconds)
+{
+    // 17 s of 24-bit stereo at 48 kHz: playback repeats blocks 0 to 375.
+    const int rate = 48000;
+    const int fileFrames = 17 * rate;
+    std::vector<int16_t> marks = noise(fileFrames, 5);
+    Bytes data;
+    data.reserve(fileFrames * 6);
+    for (int16_t s : marks)
+    {
+        // The low byte is zero so that the 16-bit output is exact.
+        data.push_back(0);
+        putLe(data, static_cast<uint16_t>(s), 2);
+    }
+    std::string path = writeFile("player-48k.wav", pcmWave(2, rate, 24, data));
+    ASSERT_EQ(1, player->LoadFile(path.c_str()));
+    Sleep(kStartupMs + 16500);
+    ASSERT_EQ(1, player->Stop());
+
+    CapturedSound sound = readCapturedSound();
+    ASSERT_TRUE(sound.valid);
+    EXPECT_EQ(48000, sound.sampleRate);
+    std::vector<int16_t> head(marks.begin(), marks.begin() + 200);
+    const long first = sound.find(head);
+    ASSERT_GE(first, kDelay);
+    const long loopFrames = 376L * 1920; // 15.04 s
+    EXPECT_EQ(first + loopFrames, sound.find(head, first + 1)) << "the repeat starts at 15.04 s";
+    // The last block before the repeat is still the file's.
+    const long lastBlock = first + loopFrames - 1920;
+    EXPECT_EQ(marks[2 * 375 * 1920], sound.samples[2 * lastBlock]);
+}
+
+namespace
+{
+// A plug-in that records what the host sends, in order.
+struct RecordingPlugin
+{
+    AEffect record = {};
+    std::vector<std::pair<int32_t, float>> events; // opcode or -1 for a block
+} recorder;
+
+int32_t ZW_VSTCALL recordDispatcher(AEffect*, int32_t opcode, int32_t, int32_t, void*, float opt)
+{
+    recorder.events.push_back({opcode, opt});
+    return opcode == effIdentify ? kIdentifyAnswer : 0;
+}
+
+void ZW_VSTCALL recordBlock(AEffect*, float**, float**, int32_t)
+{
+    if (recorder.events.empty() || recorder.events.back().first != -1)
+        recorder.events.push_back({-1, 0.0f});
+}
+
+AEffect* ZW_VSTCALL recordingEntry(HostCallbackProc)
+{
+    recorder.record.magic = kEffectMagic;
+    recorder.record.dispatcher = recordDispatcher;
+    recorder.record.processReplacing = recordBlock;
+    return &recorder.record;
+}
+} // namespace
+
+TEST(WavePlayer, TellsThePluginTheSampleRateBeforeTheFirstBlockOfEachFile)
+{
+    CPlugWnd plug(GetModuleHandleA(nullptr), recordingEntry);
+    ASSERT_EQ(1, plug.LoadPlugin());
+    CWavePlayer player(GetModuleHandleA(nullptr), &plug);
+    std::string at44 = writeFile("player-rate44.wav", pcmWave(2, 44100, 16, Bytes(8000, 1)));
+    std::string at48 = writeFile("player-rate48.wav", pcmWave(1, 48000, 16, Bytes(8000, 1)));
+    recorder.events.clear();
+    ASSERT_EQ(1, player.LoadFile(at44.c_str()));
+    Sleep(kStartupMs + 400);
+    ASSERT_EQ(1, player.LoadFile(at48.c_str()));
+    Sleep(400);
+    player.Shutdown();
+
+    std::vector<float> rates;
+    for (size_t i = 0; i < recorder.events.size(); ++i)
+        if (recorder.events[i].first == effSetSampleRate)
+        {
+            rates.push_back(recorder.events[i].second);
+            ASSERT_LT(i + 1, recorder.events.size());
+            EXPECT_EQ(-1, recorder.events[i + 1].first) << "a block follows the rate";
+        }
+    ASSERT_EQ(2u, rates.size());
+    EXPECT_EQ(44100.0f, rates[0]);
+    EXPECT_EQ(48000.0f, rates[1]);
+}
