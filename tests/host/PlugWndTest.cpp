@@ -24,14 +24,21 @@ struct FakePlugin
     int32_t identifyAnswer = kIdentifyAnswer;
     HostCallbackProc callbackSeen = nullptr;
     HINSTANCE instanceSeen = nullptr;
+    ERect* rect = nullptr;
+    void* openedIn = nullptr;
     float** inputsSeen = nullptr;
     float** outputsSeen = nullptr;
     int32_t framesSeen = 0;
 } fake;
 
-int32_t ZW_VSTCALL fakeDispatcher(AEffect*, int32_t opcode, int32_t, int32_t value, void*, float)
+int32_t ZW_VSTCALL fakeDispatcher(AEffect*, int32_t opcode, int32_t, int32_t value, void* ptr,
+                                  float)
 {
     fake.sent.push_back({opcode, value});
+    if (opcode == effEditGetRect && fake.rect)
+        *static_cast<ERect**>(ptr) = fake.rect;
+    if (opcode == effEditOpen)
+        fake.openedIn = ptr;
     return opcode == effIdentify ? fake.identifyAnswer : 0;
 }
 
@@ -65,6 +72,44 @@ void resetFake()
 HINSTANCE programInstance()
 {
     return GetModuleHandleA(nullptr);
+}
+
+// The demo window's stand-in: a plain top-level window, never activated.
+HWND makeDemoWindow()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = programInstance();
+    windowClass.lpszClassName = "ZWDEMOSTANDIN";
+    RegisterClassA(&windowClass);
+    return CreateWindowExA(0, "ZWDEMOSTANDIN", "demo", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           programInstance(), nullptr);
+}
+
+// Destroying the plug-in window posts quit; the next test must not see it.
+void destroyDemoWindow(HWND demo)
+{
+    DestroyWindow(demo);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+RECT placeOf(HWND window)
+{
+    RECT place;
+    GetWindowRect(window, &place);
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&place), 2);
+    return place;
+}
+
+void expectPlace(HWND window, int left, int top, int width, int height)
+{
+    const RECT place = placeOf(window);
+    EXPECT_EQ(left, place.left);
+    EXPECT_EQ(top, place.top);
+    EXPECT_EQ(width, place.right - place.left);
+    EXPECT_EQ(height, place.bottom - place.top);
 }
 } // namespace
 
@@ -171,4 +216,67 @@ TEST(PlugWnd, BindsTheCompiledInScopeEffect)
     EXPECT_EQ(2, effect->numInputs);
     EXPECT_EQ(2, effect->numOutputs);
     EXPECT_EQ(512, effect->initialDelay);
+}
+
+TEST(PlugWnd, OpensTheScopeEditorUnderTheToolbarAndCentresTheDemoWindow)
+{
+    CPlugWnd plug(programInstance());
+    ASSERT_EQ(1, plug.LoadPlugin());
+    HWND demo = makeDemoWindow();
+    ASSERT_EQ(1, plug.Create(demo));
+    HWND child = plug.GetHwnd();
+    char name[32] = "";
+    GetClassNameA(child, name, sizeof(name));
+    EXPECT_STREQ("CPLUGWND", name);
+    EXPECT_EQ(0x46000000, GetWindowLongA(child, GWL_STYLE) & ~WS_VISIBLE);
+    EXPECT_TRUE(IsWindowVisible(child) || !IsWindowVisible(demo));
+    EXPECT_TRUE(GetClassLongA(child, GCL_STYLE) & CS_OWNDC);
+    EXPECT_EQ(demo, GetParent(child));
+
+    ASSERT_EQ(1024, GetSystemMetrics(SM_CXSCREEN));
+    ASSERT_EQ(768, GetSystemMetrics(SM_CYSCREEN));
+    expectPlace(child, 0, 31, 220, 270);
+    expectPlace(demo, 392, 185, 230, 330);
+    EXPECT_NE(nullptr, FindWindowExA(child, nullptr, nullptr, "Window")) << "the editor's frame";
+
+    AEffect* effect = plug.GetEffect();
+    effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+    destroyDemoWindow(demo);
+}
+
+TEST(PlugWnd, SizesByTheEditorsRightAndBottomAndSendsIdleEvery50ms)
+{
+    resetFake();
+    ERect rect = {5, 7, 100, 150};
+    fake.rect = &rect;
+    CPlugWnd plug(programInstance(), fakeEntry);
+    ASSERT_EQ(1, plug.LoadPlugin());
+    fake.sent.clear();
+    HWND demo = makeDemoWindow();
+    ASSERT_EQ(1, plug.Create(demo));
+    ASSERT_EQ(3u, fake.sent.size());
+    EXPECT_EQ(effEditGetRect, fake.sent[0].opcode);
+    EXPECT_EQ(effEditOpen, fake.sent[1].opcode);
+    EXPECT_EQ(plug.GetHwnd(), fake.openedIn);
+    EXPECT_EQ(effEditTop, fake.sent[2].opcode);
+    EXPECT_EQ(&rect, plug.GetEditorRect());
+    expectPlace(plug.GetHwnd(), 0, 31, 150, 100);
+    expectPlace(demo, (1024 - 150) / 2 - 10, (768 - 100) / 2 - 64, 160, 160);
+
+    // About 20 ticks a second; the emulated machine is allowed to lag.
+    fake.sent.clear();
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (GetTickCount() - start < 1000)
+    {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    EXPECT_GE(fake.sent.size(), 12u);
+    EXPECT_LE(fake.sent.size(), 22u);
+    for (const Sent& sent : fake.sent)
+        EXPECT_EQ(effEditIdle, sent.opcode);
+    destroyDemoWindow(demo);
 }
