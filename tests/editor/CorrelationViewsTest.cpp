@@ -1,41 +1,26 @@
 #include "editor/CorrelationPointerView.h"
 #include "editor/CorrelationRangeView.h"
 
-#include "tests/editor/ViewBench.h"
+#include "tests/editor/PluginWindowBench.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <thread>
+#include <tuple>
 
 namespace
 {
-const COLORREF kRed = RGB(255, 0, 0);
-const COLORREF kYellow = RGB(255, 255, 0);
-const COLORREF kGreen = RGB(0, 255, 0);
 const float kInf = std::numeric_limits<float>::infinity();
-const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-struct PointerBench : public ViewBench<CCorrelationPointerView>
+// Columns first..last of the bar, all three rows, in the colour.
+void expectColumns(const PluginWindowBench& bench, int first, int last, COLORREF color)
 {
-    PointerBench() : ViewBench(106, {22, 212, 199, 220}), backdrop(readPicture(*picture)) {}
-    Pixels backdrop;
-};
-
-struct RangeBench : public ViewBench<CCorrelationRangeView>
-{
-    RangeBench() : ViewBench(107, {25, 206, 197, 209}), backdrop(readPicture(*picture)) {}
-    int changedPixels() const { return shown().countDifferences(backdrop, {0, 0, 172, 3}); }
-    // Columns first..last (inclusive) in the colour, on all three rows.
-    void expectColumns(int first, int last, COLORREF color) const
-    {
-        const Pixels bar = shown();
-        for (int x = first; x <= last; ++x)
-            for (int y = 0; y < 3; ++y)
-                EXPECT_EQ(color, bar.at(x, y)) << "column " << x << ", row " << y;
-    }
-    Pixels backdrop;
-};
+    const Pixels shown = bench.shown();
+    for (int x = first; x <= last; ++x)
+        for (int y = 0; y < 3; ++y)
+            EXPECT_EQ(color, shown.at(25 + x, 206 + y)) << "column " << x << ", row " << y;
+}
 
 void send(DWORD mouseFlags, WORD key = 0, DWORD keyFlags = 0)
 {
@@ -45,131 +30,91 @@ void send(DWORD mouseFlags, WORD key = 0, DWORD keyFlags = 0)
     if (!mouseFlags)
         input.ki = {key, 0, keyFlags, 0, 0};
     SendInput(1, &input, sizeof(input));
+    pumpMessages(30);
 }
 
-// Presses the mouse button where no window is, moves onto the bar with it
-// held, and delivers the press to the frame there. The modifier goes down
-// last: entering a window makes Wine take the modifiers from the X server.
-// Another thread lets go after a while, for a handler that keeps polling
-// while the button is held.
-void clickBar(RangeBench& bench, DWORD down, DWORD up, UINT message, WORD modifier = 0)
+// Presses the button where no window is and moves onto the bar with it held;
+// then the modifier, since entering a window makes Wine take the modifiers
+// from the X server. The press is delivered to the frame there, and another
+// thread lets go later, for a handler that polls while the button is held.
+void clickBar(PluginWindowBench& bench, DWORD down, UINT message, WORD modifier = 0)
 {
+    HWND frame = bench.editor->getFrame()->getWindow();
+    POINT onBar = {100, 207};
+    ClientToScreen(frame, &onBar);
     SetCursorPos(900, 700);
     send(down);
-    pumpMessages(30);
-    SetCursorPos(100, 207);
+    SetCursorPos(onBar.x, onBar.y);
     pumpMessages(30);
     if (modifier)
         send(0, modifier);
-    pumpMessages(30);
-    std::thread release(
-        [up]
-        {
-            Sleep(300);
-            send(up);
-        });
-    PostMessageA(bench.frame->getWindow(), message, 0, MAKELPARAM(100, 207));
+    std::thread release([down] { Sleep(300), send(down << 1); });
+    PostMessageA(frame, message, 0, MAKELPARAM(100, 207));
     pumpMessages();
     release.join();
     if (modifier)
         send(0, modifier, KEYEVENTF_KEYUP);
-    SetCursorPos(900, 700);
-    pumpMessages(30);
 }
 } // namespace
 
 TEST(CorrelationPointerView, PlacesTheTriangleAndColoursItByTheThresholds)
 {
-    PointerBench bench;
-    const PortPoint* triangle = bench.view->getTriangle();
-    EXPECT_EQ(88, triangle[0].x);
-    EXPECT_EQ(0, triangle[0].y);
-    EXPECT_EQ(91, triangle[1].x);
-    EXPECT_EQ(7, triangle[1].y);
-    EXPECT_EQ(85, triangle[2].x);
-    EXPECT_EQ(7, triangle[2].y);
-    const Pixels first = bench.shown();
-    EXPECT_EQ(kYellow, first.at(88, 5)) << "the frame's first paint shows 0";
-    EXPECT_EQ(0, first.countDifferences(bench.backdrop, {0, 0, 85, 8}));
-    EXPECT_EQ(0, first.countDifferences(bench.backdrop, {92, 0, 177, 8}));
-
-    const struct
+    PluginWindowBench bench;
+    CCorrelationPointerView* view = bench.editor->getPointerView();
+    const PortPoint* at = view->getTriangle();
+    EXPECT_EQ(std::vector<int32_t>({88, 0, 91, 7, 85, 7}),
+              std::vector<int32_t>({at[0].x, at[0].y, at[1].x, at[1].y, at[2].x, at[2].y}));
+    const std::tuple<float, int, COLORREF> cases[] = {
+        {0.0f, 88, kYellow}, {0.2f, 105, kYellow}, {-0.2f, 70, kYellow}, {0.21f, 105, kGreen},
+        {-0.21f, 70, kRed},  {1.0f, 173, kGreen},  {-1.0f, 2, kRed},     {-1.0f, 2, kRed}};
+    for (const auto& [value, column, color] : cases)
     {
-        float value;
-        int column;
-        COLORREF color;
-    } cases[] = {{0.2f, 105, kYellow}, {-0.2f, 70, kYellow}, {0.21f, 105, kGreen},
-                 {-0.21f, 70, kRed},   {1.0f, 173, kGreen},  {-1.0f, 2, kRed}};
-    for (const auto& c : cases)
-    {
-        bench.view->setCorrelation(c.value);
+        bench.smear(kPointer); // the same value is drawn again too
+        view->setCorrelation(value);
         bench.tick();
-        EXPECT_EQ(c.column, triangle[0].x) << c.value;
-        EXPECT_EQ(c.color, bench.shown().at(c.column, 5)) << c.value;
+        EXPECT_EQ(column, at[0].x) << value;
+        EXPECT_EQ(color, bench.shown().at(22 + column, 212 + 5)) << value;
     }
-
-    bench.smear();
-    bench.view->setCorrelation(-1.0f);
-    bench.tick();
-    EXPECT_EQ(kRed, bench.shown().at(2, 5)) << "the same value is drawn again";
-    for (float outside : {kInf, -kInf, kNaN, 1e30f})
+    for (float outside : {kInf, -1e30f, std::numeric_limits<float>::quiet_NaN()})
     {
-        bench.view->setCorrelation(outside);
+        view->setCorrelation(outside);
         bench.tick();
-        EXPECT_EQ(0, bench.shown().countDifferences(bench.backdrop, {0, 0, 177, 8})) << outside;
+        EXPECT_TRUE(bench.marks(kPointer, bench.strip).empty()) << outside << " is off the strip";
     }
 }
 
-TEST(CorrelationRangeView, WaitsForANonZeroValueThenShowsTheBandInThreeColours)
+TEST(CorrelationRangeView, ShowsTheBandInThreeColoursAndOnlyALeftClickAloneResetsIt)
 {
-    RangeBench bench;
-    EXPECT_EQ(0, bench.changedPixels());
-    for (int i = 0; i < 3; ++i)
-        bench.view->setCorrelation(0.0f);
+    PluginWindowBench bench;
+    CCorrelationRangeView* view = bench.editor->getRangeView();
+    for (float value : {0.0f, 0.0f, 0.5f})
+        view->setCorrelation(value);
     bench.tick();
-    EXPECT_TRUE(bench.view->isWaiting());
-    EXPECT_EQ(0, bench.changedPixels()) << "zeros start nothing";
+    EXPECT_FALSE(view->isWaiting());
+    EXPECT_TRUE(bench.band().empty()) << "zeros start nothing; one value has no width";
+    view->setCorrelation(0.9f);
+    bench.tick();
+    expectColumns(bench, 128, 161, kGreen);
+    EXPECT_EQ(34u * 3u, bench.band().size());
 
-    bench.view->setCorrelation(0.5f);
+    view->resetRange();
+    for (float value : {-0.5f, 0.5f})
+        view->setCorrelation(value);
     bench.tick();
-    EXPECT_FALSE(bench.view->isWaiting());
-    EXPECT_EQ(0, bench.changedPixels()) << "a band of one value has no width";
-    bench.view->setCorrelation(0.9f);
-    bench.tick();
-    bench.expectColumns(128, 161, kGreen);
-    EXPECT_EQ(34 * 3, bench.changedPixels());
+    expectColumns(bench, 42, 67, kRed);
+    expectColumns(bench, 68, 101, kYellow);
+    expectColumns(bench, 102, 127, kGreen);
+    EXPECT_EQ(86u * 3u, bench.band().size());
 
-    bench.view->resetRange();
+    clickBar(bench, MOUSEEVENTF_LEFTDOWN, WM_LBUTTONDOWN, VK_SHIFT);
+    clickBar(bench, MOUSEEVENTF_RIGHTDOWN, WM_RBUTTONDOWN);
+    EXPECT_FALSE(view->isWaiting()) << "Shift-click and right click";
+    view->setCorrelation(kInf);
     bench.tick();
-    EXPECT_EQ(0, bench.changedPixels());
-    bench.view->setCorrelation(-0.5f);
-    bench.view->setCorrelation(0.5f);
+    expectColumns(bench, 102, 171, kGreen);
+    EXPECT_EQ(130u * 3u, bench.band().size()) << "an endless maximum reaches the bar's end";
+    clickBar(bench, MOUSEEVENTF_LEFTDOWN, WM_LBUTTONDOWN);
+    EXPECT_TRUE(view->isWaiting());
     bench.tick();
-    bench.expectColumns(42, 67, kRed);
-    bench.expectColumns(68, 101, kYellow);
-    bench.expectColumns(102, 127, kGreen);
-    EXPECT_EQ(86 * 3, bench.changedPixels());
-
-    bench.view->setCorrelation(kInf);
-    bench.tick();
-    bench.expectColumns(102, 171, kGreen);
-    EXPECT_EQ(130 * 3, bench.changedPixels()) << "an endless maximum reaches the bar's end";
-}
-
-TEST(CorrelationRangeView, OnlyALeftClickAloneResetsTheRange)
-{
-    RangeBench bench;
-    bench.view->setCorrelation(-0.5f);
-    bench.view->setCorrelation(0.5f);
-    clickBar(bench, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, WM_LBUTTONDOWN, VK_SHIFT);
-    EXPECT_FALSE(bench.view->isWaiting()) << "Shift-click";
-    clickBar(bench, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, WM_RBUTTONDOWN);
-    EXPECT_FALSE(bench.view->isWaiting()) << "right click";
-    bench.tick();
-    EXPECT_EQ(86 * 3, bench.changedPixels());
-
-    clickBar(bench, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, WM_LBUTTONDOWN);
-    EXPECT_TRUE(bench.view->isWaiting());
-    bench.tick();
-    EXPECT_EQ(0, bench.changedPixels());
+    EXPECT_TRUE(bench.band().empty());
 }
