@@ -6,6 +6,19 @@ namespace
 {
 const int32_t kHostVersion = 2;
 const int32_t kIdleSleepMs = 5;
+
+const char kClassName[] = "CPLUGWND";
+const DWORD kStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+// The editor sits under the demo window's toolbar.
+const int kToolbarHeight = 31;
+// The demo window's frame around the editor, and the offsets that centre
+// the whole window a little left of and above the screen's middle.
+const int kExtraWidth = 10;
+const int kExtraHeight = 60;
+const int kLeftShift = 10;
+const int kUpShift = 64;
+const UINT_PTR kIdleTimer = 1;
+const UINT kIdleMilliseconds = 50;
 } // namespace
 
 int32_t ZW_VSTCALL HostCallback(AEffect* /*effect*/, int32_t opcode, int32_t index,
@@ -38,6 +51,62 @@ CPlugWnd::CPlugWnd(HINSTANCE instance_, PluginEntryProc entry_)
 int32_t CPlugWnd::send(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt)
 {
     return effectRecord->dispatcher(effectRecord, opcode, index, value, ptr, opt);
+}
+
+int CPlugWnd::Create(HWND parentWindow)
+{
+    parent = parentWindow;
+    parentHwnd = parentWindow;
+
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = moduleInstance;
+    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kClassName;
+    // A second registration fails and the existing class is used.
+    RegisterClassExA(&wc);
+
+    HWND window = CreateWindowExA(0, kClassName, nullptr, kStyle, 0, 0, 0, 0, parent, nullptr,
+                                  moduleInstance, nullptr);
+    if (!window)
+        return 0;
+    Attach(window);
+
+    int width = 0;
+    int height = 0;
+    if (effectRecord && effectRecord->dispatcher)
+    {
+        send(effEditGetRect, 0, 0, &editorRect, 0.0f);
+        send(effEditOpen, 0, 0, hwnd, 0.0f);
+        send(effEditTop, 0, 0, nullptr, 0.0f);
+    }
+    // The editor's size is its right and bottom edge, whatever its top left.
+    if (editorRect)
+    {
+        width = editorRect->right;
+        height = editorRect->bottom;
+    }
+    MoveWindow(hwnd, 0, kToolbarHeight, width, height, FALSE);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2 - kLeftShift;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2 - kUpShift;
+    MoveWindow(parent, x, y, width + kExtraWidth, height + kExtraHeight, FALSE);
+
+    SetTimer(hwnd, kIdleTimer, kIdleMilliseconds, nullptr);
+    return 1;
+}
+
+LRESULT CPlugWnd::OnTimer(HWND, UINT, WPARAM, LPARAM)
+{
+    if (effectRecord && effectRecord->dispatcher)
+        send(effEditIdle, 0, 0, nullptr, 0.0f);
+    return 0;
 }
 
 int CPlugWnd::LoadPlugin()

@@ -18,12 +18,19 @@ class CPlugWnd : public CWindow
     // The program binds CreatePluginInstance; tests may bind another entry.
     explicit CPlugWnd(HINSTANCE instance, PluginEntryProc entry = &CreatePluginInstance);
 
+    // Opens the editor in a new child window of parent, under the toolbar,
+    // sizes and centres parent around it and starts the editor's idle timer.
+    int Create(HWND parent) override;
+    // Every tick of the idle timer is one effEditIdle.
+    LRESULT OnTimer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+
     int LoadPlugin();
     int Process(float** inputs, float** outputs, int32_t sampleFrames);
     void Resume();
     void Suspend();
 
     AEffect* GetEffect() const { return effectRecord; }
+    const ERect* GetEditorRect() const { return editorRect; }
     int IsLoaded() const { return pluginLoaded; }
 
   private:

@@ -221,12 +221,6 @@ void CScopeEffect::suspend()
 
 void CScopeEffect::resume() {}
 
-void CScopeEffect::createEditor()
-{
-    // No editor yet. The scope editor will be made here: it registers itself
-    // as `editor`, and attachDisplay hands it to the calls below.
-}
-
 void CScopeEffect::createEngine(int32_t inputCount, int32_t rate, int32_t outputCount)
 {
     engine = new (std::nothrow) CScopeEngine(inputCount, static_cast<double>(rate), outputCount);

@@ -1,7 +1,7 @@
 #include "gui/OffscreenPort.h"
 
 #include "gui/WidgetFrame.h"
-#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 

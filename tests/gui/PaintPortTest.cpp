@@ -1,6 +1,6 @@
 #include "gui/PaintPort.h"
 
-#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "gui/SkinBitmap.h"
 
 #include "gui/PaintPort.h"
-#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 

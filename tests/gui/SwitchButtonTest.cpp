@@ -5,7 +5,7 @@
 #include "gui/SkinBitmap.h"
 #include "gui/ValueListener.h"
 #include "gui/WidgetFrame.h"
-#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 

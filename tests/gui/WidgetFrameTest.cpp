@@ -3,7 +3,7 @@
 #include "gui/ModuleInstance.h"
 #include "gui/PaintPort.h"
 #include "gui/SkinBitmap.h"
-#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
 
 #include <gtest/gtest.h>
 

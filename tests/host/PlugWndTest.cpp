@@ -24,14 +24,21 @@ struct FakePlugin
     int32_t identifyAnswer = kIdentifyAnswer;
     HostCallbackProc callbackSeen = nullptr;
     HINSTANCE instanceSeen = nullptr;
+    ERect* rect = nullptr;
+    void* openedIn = nullptr;
     float** inputsSeen = nullptr;
     float** outputsSeen = nullptr;
     int32_t framesSeen = 0;
 } fake;
 
-int32_t ZW_VSTCALL fakeDispatcher(AEffect*, int32_t opcode, int32_t, int32_t value, void*, float)
+int32_t ZW_VSTCALL fakeDispatcher(AEffect*, int32_t opcode, int32_t, int32_t value, void* ptr,
+                                  float)
 {
     fake.sent.push_back({opcode, value});
+    if (opcode == effEditGetRect && fake.rect)
+        *static_cast<ERect**>(ptr) = fake.rect;
+    if (opcode == effEditOpen)
+        fake.openedIn = ptr;
     return opcode == effIdentify ? fake.identifyAnswer : 0;
 }
 
@@ -65,6 +72,31 @@ void resetFake()
 HINSTANCE programInstance()
 {
     return GetModuleHandleA(nullptr);
+}
+
+// Where a window sits in its parent's client area: left, top, width, height.
+std::vector<LONG> placeOf(HWND window)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+// The demo window's stand-in: a plain top-level window, never activated.
+HWND makeDemoWindow()
+{
+    return CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           programInstance(), nullptr);
+}
+
+// Destroying the plug-in window posts quit; the next test must not see it.
+void destroyDemoWindow(HWND demo)
+{
+    DestroyWindow(demo);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
 }
 } // namespace
 
@@ -171,4 +203,42 @@ TEST(PlugWnd, BindsTheCompiledInScopeEffect)
     EXPECT_EQ(2, effect->numInputs);
     EXPECT_EQ(2, effect->numOutputs);
     EXPECT_EQ(512, effect->initialDelay);
+}
+
+TEST(PlugWnd, OpensTheEditorSizedByItsRightAndBottomAndSendsIdleEvery50ms)
+{
+    resetFake();
+    ERect rect = {5, 7, 100, 150};
+    fake.rect = &rect;
+    CPlugWnd plug(programInstance(), fakeEntry);
+    ASSERT_EQ(1, plug.LoadPlugin());
+    fake.sent.clear();
+    HWND demo = makeDemoWindow();
+    ASSERT_EQ(1, plug.Create(demo));
+    char name[32] = "";
+    GetClassNameA(plug.GetHwnd(), name, sizeof(name));
+    EXPECT_STREQ("CPLUGWND", name);
+    EXPECT_EQ(0x46000000, GetWindowLongA(plug.GetHwnd(), GWL_STYLE) & ~WS_VISIBLE);
+    ASSERT_EQ(3u, fake.sent.size());
+    EXPECT_EQ(effEditGetRect, fake.sent[0].opcode);
+    EXPECT_EQ(effEditOpen, fake.sent[1].opcode);
+    EXPECT_EQ(effEditTop, fake.sent[2].opcode);
+    EXPECT_EQ(plug.GetHwnd(), fake.openedIn);
+    EXPECT_EQ(std::vector<LONG>({0, 31, 150, 100}), placeOf(plug.GetHwnd()));
+    EXPECT_EQ(std::vector<LONG>({427, 270, 160, 160}), placeOf(demo));
+
+    // About 20 ticks a second; the emulated machine may lag.
+    fake.sent.clear();
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 1000;)
+    {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    EXPECT_GE(fake.sent.size(), 12u);
+    EXPECT_LE(fake.sent.size(), 22u);
+    for (const Sent& sent : fake.sent)
+        EXPECT_EQ(effEditIdle, sent.opcode);
+    destroyDemoWindow(demo);
 }

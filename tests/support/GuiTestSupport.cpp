@@ -1,4 +1,4 @@
-#include "tests/gui/GuiTestSupport.h"
+#include "tests/support/GuiTestSupport.h"
 
 #include "gui/ModuleInstance.h"
 #include "gui/PaintPort.h"
@@ -125,6 +125,8 @@ void clickAt(HWND window, int x, int y, UINT message)
 void saveSnapshot(const Pixels& pixels, const char* name)
 {
     const char* folder = std::getenv("ZW_SNAPSHOT_DIR");
+    if (folder)
+        CreateDirectoryA(folder, nullptr);
     FILE* file =
         folder ? std::fopen((std::string(folder) + "/" + name + ".ppm").c_str(), "wb") : nullptr;
     if (!file)

@@ -1,0 +1,107 @@
+#include "editor/CorrelationRangeView.h"
+
+#include "editor/PixelPosition.h"
+#include "editor/ValueScale.h"
+#include "gui/OffscreenPort.h"
+#include "gui/SkinBitmap.h"
+
+CCorrelationRangeView::CCorrelationRangeView(const PortRect& rect, CSkinBitmap* background)
+    : CWidget(rect), changed(0), lowEnd(), band(), highEnd(), negativeColor(kColorCorrNegative),
+      neutralColor(kColorCorrNeutral), positiveColor(kColorCorrPositive), background(background),
+      scale(new CValueScale(0)), minimum(0.0f), maximum(0.0f), waiting(1)
+{
+    scale->setRanges(-1.0f, 1.0f, 0.0f, static_cast<float>(rect.right - rect.left - 1));
+    // Only the left and right edges ever move.
+    const int32_t height = rect.bottom - rect.top;
+    lowEnd.bottom = band.bottom = highEnd.bottom = height;
+}
+
+CCorrelationRangeView::~CCorrelationRangeView()
+{
+    delete scale;
+}
+
+void CCorrelationRangeView::setCorrelation(float value)
+{
+    if (waiting)
+    {
+        if (value != 0.0f)
+        {
+            waiting = 0;
+            minimum = maximum = value;
+        }
+    }
+    else if (value > maximum)
+        maximum = value;
+    else if (value < minimum)
+        minimum = value;
+
+    float negative = kNegativeThreshold;
+    float positive = kPositiveThreshold;
+    const int32_t low = toPixel(scale->toOutput(&minimum));
+    const int32_t high = toPixel(scale->toOutput(&maximum));
+    band.left = low;
+    band.right = high;
+    // An end that is not reached keeps its old edges; it is not drawn.
+    if (minimum < kNegativeThreshold)
+    {
+        lowEnd.left = low;
+        lowEnd.right = maximum > kNegativeThreshold ? toPixel(scale->toOutput(&negative)) : high;
+    }
+    if (maximum > kPositiveThreshold)
+    {
+        highEnd.left = minimum < kPositiveThreshold ? toPixel(scale->toOutput(&positive)) : low;
+        highEnd.right = high;
+    }
+    changed = 1;
+}
+
+void CCorrelationRangeView::resetRange()
+{
+    waiting = 1;
+    setCorrelation(0.0f);
+}
+
+void CCorrelationRangeView::paint(CPaintPort& port)
+{
+    const int32_t width = rect.right - rect.left;
+    const int32_t height = rect.bottom - rect.top;
+    COffscreenPort offscreen(parent, width, height, kColorBlack);
+    if (background)
+        background->paintTo(offscreen, {0, 0, width, height}, {0, 0});
+    if (!waiting)
+    {
+        offscreen.setBrushColor(neutralColor);
+        offscreen.paintRect(band);
+        if (minimum < kNegativeThreshold)
+        {
+            offscreen.setBrushColor(negativeColor);
+            offscreen.paintRect(lowEnd);
+        }
+        if (maximum > kPositiveThreshold)
+        {
+            offscreen.setBrushColor(positiveColor);
+            offscreen.paintRect(highEnd);
+        }
+    }
+    offscreen.copyTo(port, rect, {0, 0});
+}
+
+void CCorrelationRangeView::refresh(CPaintPort& port)
+{
+    if (!changed)
+        return;
+    changed = 0;
+    paint(port);
+}
+
+void CCorrelationRangeView::onMouseDown(CPaintPort& port, PortPoint /*where*/)
+{
+    // Polls without waiting or handling messages; a modifier key or another
+    // button ends it at once.
+    while (port.readButtons() == kButtonLeft)
+    {
+        if (contains(port.readPointer()))
+            resetRange();
+    }
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+
+#include "gui/Widget.h"
+
+class CSkinBitmap;
+class CValueScale;
+
+// The range of correlation values seen since the last reset, as a band from
+// the minimum to the maximum: yellow, red below -0.2 and green above +0.2.
+// A left click on it starts over.
+class CCorrelationRangeView : public CWidget
+{
+  public:
+    static constexpr float kNegativeThreshold = -0.2f;
+    static constexpr float kPositiveThreshold = 0.2f;
+
+    // The picture stays the caller's, who keeps it alive. Starts waiting.
+    CCorrelationRangeView(const PortRect& rect, CSkinBitmap* background);
+    ~CCorrelationRangeView() override;
+
+    void paint(CPaintPort& port) override;
+    // Redraws after every setCorrelation or resetRange.
+    void refresh(CPaintPort& port) override;
+    // Keeps the range reset for as long as the left button alone is held
+    // with the pointer over the bar. Nothing is repainted meanwhile.
+    void onMouseDown(CPaintPort& port, PortPoint where) override;
+
+    // While waiting, 0 is no news; any other value starts the range.
+    void setCorrelation(float value);
+    void resetRange();
+
+    bool isWaiting() const { return waiting != 0; }
+    float getMinimum() const { return minimum; }
+    float getMaximum() const { return maximum; }
+    const PortRect& getBand() const { return band; }
+    bool isChanged() const { return changed != 0; }
+
+  private:
+    int32_t changed;
+    PortRect lowEnd;
+    PortRect band;
+    PortRect highEnd;
+    PortColor negativeColor;
+    PortColor neutralColor;
+    PortColor positiveColor;
+    CSkinBitmap* background;
+    CValueScale* scale;
+    float minimum;
+    float maximum;
+    int32_t waiting;
+};

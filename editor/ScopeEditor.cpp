@@ -1,0 +1,189 @@
+#include "editor/ScopeEditor.h"
+
+#include <ctime>
+#include <mutex>
+
+#include "editor/CorrelationPointerView.h"
+#include "editor/CorrelationRangeView.h"
+#include "editor/ScopeView.h"
+#include "editor/SkinBitmapSet.h"
+#include "gui/CaptionedPopupPicture.h"
+#include "gui/SwitchButton.h"
+#include "gui/WidgetFrame.h"
+#include "plugin/PluginBase.h"
+#include "plugin/ScopeParams.h"
+
+namespace
+{
+const PortRect kCreditsClickArea = {145, 231, 205, 255};
+const PortPoint kMonoButtonAt = {88, 231};
+const PortRect kScopeArea = {46, 56, 177, 185};
+const PortRect kPointerArea = {22, 212, 199, 220};
+const PortRect kRangeArea = {25, 206, 197, 209};
+const PortRect kCaptionAreas[3] = {{9, 249, 159, 261}, {112, 249, 262, 261}, {52, 42, 202, 54}};
+const char kVersionLine[] = "Version 1.0";
+
+// The last idle pass, shared by every editor of the process.
+std::clock_t gLastIdleRun = 0;
+} // namespace
+
+CScopeEditor::CScopeEditor(CPluginBase* owner)
+    : CCaptionEditor(owner), store(new CScopeParams()), captionPopup(nullptr),
+      bitmaps(new CSkinBitmapSet(kFirstBitmapId, kBitmapCount)), monoButton(nullptr),
+      scopeView(nullptr), pointerView(nullptr), rangeView(nullptr), monoShown(0.0f),
+      xPoints(new float[CScopeParams::kNumPoints]()), yPoints(new float[CScopeParams::kNumPoints]())
+{
+    size.top = 0;
+    size.left = 0;
+    size.bottom = static_cast<int16_t>(bitmaps->heightOf(kBackgroundId));
+    size.right = static_cast<int16_t>(bitmaps->widthOf(kBackgroundId));
+}
+
+CScopeEditor::~CScopeEditor()
+{
+    // The frame's widgets report to this editor and draw the set's pictures.
+    close();
+    delete bitmaps;
+    delete store;
+    delete[] xPoints;
+    delete[] yPoints;
+}
+
+template <typename Widget> Widget* CScopeEditor::adopt(Widget* widget)
+{
+    if (frame->appendChild(widget))
+        return widget;
+    delete widget;
+    return nullptr;
+}
+
+int32_t CScopeEditor::open(void* parentWindow)
+{
+    CWidgetEditor::open(parentWindow);
+
+    const int32_t width = bitmaps->widthOf(kBackgroundId);
+    const int32_t height = bitmaps->heightOf(kBackgroundId);
+    frame = new CWidgetFrame({0, 0, width, height}, static_cast<HWND>(parentWindow), this);
+    frame->setBackdrop(bitmaps->bitmapFor(kBackgroundId));
+
+    const PortRect creditsArea = {0, 0, bitmaps->widthOf(kCreditsId),
+                                  bitmaps->heightOf(kCreditsId)};
+    captionPopup = adopt(new CCaptionedPopupPicture(
+        kCreditsClickArea, this, kCreditsTag, bitmaps->bitmapFor(kCreditsId), creditsArea, {0, 0}));
+    setCaptionTexts("", "", kVersionLine);
+    if (captionPopup)
+        captionPopup->setCaptions(captions[0], captions[1], captions[2], kCaptionAreas[0],
+                                  kCaptionAreas[1], kCaptionAreas[2]);
+
+    // The button's picture holds its two states one above the other.
+    const PortRect monoArea = {kMonoButtonAt.x, kMonoButtonAt.y,
+                               kMonoButtonAt.x + bitmaps->widthOf(kMonoButtonId),
+                               kMonoButtonAt.y + bitmaps->heightOf(kMonoButtonId) / 2};
+    monoButton =
+        adopt(new CSwitchButton(monoArea, this, kMonoTag, bitmaps->bitmapFor(kMonoButtonId)));
+    if (monoButton)
+        monoButton->setValue(getControlValue(monoButton));
+
+    scopeView =
+        adopt(new CScopeView(kScopeArea, CScopeParams::kNumPoints, bitmaps->bitmapFor(kScopeId)));
+    pointerView =
+        adopt(new CCorrelationPointerView(kPointerArea, bitmaps->bitmapFor(kPointerStripId)));
+    rangeView = adopt(new CCorrelationRangeView(kRangeArea, bitmaps->bitmapFor(kRangeBarId)));
+
+    store->markAllChanged();
+    requestRedraw();
+    return 1;
+}
+
+void CScopeEditor::close()
+{
+    delete frame;
+    frame = nullptr;
+    captionPopup = nullptr;
+    monoButton = nullptr;
+    scopeView = nullptr;
+    pointerView = nullptr;
+    rangeView = nullptr;
+}
+
+void CScopeEditor::idle()
+{
+    const std::clock_t now = std::clock();
+    if (now <= gLastIdleRun + kIdleIntervalTicks)
+        return;
+    gLastIdleRun = now;
+
+    float correlation;
+    {
+        // Points and correlation of one and the same publication.
+        std::lock_guard<CParamStore> batch(*store);
+        store->readBlock(CScopeParams::kSidePoints, xPoints, CScopeParams::kPointBlockBytes, 0);
+        store->readBlock(CScopeParams::kMidPoints, yPoints, CScopeParams::kPointBlockBytes, 0);
+        correlation = store->getValue(CScopeParams::kCorrelation, true);
+    }
+    if (scopeView)
+        scopeView->setPoints(xPoints, yPoints);
+    // While MONO is on, the meter shows the summed signal's correlation.
+    if (pointerView)
+        pointerView->setCorrelation(monoShown != 0.0f ? 1.0f : correlation);
+    if (rangeView)
+    {
+        if (monoShown != 0.0f)
+            rangeView->resetRange();
+        else
+            rangeView->setCorrelation(correlation);
+    }
+    CWidgetEditor::idle();
+}
+
+void CScopeEditor::setParameter(int32_t index, float value)
+{
+    store->setNormalized(index, value);
+    // Shown by the next refresh pass.
+    if (index == CScopeParams::kMono && monoButton)
+        monoButton->setValue(value);
+    requestRedraw();
+}
+
+float CScopeEditor::getControlValue(CValueWidget* control)
+{
+    if (control && control->getTag() == kMonoTag)
+        return store->getDefaultValue(CScopeParams::kMono);
+    return 0.0f;
+}
+
+float CScopeEditor::getParameterNormalized(int32_t index)
+{
+    return store->getNormalized(index, true);
+}
+
+void CScopeEditor::writeParameterBlock(int32_t index, const void* source, int32_t length,
+                                       int32_t offset)
+{
+    store->writeBlock(index, source, length, offset);
+}
+
+void CScopeEditor::resetDisplay()
+{
+    if (rangeView)
+        rangeView->resetRange();
+}
+
+void CScopeEditor::onValueChanged(CPaintPort& port, CValueWidget* control)
+{
+    if (!control || !effect)
+        return;
+    if (control->getTag() == kMonoTag)
+    {
+        const float value = control->getValue();
+        monoShown = value;
+        // The effect mirrors the new value back through setParameter.
+        effect->setParameterAndNotify(CScopeParams::kMono, value);
+    }
+    control->refresh(port);
+}
+
+CParamStore* CScopeEditor::displayStore()
+{
+    return store;
+}

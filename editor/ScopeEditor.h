@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+
+#include "editor/CaptionEditor.h"
+#include "gui/ValueListener.h"
+#include "plugin/ScopeDisplay.h"
+
+class CCaptionedPopupPicture;
+class CCorrelationPointerView;
+class CCorrelationRangeView;
+class CScopeParams;
+class CScopeView;
+class CSkinBitmapSet;
+class CSwitchButton;
+
+// The scope effect's panel: goniometer, correlation pointer and range bar,
+// the MONO switch and the credits behind the logo. The engine publishes its
+// results into the editor's own store; idle hands them to the views, which
+// draw on the frame's next timer tick.
+class CScopeEditor : public CCaptionEditor, public CValueListener, public CScopeDisplay
+{
+  public:
+    // Ids of the editor's pictures, loaded once for the editor's lifetime.
+    static constexpr int32_t kBackgroundId = 101;
+    static constexpr int32_t kCreditsId = 102;
+    static constexpr int32_t kMonoButtonId = 103;
+    static constexpr int32_t kScopeId = 105;
+    static constexpr int32_t kPointerStripId = 106;
+    static constexpr int32_t kRangeBarId = 107;
+    static constexpr int32_t kFirstBitmapId = 101;
+    static constexpr int32_t kBitmapCount = 8;
+
+    static constexpr int32_t kCreditsTag = 0;
+    static constexpr int32_t kMonoTag = 1;
+    // Idle does at most one pass in this many milliseconds plus one.
+    static constexpr long kIdleIntervalTicks = 16;
+
+    explicit CScopeEditor(CPluginBase* owner);
+    ~CScopeEditor() override;
+
+    int32_t open(void* parentWindow) override;
+    void close() override;
+    void idle() override;
+    void setParameter(int32_t index, float value) override;
+    float getControlValue(CValueWidget* control) override;
+    virtual float getParameterNormalized(int32_t index);
+    void writeParameterBlock(int32_t index, const void* source, int32_t length,
+                             int32_t offset) override;
+    void resetDisplay() override;
+
+    void onValueChanged(CPaintPort& port, CValueWidget* control) override;
+    CParamStore* displayStore() override;
+
+    CCaptionedPopupPicture* getCaptionPopup() const { return captionPopup; }
+    CSwitchButton* getMonoButton() const { return monoButton; }
+    CScopeView* getScopeView() const { return scopeView; }
+    CCorrelationPointerView* getPointerView() const { return pointerView; }
+    CCorrelationRangeView* getRangeView() const { return rangeView; }
+    float getMonoShown() const { return monoShown; }
+
+  private:
+    // The frame owns what it holds; a widget it cannot take is dropped.
+    template <typename Widget> Widget* adopt(Widget* widget);
+
+    CScopeParams* store;
+    CCaptionedPopupPicture* captionPopup;
+    CSkinBitmapSet* bitmaps;
+    CSwitchButton* monoButton;
+    CScopeView* scopeView;
+    CCorrelationPointerView* pointerView;
+    CCorrelationRangeView* rangeView;
+    float monoShown;
+    float* xPoints;
+    float* yPoints;
+};

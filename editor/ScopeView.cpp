@@ -1,0 +1,67 @@
+#include "editor/ScopeView.h"
+
+#include "editor/PixelPosition.h"
+#include "editor/ValueScale.h"
+#include "gui/OffscreenPort.h"
+#include "gui/SkinBitmap.h"
+
+CScopeView::CScopeView(const PortRect& rect, int32_t pointCount, CSkinBitmap* background)
+    : CWidget(rect), pointCount(pointCount), changed(0), points(new PortPoint[pointCount]()),
+      dotColor(kColorScopeDots), background(background), xScale(new CValueScale(0)),
+      yScale(new CValueScale(0))
+{
+    setScales(-kRange, kRange, -kRange, kRange, kColorScopeDots);
+    const float zero = 0.0f;
+    const PortPoint centre = {toPixel(xScale->toOutput(&zero)), toPixel(yScale->toOutput(&zero))};
+    for (int32_t i = 0; i < pointCount; ++i)
+        points[i] = centre;
+}
+
+CScopeView::~CScopeView()
+{
+    delete[] points;
+    delete xScale;
+    delete yScale;
+}
+
+void CScopeView::setScales(float xLow, float xHigh, float yLow, float yHigh, PortColor color)
+{
+    dotColor = color;
+    const float lastColumn = static_cast<float>(rect.right - rect.left - 1);
+    const float lastRow = static_cast<float>(rect.bottom - rect.top - 1);
+    xScale->setRanges(xLow, xHigh, 0.0f, lastColumn);
+    // Upside down: larger values are drawn higher up.
+    yScale->setRanges(yLow, yHigh, lastRow, 0.0f);
+}
+
+void CScopeView::setPoints(const float* xs, const float* ys)
+{
+    for (int32_t i = 0; i < pointCount; ++i)
+        points[i] = {toPixel(xScale->toOutput(&xs[i])), toPixel(yScale->toOutput(&ys[i]))};
+    changed = 1;
+}
+
+void CScopeView::paint(CPaintPort& port)
+{
+    const int32_t width = rect.right - rect.left;
+    const int32_t height = rect.bottom - rect.top;
+    COffscreenPort offscreen(parent, width, height, kColorBlack);
+    if (background)
+        background->paintTo(offscreen, {0, 0, width, height}, {0, 0});
+    for (int32_t i = 0; i < pointCount; ++i)
+    {
+        const PortPoint point = points[i];
+        // Values beyond the range fall outside the picture and leave no mark.
+        if (point.x >= 0 && point.x < width && point.y >= 0 && point.y < height)
+            offscreen.plotPixel(point, dotColor);
+    }
+    offscreen.copyTo(port, rect, {0, 0});
+}
+
+void CScopeView::refresh(CPaintPort& port)
+{
+    if (!changed)
+        return;
+    changed = 0;
+    paint(port);
+}

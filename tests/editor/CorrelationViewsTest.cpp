@@ -1,0 +1,120 @@
+#include "editor/CorrelationPointerView.h"
+#include "editor/CorrelationRangeView.h"
+
+#include "tests/editor/PluginWindowBench.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <thread>
+#include <tuple>
+
+namespace
+{
+const float kInf = std::numeric_limits<float>::infinity();
+
+// Columns first..last of the bar, all three rows, in the colour.
+void expectColumns(const PluginWindowBench& bench, int first, int last, COLORREF color)
+{
+    const Pixels shown = bench.shown();
+    for (int x = first; x <= last; ++x)
+        for (int y = 0; y < 3; ++y)
+            EXPECT_EQ(color, shown.at(25 + x, 206 + y)) << "column " << x << ", row " << y;
+}
+
+void send(DWORD mouseFlags, WORD key = 0, DWORD keyFlags = 0)
+{
+    INPUT input = {};
+    input.type = mouseFlags ? INPUT_MOUSE : INPUT_KEYBOARD;
+    input.mi.dwFlags = mouseFlags;
+    if (!mouseFlags)
+        input.ki = {key, 0, keyFlags, 0, 0};
+    SendInput(1, &input, sizeof(input));
+    pumpMessages(30);
+}
+
+// Presses the button where no window is and moves onto the bar with it held;
+// then the modifier, since entering a window makes Wine take the modifiers
+// from the X server. The press is delivered to the frame there, and another
+// thread lets go later, for a handler that polls while the button is held.
+void clickBar(PluginWindowBench& bench, DWORD down, UINT message, WORD modifier = 0)
+{
+    HWND frame = bench.editor->getFrame()->getWindow();
+    POINT onBar = {100, 207};
+    ClientToScreen(frame, &onBar);
+    SetCursorPos(900, 700);
+    send(down);
+    SetCursorPos(onBar.x, onBar.y);
+    pumpMessages(30);
+    if (modifier)
+        send(0, modifier);
+    std::thread release([down] { Sleep(300), send(down << 1); });
+    PostMessageA(frame, message, 0, MAKELPARAM(100, 207));
+    pumpMessages();
+    release.join();
+    if (modifier)
+        send(0, modifier, KEYEVENTF_KEYUP);
+}
+} // namespace
+
+TEST(CorrelationPointerView, PlacesTheTriangleAndColoursItByTheThresholds)
+{
+    PluginWindowBench bench;
+    CCorrelationPointerView* view = bench.editor->getPointerView();
+    const PortPoint* at = view->getTriangle();
+    EXPECT_EQ(std::vector<int32_t>({88, 0, 91, 7, 85, 7}),
+              std::vector<int32_t>({at[0].x, at[0].y, at[1].x, at[1].y, at[2].x, at[2].y}));
+    const std::tuple<float, int, COLORREF> cases[] = {
+        {0.0f, 88, kYellow}, {0.2f, 105, kYellow}, {-0.2f, 70, kYellow}, {0.21f, 105, kGreen},
+        {-0.21f, 70, kRed},  {1.0f, 173, kGreen},  {-1.0f, 2, kRed},     {-1.0f, 2, kRed}};
+    for (const auto& [value, column, color] : cases)
+    {
+        bench.smear(kPointer); // the same value is drawn again too
+        view->setCorrelation(value);
+        bench.tick();
+        EXPECT_EQ(column, at[0].x) << value;
+        EXPECT_EQ(color, bench.shown().at(22 + column, 212 + 5)) << value;
+    }
+    for (float outside : {kInf, -1e30f, std::numeric_limits<float>::quiet_NaN()})
+    {
+        view->setCorrelation(outside);
+        bench.tick();
+        EXPECT_TRUE(bench.marks(kPointer, bench.strip).empty()) << outside << " is off the strip";
+    }
+}
+
+TEST(CorrelationRangeView, ShowsTheBandInThreeColoursAndOnlyALeftClickAloneResetsIt)
+{
+    PluginWindowBench bench;
+    CCorrelationRangeView* view = bench.editor->getRangeView();
+    for (float value : {0.0f, 0.0f, 0.5f})
+        view->setCorrelation(value);
+    bench.tick();
+    EXPECT_FALSE(view->isWaiting());
+    EXPECT_TRUE(bench.band().empty()) << "zeros start nothing; one value has no width";
+    view->setCorrelation(0.9f);
+    bench.tick();
+    expectColumns(bench, 128, 161, kGreen);
+    EXPECT_EQ(34u * 3u, bench.band().size());
+
+    view->resetRange();
+    for (float value : {-0.5f, 0.5f})
+        view->setCorrelation(value);
+    bench.tick();
+    expectColumns(bench, 42, 67, kRed);
+    expectColumns(bench, 68, 101, kYellow);
+    expectColumns(bench, 102, 127, kGreen);
+    EXPECT_EQ(86u * 3u, bench.band().size());
+
+    clickBar(bench, MOUSEEVENTF_LEFTDOWN, WM_LBUTTONDOWN, VK_SHIFT);
+    clickBar(bench, MOUSEEVENTF_RIGHTDOWN, WM_RBUTTONDOWN);
+    EXPECT_FALSE(view->isWaiting()) << "Shift-click and right click";
+    view->setCorrelation(kInf);
+    bench.tick();
+    expectColumns(bench, 102, 171, kGreen);
+    EXPECT_EQ(130u * 3u, bench.band().size()) << "an endless maximum reaches the bar's end";
+    clickBar(bench, MOUSEEVENTF_LEFTDOWN, WM_LBUTTONDOWN);
+    EXPECT_TRUE(view->isWaiting());
+    bench.tick();
+    EXPECT_TRUE(bench.band().empty());
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+// The demo window with the plug-in window in it, bound to the real effect,
+// and the pixels of the editor read back from its frame's window.
+
+#include "editor/ScopeEditor.h"
+#include "gui/SkinBitmap.h"
+#include "gui/WidgetFrame.h"
+#include "host/PlugWnd.h"
+#include "plugin/PluginBase.h"
+#include "tests/support/GuiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+using Marks = std::vector<std::pair<int, int>>;
+
+const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kYellow = RGB(255, 255, 0);
+const COLORREF kGreen = RGB(0, 255, 0);
+// Where the views sit in the editor.
+const RECT kScope = {46, 56, 177, 185};
+const RECT kPointer = {22, 212, 199, 220};
+const RECT kRange = {25, 206, 197, 209};
+const RECT kMono = {88, 231, 134, 250};
+
+inline Pixels pictureOf(int id)
+{
+    CSkinBitmap* bitmap = new CSkinBitmap(id);
+    Pixels pixels = readPicture(*bitmap);
+    bitmap->release();
+    return pixels;
+}
+
+struct PluginWindowBench
+{
+    PluginWindowBench() : plug(GetModuleHandleA(nullptr)), demo(0, 0, 10, 10, false)
+    {
+        EXPECT_EQ(1, plug.LoadPlugin());
+        effect = plug.GetEffect();
+        editor = static_cast<CScopeEditor*>(static_cast<CPluginBase*>(effect->object)->getEditor());
+        ERect* rect = nullptr;
+        send(effEditGetRect, &rect);
+        sizeBeforeOpen = {rect->top, rect->left, rect->bottom, rect->right};
+        EXPECT_EQ(1, plug.Create(demo.handle));
+        demo.show();
+    }
+    ~PluginWindowBench()
+    {
+        send(effEditClose);
+        send(effClose);
+        DestroyWindow(demo.handle);
+        pumpMessages(); // the quit that the plug-in window's end posts
+    }
+    int32_t send(int32_t opcode, void* ptr = nullptr)
+    {
+        return effect->dispatcher(effect, opcode, 0, 0, ptr, 0.0f);
+    }
+    void process(float* left, float* right, int32_t frames)
+    {
+        std::vector<float> outLeft(frames), outRight(frames);
+        float* inputs[] = {left, right};
+        float* outputs[] = {outLeft.data(), outRight.data()};
+        effect->processReplacing(effect, inputs, outputs, frames);
+    }
+    // One refresh pass, as the frame's timer runs it.
+    void tick() { editor->getFrame()->onTimer(); }
+    // An idle late enough to do its pass, then a tick.
+    void idleAndTick()
+    {
+        Sleep(20);
+        send(effEditIdle);
+        tick();
+    }
+    void click(int x, int y)
+    {
+        HWND frame = editor->getFrame()->getWindow();
+        PostMessageA(frame, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        pumpMessages();
+    }
+    Pixels shown() const { return readWindow(editor->getFrame()->getWindow()); }
+    // Where the area differs from the picture drawn into it, in picture
+    // coordinates, sorted.
+    Marks marks(RECT area, const Pixels& picture) const
+    {
+        const Pixels now = shown();
+        Marks marks;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                if (now.at(x, y) != picture.at(x - area.left, y - area.top))
+                    marks.push_back({x - area.left, y - area.top});
+        std::sort(marks.begin(), marks.end());
+        return marks;
+    }
+    Marks dots() const { return marks(kScope, scope); }
+    Marks band() const { return marks(kRange, bar); }
+    // The pointer's column and colour: the middle of its row above the base.
+    std::pair<int, COLORREF> pointer() const
+    {
+        const Pixels now = shown();
+        int first = -1, last = -1;
+        for (int x = 0; x < 177; ++x)
+            if (now.at(22 + x, 218) != strip.at(x, 6))
+                first = first < 0 ? x : first, last = x;
+        const int column = (first + last) / 2;
+        return {column, first < 0 ? 0 : now.at(22 + column, 218)};
+    }
+    // Paints an area over, to see whether it is drawn again.
+    void smear(RECT area)
+    {
+        HDC context = GetDC(editor->getFrame()->getWindow());
+        FillRect(context, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        ReleaseDC(editor->getFrame()->getWindow(), context);
+    }
+
+    CPlugWnd plug;
+    CTestWindow demo;
+    AEffect* effect = nullptr;
+    CScopeEditor* editor = nullptr;
+    std::vector<int> sizeBeforeOpen;
+    Pixels background = pictureOf(101), button = pictureOf(103), scope = pictureOf(105);
+    Pixels strip = pictureOf(106), bar = pictureOf(107);
+};
