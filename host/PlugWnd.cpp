@@ -75,7 +75,7 @@ int CPlugWnd::Create(HWND parentWindow)
                                   moduleInstance, nullptr);
     if (!window)
         return 0;
-    Attach(window);
+    AdoptWindow(window);
 
     int width = 0;
     int height = 0;
