@@ -59,6 +59,8 @@ template <typename Widget> Widget* CScopeEditor::adopt(Widget* widget)
 
 int32_t CScopeEditor::open(void* parentWindow)
 {
+    // A second open without a close would leave the first tree behind.
+    close();
     CWidgetEditor::open(parentWindow);
 
     const int32_t width = bitmaps->widthOf(kBackgroundId);
