@@ -65,17 +65,9 @@ int CDemoWnd::Create(HWND parent)
 {
     parentHwnd = parent;
 
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
-    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(kSmallIconId));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = kClassName;
-    RegisterClassExA(&wc);
+    RegisterHostClass(instance, kClassName, LoadIconA(instance, MAKEINTRESOURCEA(kIconId)),
+                      LoadIconA(instance, MAKEINTRESOURCEA(kSmallIconId)),
+                      static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 
     HWND window = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, 0, 0, parent, nullptr,
                                   instance, nullptr);

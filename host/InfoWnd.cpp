@@ -67,17 +67,9 @@ int CInfoWnd::Create(HWND parent)
 {
     parentHwnd = parent;
 
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconId));
-    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(kSmallIconId));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(kSystemColorBrush);
-    wc.lpszClassName = kClassName;
-    RegisterClassExA(&wc);
+    RegisterHostClass(instance, kClassName, LoadIconA(instance, MAKEINTRESOURCEA(kIconId)),
+                      LoadIconA(instance, MAKEINTRESOURCEA(kSmallIconId)),
+                      reinterpret_cast<HBRUSH>(kSystemColorBrush));
 
     HWND window = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, 0, 0, parent, nullptr,
                                   instance, nullptr);

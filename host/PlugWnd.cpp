@@ -58,18 +58,9 @@ int CPlugWnd::Create(HWND parentWindow)
     parent = parentWindow;
     parentHwnd = parentWindow;
 
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = moduleInstance;
-    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    wc.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = kClassName;
-    // A second registration fails and the existing class is used.
-    RegisterClassExA(&wc);
+    RegisterHostClass(moduleInstance, kClassName, LoadIconA(nullptr, IDI_APPLICATION),
+                      LoadIconA(nullptr, IDI_APPLICATION),
+                      static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 
     HWND window = CreateWindowExA(0, kClassName, nullptr, kStyle, 0, 0, 0, 0, parent, nullptr,
                                   moduleInstance, nullptr);

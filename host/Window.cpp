@@ -20,18 +20,9 @@ int CWindow::Create(HWND parent)
 {
     parentHwnd = parent;
 
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    wc.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(kSystemColorBrush);
-    wc.lpszClassName = kClassName;
-    // A second registration fails and the existing class is used.
-    RegisterClassExA(&wc);
+    RegisterHostClass(instance, kClassName, LoadIconA(nullptr, IDI_APPLICATION),
+                      LoadIconA(nullptr, IDI_APPLICATION),
+                      reinterpret_cast<HBRUSH>(kSystemColorBrush));
 
     HWND window =
         CreateWindowExA(0, kClassName, nullptr, 0, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
@@ -39,6 +30,22 @@ int CWindow::Create(HWND parent)
         return 0;
     AdoptWindow(window);
     return 1;
+}
+
+void CWindow::RegisterHostClass(HINSTANCE instance, const char* className, HICON icon,
+                                HICON smallIcon, HBRUSH background)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hIconSm = smallIcon;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = className;
+    RegisterClassExA(&wc);
 }
 
 void CWindow::AdoptWindow(HWND window)

@@ -28,6 +28,12 @@ class CWindow
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   protected:
+    // Registers one of the host's window classes: own DC, the arrow cursor
+    // and the shared window procedure. A second registration of the same
+    // name fails and the existing class is used.
+    static void RegisterHostClass(HINSTANCE instance, const char* className, HICON icon,
+                                  HICON smallIcon, HBRUSH background);
+
     // Common end of every Create: remembers the window in both directions
     // and keeps its own DC (all host classes are registered CS_OWNDC).
     void AdoptWindow(HWND window);
