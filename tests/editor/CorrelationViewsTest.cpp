@@ -22,17 +22,6 @@ void expectColumns(const PluginWindowBench& bench, int first, int last, COLORREF
             EXPECT_EQ(color, shown.at(25 + x, 206 + y)) << "column " << x << ", row " << y;
 }
 
-void send(DWORD mouseFlags, WORD key = 0, DWORD keyFlags = 0)
-{
-    INPUT input = {};
-    input.type = mouseFlags ? INPUT_MOUSE : INPUT_KEYBOARD;
-    input.mi.dwFlags = mouseFlags;
-    if (!mouseFlags)
-        input.ki = {key, 0, keyFlags, 0, 0};
-    SendInput(1, &input, sizeof(input));
-    pumpMessages(30);
-}
-
 // Presses the button where no window is and moves onto the bar with it held;
 // then the modifier, since entering a window makes Wine take the modifiers
 // from the X server. The press is delivered to the frame there, and another
@@ -43,17 +32,17 @@ void clickBar(PluginWindowBench& bench, DWORD down, UINT message, WORD modifier 
     POINT onBar = {100, 207};
     ClientToScreen(frame, &onBar);
     SetCursorPos(900, 700);
-    send(down);
+    sendInput(down);
     SetCursorPos(onBar.x, onBar.y);
     pumpMessages(30);
     if (modifier)
-        send(0, modifier);
-    std::thread release([down] { Sleep(300), send(down << 1); });
+        sendInput(0, modifier);
+    std::thread release([down] { Sleep(300), sendInput(down << 1); });
     PostMessageA(frame, message, 0, MAKELPARAM(100, 207));
     pumpMessages();
     release.join();
     if (modifier)
-        send(0, modifier, KEYEVENTF_KEYUP);
+        sendInput(0, modifier, KEYEVENTF_KEYUP);
 }
 } // namespace
 

@@ -17,16 +17,6 @@ template <typename Record> Record current(HDC context, UINT kind)
     return record;
 }
 
-void send(DWORD mouseFlags, WORD key = 0, DWORD keyFlags = 0)
-{
-    INPUT input = {};
-    input.type = mouseFlags ? INPUT_MOUSE : INPUT_KEYBOARD;
-    input.mi.dwFlags = mouseFlags;
-    if (!mouseFlags)
-        input.ki = {key, 0, keyFlags, 0, 0};
-    SendInput(1, &input, sizeof(input));
-    pumpMessages(30);
-}
 } // namespace
 
 TEST(PaintPort, FillsInTheBrushColourWithoutOutlines)
@@ -137,14 +127,14 @@ TEST(PaintPort, ReadsTheRealPointerButtonsAndModifiers)
     EXPECT_EQ(10, port.readPointer().y);
 
     SetCursorPos(900, 700); // no window there to click on
-    send(0, VK_SHIFT);
-    send(MOUSEEVENTF_LEFTDOWN);
+    sendInput(0, VK_SHIFT);
+    sendInput(MOUSEEVENTF_LEFTDOWN);
     EXPECT_EQ(kButtonLeft | kButtonShift, port.readButtons());
-    send(0, VK_SHIFT, KEYEVENTF_KEYUP);
+    sendInput(0, VK_SHIFT, KEYEVENTF_KEYUP);
     EXPECT_EQ(kButtonLeft, port.readButtons());
-    send(MOUSEEVENTF_LEFTUP);
-    send(MOUSEEVENTF_RIGHTDOWN);
+    sendInput(MOUSEEVENTF_LEFTUP);
+    sendInput(MOUSEEVENTF_RIGHTDOWN);
     EXPECT_EQ(kButtonRight, port.readButtons());
-    send(MOUSEEVENTF_RIGHTUP);
+    sendInput(MOUSEEVENTF_RIGHTUP);
     EXPECT_EQ(0, port.readButtons());
 }

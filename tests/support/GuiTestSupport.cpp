@@ -136,3 +136,14 @@ void saveSnapshot(const Pixels& pixels, const char* name)
         std::fprintf(file, "%c%c%c", GetRValue(c), GetGValue(c), GetBValue(c));
     std::fclose(file);
 }
+
+void sendInput(DWORD mouseFlags, WORD key, DWORD keyFlags)
+{
+    INPUT input = {};
+    input.type = mouseFlags ? INPUT_MOUSE : INPUT_KEYBOARD;
+    input.mi.dwFlags = mouseFlags;
+    if (!mouseFlags)
+        input.ki = {key, 0, keyFlags, 0, 0};
+    SendInput(1, &input, sizeof(input));
+    pumpMessages(30);
+}

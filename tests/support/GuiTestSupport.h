@@ -34,5 +34,8 @@ Pixels readWindow(HWND window);
 // The whole picture, drawn through its own paintTo.
 Pixels readPicture(const CSkinBitmap& picture);
 void clickAt(HWND window, int x, int y, UINT message = WM_LBUTTONDOWN);
+// Real input through SendInput: a mouse button event when mouseFlags is
+// set, otherwise a key event; then lets the messages settle.
+void sendInput(DWORD mouseFlags, WORD key = 0, DWORD keyFlags = 0);
 // Writes a PPM picture into the folder named by ZW_SNAPSHOT_DIR, if set.
 void saveSnapshot(const Pixels& pixels, const char* name);
