@@ -44,6 +44,12 @@ zw_env_start() {
   fi
   wineserver -p
   ZW_WINESERVER_STARTED=1
+  # No window manager runs on this display. Left "managed", Wine waits two
+  # seconds for one whenever it hides a window it has activated; unmanaged
+  # windows are placed and hidden by Wine alone, as nothing else would.
+  if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  fi
   # Start Wine's background services now, detached from our output: a
   # service that inherited a test's stdout would keep CTest waiting for it.
   wineboot >/dev/null 2>&1 </dev/null
