@@ -66,19 +66,17 @@ struct Search
 {
     DWORD pid;
     const char* className;
-    HWND found;
+    std::vector<HWND>* found;
     std::vector<std::string>* visible;
 };
-
-BOOL CALLBACK visit(HWND hwnd, LPARAM param);
 
 BOOL CALLBACK visitChildren(HWND hwnd, LPARAM param)
 {
     auto* search = reinterpret_cast<Search*>(param);
     char cls[256] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
-    if (search->className && !search->found && lstrcmpA(cls, search->className) == 0)
-        search->found = hwnd;
+    if (search->className && lstrcmpA(cls, search->className) == 0)
+        search->found->push_back(hwnd);
     return TRUE;
 }
 
@@ -99,15 +97,22 @@ BOOL CALLBACK visit(HWND hwnd, LPARAM param)
 }
 } // namespace
 
+std::vector<HWND> CProgramRunner::windows(const char* className)
+{
+    std::vector<HWND> found;
+    Search search = {info.dwProcessId, className, &found, nullptr};
+    EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
+    return found;
+}
+
 HWND CProgramRunner::findWindow(const char* className, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
     for (;;)
     {
-        Search search = {info.dwProcessId, className, nullptr, nullptr};
-        EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
-        if (search.found || GetTickCount() - start >= timeoutMs)
-            return search.found;
+        std::vector<HWND> found = windows(className);
+        if (!found.empty() || GetTickCount() - start >= timeoutMs)
+            return found.empty() ? nullptr : found.front();
         Sleep(50);
     }
 }

@@ -19,9 +19,11 @@ class CProgramRunner
     bool waitForExit(DWORD timeoutMs, DWORD* exitCode);
     // Top-level and child windows of the process with this class name.
     HWND findWindow(const char* className, DWORD timeoutMs = 0);
+    std::vector<HWND> windows(const char* className);
     // Every top-level window of the process that was seen visible so far.
     std::vector<std::string> visibleWindowClasses();
     DWORD processId() const { return info.dwProcessId; }
+    const std::string& path() const { return exePath; }
 
   private:
     std::string exePath;

@@ -22,9 +22,9 @@ bool showsIcon(HWND dialog, HICON icon)
     {
         char cls[32] = {};
         GetClassNameA(child, cls, sizeof cls);
-        if (lstrcmpiA(cls, "Static") == 0
-            && (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON
-            && reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)) == icon)
+        if (lstrcmpiA(cls, "Static") == 0 &&
+            (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0)) == icon)
             return true;
     }
     return false;
@@ -32,6 +32,7 @@ bool showsIcon(HWND dialog, HICON icon)
 
 struct Search
 {
+    DWORD processId;
     const std::string* className;
     const std::string* caption;
     std::vector<HWND> found;
@@ -42,7 +43,7 @@ BOOL CALLBACK collect(HWND hwnd, LPARAM param)
     auto* search = reinterpret_cast<Search*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd))
+    if (pid != search->processId || !IsWindowVisible(hwnd))
         return TRUE;
     char cls[256] = {};
     GetClassNameA(hwnd, cls, sizeof cls);
@@ -52,8 +53,9 @@ BOOL CALLBACK collect(HWND hwnd, LPARAM param)
 }
 } // namespace
 
-CDialogWatcher::CDialogWatcher(const char* className, const char* caption, Action action)
-    : className_(className), caption_(caption), action_(std::move(action))
+CDialogWatcher::CDialogWatcher(const char* className, const char* caption, Action action,
+                               DWORD processId)
+    : className_(className), caption_(caption), action_(std::move(action)), processId_(processId)
 {
     thread_ = CreateThread(nullptr, 0, threadMain, this, 0, nullptr);
 }
@@ -81,7 +83,7 @@ DWORD WINAPI CDialogWatcher::threadMain(LPVOID self)
 
 void CDialogWatcher::poll()
 {
-    Search search{&className_, &caption_, {}};
+    Search search{processId_, &className_, &caption_, {}};
     EnumWindows(collect, reinterpret_cast<LPARAM>(&search));
     for (HWND dialog : search.found)
     {

@@ -12,22 +12,22 @@
 struct SeenDialog
 {
     std::string caption;
-    std::string text;   // the message text of a message box
-    LONG style;         // GWL_STYLE
-    LONG exStyle;       // GWL_EXSTYLE (WS_EX_TOPMOST for MB_TOPMOST on Windows)
-    bool errorIcon;     // shows the system's error (hand) icon
+    std::string text; // the message text of a message box
+    LONG style;       // GWL_STYLE
+    LONG exStyle;     // GWL_EXSTYLE (WS_EX_TOPMOST for MB_TOPMOST on Windows)
+    bool errorIcon;   // shows the system's error (hand) icon
 };
 
 class CDialogWatcher
 {
-public:
+  public:
     using Action = std::function<void(HWND)>;
 
-    // Watches for visible top-level windows of this process with the given
-    // window class and caption. Each one found is recorded and handed to
-    // the action, which by default presses OK.
+    // Watches for visible top-level windows of this process (or of the one
+    // given) with the given window class and caption. Each one found is
+    // recorded and handed to the action, which by default presses OK.
     explicit CDialogWatcher(const char* className = "#32770", const char* caption = "ERROR",
-                            Action action = pressOk);
+                            Action action = pressOk, DWORD processId = GetCurrentProcessId());
     ~CDialogWatcher();
 
     CDialogWatcher(const CDialogWatcher&) = delete;
@@ -42,13 +42,14 @@ public:
     // Presses the dialog's OK button.
     static void pressOk(HWND dialog);
 
-private:
+  private:
     static DWORD WINAPI threadMain(LPVOID self);
     void poll();
 
     std::string className_;
     std::string caption_;
     Action action_;
+    DWORD processId_;
     HANDLE thread_ = nullptr;
     volatile LONG stop_ = 0;
     std::mutex lock_;

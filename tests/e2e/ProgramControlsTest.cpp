@@ -1,0 +1,209 @@
+// The toolbar and the keys of the running program, seen through the sound
+// it plays and the buttons it shows.
+
+#include "tests/e2e/ProgramSession.h"
+#include "tests/support/DialogWatcher.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace
+{
+const char kPlaying[] = "play pressed, stop raised";
+const char kStopped[] = "play raised, stop pressed";
+
+std::vector<int16_t> head(const std::vector<int16_t>& samples)
+{
+    return std::vector<int16_t>(samples.begin(), samples.begin() + 200);
+}
+
+class ProgramControls : public ::testing::Test
+{
+  protected:
+    void start(const std::string& folderName)
+    {
+        program = new CProgramRunner("..\\..\\ZanderwickDemo.exe", executableFolder() + folderName);
+        toolbar = new CToolbarView(program->path());
+        capture.remove();
+        ASSERT_TRUE(program->start());
+        ASSERT_TRUE(findProgramWindows(*program, &windows));
+        demo = windows.demo;
+    }
+    void TearDown() override
+    {
+        delete toolbar;
+        delete program;
+    }
+
+    void click(CToolbarView::Button button)
+    {
+        const POINT at = CToolbarView::centre(button);
+        postClick(demo, at.x, at.y);
+    }
+    // Waits a little for the toolbar to show this transport state.
+    std::string shows(const char* expected)
+    {
+        waitUntil([&] { return toolbar->transport(demo) == expected; }, 3000);
+        return toolbar->transport(demo);
+    }
+    // After a key or click that must change nothing.
+    std::string staysAt(const char* expected)
+    {
+        Sleep(300);
+        return shows(expected);
+    }
+    bool plays(const std::vector<int16_t>& samples)
+    {
+        return waitUntil([&] { return capture.holds(head(samples)); }, 8000);
+    }
+    void closeWithZero()
+    {
+        DWORD code = 1, milliseconds = 0;
+        ASSERT_TRUE(closeProgram(*program, demo, &code, &milliseconds));
+        EXPECT_EQ(0u, code);
+        EXPECT_LT(milliseconds, 2000u);
+    }
+
+    CProgramRunner* program = nullptr;
+    CToolbarView* toolbar = nullptr;
+    CCaptureFile capture;
+    ProgramWindows windows;
+    HWND demo = nullptr;
+};
+} // namespace
+
+TEST_F(ProgramControls, ToolbarAndKeysStartStopOpenAndHelp)
+{
+    const std::string folder = executableFolder() + "e2e-controls\\";
+    const std::vector<int16_t> standard = stereoNoise(3 * 44100, 21);
+    const std::vector<int16_t> chosen = stereoNoise(3 * 44100, 22);
+    const std::string chosenPath = folder + "Audio\\Quillomara\\Chosen.wav";
+    ASSERT_TRUE(writeFile(folder + "Audio\\Zanderwick\\Stereo.wav", stereoWave(standard)));
+    ASSERT_TRUE(writeFile(chosenPath, stereoWave(chosen)));
+    start("e2e-controls\\");
+
+    EXPECT_EQ(kPlaying, shows(kPlaying)) << "from the start";
+    EXPECT_EQ(CToolbarView::kRaised, toolbar->state(demo, CToolbarView::kOpen));
+    EXPECT_EQ(CToolbarView::kRaised, toolbar->state(demo, CToolbarView::kHelp));
+    ASSERT_TRUE(plays(standard)) << "the default file";
+
+    // Enter while playing changes nothing, the device stays open.
+    size_t before = capture.frames();
+    postKey(demo, VK_RETURN);
+    EXPECT_EQ(kPlaying, staysAt(kPlaying));
+    EXPECT_GE(capture.frames(), before);
+    EXPECT_TRUE(capture.grows(1000));
+
+    click(CToolbarView::kStop);
+    EXPECT_EQ(kStopped, shows(kStopped)) << "stop button";
+    EXPECT_FALSE(capture.grows(600)) << "still playing after stop";
+    postKey(demo, VK_NUMPAD0);
+    EXPECT_EQ(kStopped, staysAt(kStopped)) << "numeric-pad 0 while stopped";
+
+    capture.remove();
+    postKey(demo, VK_RETURN);
+    EXPECT_EQ(kPlaying, shows(kPlaying)) << "Enter";
+    EXPECT_TRUE(plays(standard)) << "Enter";
+    postKey(demo, VK_SPACE);
+    EXPECT_EQ(kStopped, shows(kStopped)) << "Space while playing";
+    EXPECT_FALSE(capture.grows(600));
+    capture.remove();
+    postKey(demo, VK_SPACE);
+    EXPECT_EQ(kPlaying, shows(kPlaying)) << "Space while stopped";
+    EXPECT_TRUE(plays(standard)) << "Space";
+    postKey(demo, VK_NUMPAD0);
+    EXPECT_EQ(kStopped, shows(kStopped)) << "numeric-pad 0 while playing";
+    click(CToolbarView::kPlay);
+    EXPECT_EQ(kPlaying, shows(kPlaying)) << "play button";
+    click(CToolbarView::kStop);
+    EXPECT_EQ(kStopped, shows(kStopped));
+
+    {
+        // The open button's corner pixel is outside it; one further in opens
+        // the dialog, pressed while it is up. Cancelling changes nothing.
+        CToolbarView::State openWhileAsked = CToolbarView::kNeither;
+        CDialogWatcher dialogs(
+            "#32770", "Open",
+            [&](HWND dialog)
+            {
+                // It opens over the toolbar: move it below.
+                SetWindowPos(dialog, nullptr, 0, 520, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                Sleep(300);
+                openWhileAsked = toolbar->state(demo, CToolbarView::kOpen);
+                PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            },
+            program->processId());
+        capture.remove();
+        postClick(demo, 5, 4);
+        EXPECT_FALSE(dialogs.waitFor(1, 1000)) << "a click at (5, 4)";
+        postClick(demo, 6, 5);
+        ASSERT_TRUE(dialogs.waitFor(1, 10000)) << "a click at (6, 5)";
+        EXPECT_EQ(CToolbarView::kPressed, openWhileAsked);
+        ASSERT_TRUE(waitUntil(
+            [&] { return toolbar->state(demo, CToolbarView::kOpen) == CToolbarView::kRaised; },
+            3000));
+        EXPECT_EQ(kStopped, staysAt(kStopped)) << "after cancelling";
+        EXPECT_EQ(0u, capture.frames());
+    }
+    {
+        CDialogWatcher dialogs(
+            "#32770", "Open",
+            [&](HWND dialog)
+            {
+                const int kFileNameBox = 0x47C;
+                SetDlgItemTextA(dialog, kFileNameBox, chosenPath.c_str());
+                CDialogWatcher::pressOk(dialog);
+            },
+            program->processId());
+        click(CToolbarView::kOpen);
+        ASSERT_TRUE(dialogs.waitFor(1, 10000));
+        EXPECT_EQ(kPlaying, shows(kPlaying)) << "after choosing a file";
+        EXPECT_TRUE(plays(chosen)) << "the chosen file";
+    }
+
+    // The help window that opened at start-up comes to the front; once
+    // closed, the next click opens a new one.
+    click(CToolbarView::kHelp);
+    EXPECT_TRUE(waitUntil([&] { return isAbove(windows.help, demo); }, 3000));
+    EXPECT_EQ(1u, program->windows("CINFOWND").size());
+    PostMessageA(windows.help, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitUntil([&] { return program->windows("CINFOWND").empty(); }, 3000));
+    click(CToolbarView::kHelp);
+    HWND reopened = program->findWindow("CINFOWND", 5000);
+    ASSERT_TRUE(reopened);
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(reopened) != FALSE; }, 3000));
+    click(CToolbarView::kHelp);
+    Sleep(300);
+    EXPECT_EQ(1u, program->windows("CINFOWND").size());
+
+    closeWithZero();
+}
+
+TEST_F(ProgramControls, WithoutTheDefaultFileTheToolbarStillShowsPlayingAndNothingIsSaid)
+{
+    const std::string folder = executableFolder() + "e2e-missing\\";
+    DeleteFileA((folder + "Audio\\Zanderwick\\Stereo.wav").c_str());
+    start("e2e-missing\\");
+    // A message would stay up until answered.
+    auto dialogsUp = [&]
+    {
+        std::vector<std::string> shown = program->visibleWindowClasses();
+        return std::count(shown.begin(), shown.end(), std::string("#32770"));
+    };
+    // The feeder would start the sound about five seconds after launch.
+    Sleep(6000);
+    EXPECT_EQ(kPlaying, shows(kPlaying));
+    EXPECT_EQ(0, dialogsUp());
+
+    // Stopping shows it; playing again tries the default file again, quietly.
+    click(CToolbarView::kStop);
+    EXPECT_EQ(kStopped, shows(kStopped));
+    click(CToolbarView::kPlay);
+    EXPECT_EQ(kPlaying, shows(kPlaying));
+    Sleep(1000);
+    EXPECT_EQ(0u, capture.frames()) << "something was played";
+    EXPECT_EQ(0, dialogsUp());
+    closeWithZero();
+}

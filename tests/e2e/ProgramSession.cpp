@@ -1,0 +1,194 @@
+#include "tests/e2e/ProgramSession.h"
+
+namespace
+{
+void putLe(std::vector<unsigned char>& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// Button placement in the toolbar: 23 x 22 at these columns, row 4, the
+// pressed picture 22 rows below the raised one.
+const int kButtonLeft[] = {5, 87, 113, 193};
+const int kButtonBitmap[] = {110, 109, 108, 111};
+const int kButtonTop = 4;
+const int kButtonWidth = 23;
+const int kButtonHeight = 22;
+
+Pixels readBitmap(HBITMAP bitmap)
+{
+    BITMAP info = {};
+    GetObjectA(bitmap, sizeof info, &info);
+    BITMAPINFO format = {};
+    format.bmiHeader = {
+        sizeof(format.bmiHeader), info.bmWidth, -info.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<uint32_t> quads(static_cast<size_t>(info.bmWidth) * info.bmHeight);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, info.bmHeight, quads.data(), &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    Pixels pixels{info.bmWidth, info.bmHeight, {}};
+    for (uint32_t q : quads)
+        pixels.values.push_back(RGB(q >> 16 & 0xff, q >> 8 & 0xff, q & 0xff));
+    return pixels;
+}
+} // namespace
+
+std::vector<int16_t> stereoNoise(int frames, uint32_t seed)
+{
+    std::vector<int16_t> samples(static_cast<size_t>(frames) * 2);
+    for (int16_t& s : samples)
+    {
+        seed = seed * 1664525u + 1013904223u;
+        s = static_cast<int16_t>(static_cast<int>(seed >> 16) % 30000 - 15000);
+    }
+    for (size_t i = 0; i < samples.size(); i += 2)
+        if ((samples[i] + samples[i + 1]) & 1)
+            samples[i + 1] ^= 1;
+    return samples;
+}
+
+std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples)
+{
+    const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
+    std::vector<unsigned char> file = {'R', 'I', 'F', 'F'};
+    putLe(file, 36 + dataBytes, 4);
+    for (char c : std::string("WAVEfmt "))
+        file.push_back(static_cast<unsigned char>(c));
+    putLe(file, 16, 4);
+    putLe(file, 1, 2);         // PCM
+    putLe(file, 2, 2);         // channels
+    putLe(file, 44100, 4);     // frames per second
+    putLe(file, 44100 * 4, 4); // bytes per second
+    putLe(file, 4, 2);         // bytes per frame
+    putLe(file, 16, 2);        // bits per sample
+    for (char c : std::string("data"))
+        file.push_back(static_cast<unsigned char>(c));
+    putLe(file, dataBytes, 4);
+    for (int16_t s : samples)
+        putLe(file, static_cast<uint16_t>(s), 2);
+    return file;
+}
+
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition())
+    {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+size_t CCaptureFile::frames() const
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    const size_t kHeaderBytes = 44;
+    return data.nFileSizeLow > kHeaderBytes ? (data.nFileSizeLow - kHeaderBytes) / 4 : 0;
+}
+
+bool CCaptureFile::grows(DWORD milliseconds) const
+{
+    const size_t before = frames();
+    return waitUntil([&] { return frames() != before; }, milliseconds);
+}
+
+bool CCaptureFile::holds(const std::vector<int16_t>& samples) const
+{
+    return read().find(samples) >= 0;
+}
+
+CToolbarView::CToolbarView(const std::string& programPath)
+{
+    HMODULE program = LoadLibraryExA(programPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    for (int id : kButtonBitmap)
+    {
+        HBITMAP bitmap = program ? LoadBitmapA(program, MAKEINTRESOURCEA(id)) : nullptr;
+        pictures.push_back(bitmap ? readBitmap(bitmap) : Pixels());
+        if (bitmap)
+            DeleteObject(bitmap);
+    }
+    if (program)
+        FreeLibrary(program);
+}
+
+CToolbarView::State CToolbarView::state(HWND demo, Button button) const
+{
+    const Pixels& picture = pictures[button];
+    if (picture.width < kButtonWidth || picture.height < 2 * kButtonHeight)
+        return kNeither;
+    const Pixels shown = readWindow(demo);
+    const int left = kButtonLeft[button];
+    if (shown.width < left + kButtonWidth || shown.height < kButtonTop + kButtonHeight)
+        return kNeither;
+    const RECT area = {left, kButtonTop, left + kButtonWidth, kButtonTop + kButtonHeight};
+    if (shown.countDifferences(picture, area, -left, -kButtonTop) == 0)
+        return kRaised;
+    if (shown.countDifferences(picture, area, -left, kButtonHeight - kButtonTop) == 0)
+        return kPressed;
+    return kNeither;
+}
+
+POINT CToolbarView::centre(Button button)
+{
+    return {kButtonLeft[button] + kButtonWidth / 2, kButtonTop + kButtonHeight / 2};
+}
+
+std::string CToolbarView::transport(HWND demo) const
+{
+    auto describe = [&](Button button)
+    {
+        const State shown = state(demo, button);
+        return shown == kRaised ? "raised" : shown == kPressed ? "pressed" : "neither";
+    };
+    return std::string("play ") + describe(kPlay) + ", stop " + describe(kStop);
+}
+
+void postClick(HWND window, int x, int y)
+{
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void postKey(HWND window, WPARAM key)
+{
+    PostMessageA(window, WM_KEYDOWN, key, 1);
+    PostMessageA(window, WM_KEYUP, key, 0xC0000001);
+}
+
+bool findProgramWindows(CProgramRunner& program, ProgramWindows* windows)
+{
+    windows->demo = program.findWindow("CDEMOWND", 20000);
+    windows->help = program.findWindow("CINFOWND", 20000);
+    windows->plug = program.findWindow("CPLUGWND", 5000);
+    if (!windows->demo || !windows->help || !windows->plug)
+        return false;
+    windows->frame = GetWindow(windows->plug, GW_CHILD);
+    // The help window is shown first, then the main window is raised.
+    return waitUntil(
+               [&]
+               { return IsWindowVisible(windows->help) && isAbove(windows->demo, windows->help); },
+               10000) &&
+           windows->frame;
+}
+
+bool isAbove(HWND upper, HWND lower)
+{
+    for (HWND above = GetWindow(lower, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV))
+        if (above == upper)
+            return true;
+    return false;
+}
+
+bool closeProgram(CProgramRunner& program, HWND demo, DWORD* exitCode, DWORD* milliseconds)
+{
+    const DWORD start = GetTickCount();
+    PostMessageA(demo, WM_CLOSE, 0, 0);
+    const bool ended = program.waitForExit(10000, exitCode);
+    *milliseconds = GetTickCount() - start;
+    return ended;
+}

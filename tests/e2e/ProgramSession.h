@@ -1,0 +1,96 @@
+#pragma once
+// Test utilities around the running program: known sound files for its
+// Audio folder, the sound it plays as the test run captures it, and its
+// toolbar as it appears on screen.
+
+#include "tests/e2e/ProgramRunner.h"
+#include "tests/support/CapturedSound.h"
+#include "tests/support/GuiTestSupport.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Interleaved 16-bit stereo frames of deterministic noise. The values stay
+// within +-15000, where the program's float round trip gives them back
+// exactly, and the two samples of a frame have an even sum, so that their
+// mono mix, half the sum, is exact too.
+std::vector<int16_t> stereoNoise(int frames, uint32_t seed);
+// A 44.1 kHz 16-bit stereo WAV file holding these frames.
+std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples);
+
+// Polls the condition every 20 ms; false if it did not come true in time.
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+
+// The test run's capture of the sound device (see tools/asoundrc). It starts
+// afresh each time the program opens the device.
+class CCaptureFile
+{
+  public:
+    CCaptureFile() : path(captureFilePath()) {}
+    // Whole 16-bit stereo frames written so far; 0 when there is no file.
+    size_t frames() const;
+    // Whether the file grew within the given time.
+    bool grows(DWORD milliseconds) const;
+    void remove() const { DeleteFileA(path.c_str()); }
+    // Whether these interleaved stereo samples follow each other in it.
+    bool holds(const std::vector<int16_t>& samples) const;
+    CapturedSound read() const { return readCapturedSound(path); }
+
+  private:
+    std::string path;
+};
+
+// The program's four toolbar buttons as they appear on screen, compared with
+// the two halves of their pictures in the program's own resources.
+class CToolbarView
+{
+  public:
+    enum Button
+    {
+        kOpen,
+        kStop,
+        kPlay,
+        kHelp
+    };
+    enum State
+    {
+        kRaised,
+        kPressed,
+        kNeither
+    };
+
+    explicit CToolbarView(const std::string& programPath);
+
+    State state(HWND demo, Button button) const;
+    // A point inside the button, in the demo window's client area.
+    static POINT centre(Button button);
+    // "play pressed, stop raised" while the toolbar shows playing,
+    // "play raised, stop pressed" while it shows stopped.
+    std::string transport(HWND demo) const;
+
+  private:
+    std::vector<Pixels> pictures; // one 23 x 44 picture per button
+};
+
+// Posts what a left click on the window at (x, y) sends it.
+void postClick(HWND window, int x, int y);
+void postKey(HWND window, WPARAM key);
+
+// The program's windows, once its help window is up behind the main window.
+struct ProgramWindows
+{
+    HWND demo = nullptr;
+    HWND help = nullptr;
+    HWND plug = nullptr;  // the plug-in window under the toolbar
+    HWND frame = nullptr; // the editor's frame window in it
+};
+bool findProgramWindows(CProgramRunner& program, ProgramWindows* windows);
+// Whether `upper` is above `lower` in the window order.
+bool isAbove(HWND upper, HWND lower);
+// Closes the main window and waits for the program to end; the time is
+// measured from the close request.
+bool closeProgram(CProgramRunner& program, HWND demo, DWORD* exitCode, DWORD* milliseconds);
