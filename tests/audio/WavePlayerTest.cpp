@@ -105,19 +105,12 @@ TEST_F(WavePlayerTest, PlaysTheFileDelayedByOneBlockAndLoopsAfterBlock100)
     // Everything before the first output frame is silence.
     for (long i = 0; i < 2 * start; ++i)
         ASSERT_EQ(0, sound.samples[i]) << "sample " << i;
-    const long compared = std::min<long>(sound.frames() - start, expected.size() / 2);
-    ASSERT_GT(compared, kDelay + loopFrames + 2000) << "the repeat was not reached";
-    long mismatches = 0;
-    long firstMismatch = -1;
-    for (long frame = 0; frame < compared; ++frame)
-        for (int c = 0; c < 2; ++c)
-            if (sound.samples[2 * (start + frame) + c] != expected[2 * frame + c])
-            {
-                if (firstMismatch < 0)
-                    firstMismatch = frame;
-                ++mismatches;
-            }
-    EXPECT_EQ(0, mismatches) << "first different frame " << firstMismatch;
+    const SoundComparison compared =
+        compareSound(sound, start, static_cast<long>(expected.size() / 2),
+                     [&](long j, const int16_t* frame)
+                     { return frame[0] == expected[2 * j] && frame[1] == expected[2 * j + 1]; });
+    EXPECT_EQ(-1, compared.firstDifference);
+    EXPECT_GT(compared.matched, kDelay + loopFrames + 2000) << "the repeat was not reached";
 }
 
 TEST_F(WavePlayerTest, MonoFilesPlayOnBothChannels)
@@ -303,11 +296,17 @@ TEST_F(WavePlayerTest, Loops48kFilesAfter1504Seconds)
     std::vector<int16_t> head(marks.begin(), marks.begin() + 200);
     const long first = sound.find(head);
     ASSERT_GE(first, kDelay);
-    const long loopFrames = 376L * 1920; // 15.04 s
-    EXPECT_EQ(first + loopFrames, sound.find(head, first + 1)) << "the repeat starts at 15.04 s";
-    // The last block before the repeat is still the file's.
-    const long lastBlock = first + loopFrames - 1920;
-    EXPECT_EQ(marks[2 * 375 * 1920], sound.samples[2 * lastBlock]);
+    // The repeat starts at 15.04 s: blocks 0 to 375, then block 0 again.
+    const long loopFrames = 376L * 1920;
+    const SoundComparison compared =
+        compareSound(sound, first, loopFrames + 4000,
+                     [&](long j, const int16_t* frame)
+                     {
+                         const long at = 2 * (j % loopFrames);
+                         return frame[0] == marks[at] && frame[1] == marks[at + 1];
+                     });
+    EXPECT_EQ(-1, compared.firstDifference);
+    EXPECT_EQ(loopFrames + 4000, compared.matched) << "the repeat was not reached";
 }
 
 namespace

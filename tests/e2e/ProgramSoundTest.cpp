@@ -38,32 +38,30 @@ TEST(ProgramSound, DefaultFileDelayedExactAndLoopingThenMonoFromABlockBoundary)
     ASSERT_TRUE(sound.valid);
     ASSERT_EQ(2, sound.channels);
     ASSERT_EQ(44100, sound.sampleRate);
-    const long found = sound.find(std::vector<int16_t>(file.begin(), file.begin() + 200));
-    ASSERT_GE(found, kDelay) << "the file's first frames are not in the capture";
-    // The device's first frames from the effect: its latency in silence.
-    const long origin = found - kDelay;
-    for (long i = 0; i < 2 * origin; ++i)
-        ASSERT_EQ(0, sound.samples[i]) << "sample " << i << " before the sound";
+    // The device's first buffer begins with the effect's latency in silence.
+    EXPECT_EQ(kDelay, sound.find(std::vector<int16_t>(file.begin(), file.begin() + 200)))
+        << "the file's first frames do not follow 512 silent ones";
 
     // The effect's output frame by frame: silence, then the file from the
-    // start, over again after 15.04 s; at some point the mono sum instead.
-    const long played = static_cast<long>(sound.frames()) - origin;
+    // start, over again after 15.04 s; from a block boundary on, once MONO
+    // is clicked, the mono sum.
     auto stereo = [&](long j, int c) -> int
     { return j < kDelay ? 0 : file[2 * ((j - kDelay) % kLoopFrames) + c]; };
-    auto mono = [&](long j) -> int { return j < kDelay ? 0 : (stereo(j, 0) + stereo(j, 1)) / 2; };
-    long monoFrom = played;
-    for (long j = 0; j < played && monoFrom == played; ++j)
-        for (int c = 0; c < 2; ++c)
-            if (sound.samples[2 * (origin + j) + c] != stereo(j, c))
-                monoFrom = j;
-    ASSERT_GT(monoFrom, kDelay + kLoopFrames + 44100)
-        << "the sound differs from the file before the MONO click";
-    ASSERT_LT(monoFrom, played - 22050) << "MONO made no difference";
+    long monoFrom = -1;
+    auto matches = [&](long j, const int16_t* frame)
+    {
+        const int sum = (stereo(j, 0) + stereo(j, 1)) / 2;
+        if (monoFrom < 0 && frame[0] == stereo(j, 0) && frame[1] == stereo(j, 1))
+            return true;
+        if (monoFrom < 0 && frame[0] == sum && frame[1] == sum)
+            monoFrom = j;
+        return monoFrom >= 0 && frame[0] == sum && frame[1] == sum;
+    };
+    const SoundComparison compared =
+        compareSound(sound, 0, static_cast<long>(sound.frames()), matches);
+    EXPECT_EQ(-1, compared.firstDifference) << "mono from " << monoFrom;
+    ASSERT_GE(monoFrom, 0) << "MONO made no difference";
+    EXPECT_GT(monoFrom, kDelay + kLoopFrames + 44100) << "MONO took effect before the click";
     EXPECT_EQ(0, monoFrom % kDelay) << "MONO took effect inside a block";
-    long mismatches = 0, firstMismatch = -1;
-    for (long j = monoFrom; j < played; ++j)
-        for (int c = 0; c < 2; ++c)
-            if (sound.samples[2 * (origin + j) + c] != mono(j) && ++mismatches == 1)
-                firstMismatch = j;
-    EXPECT_EQ(0, mismatches) << "not the mono sum from frame " << firstMismatch;
+    EXPECT_GT(compared.matched - monoFrom, 22050) << "too little sound after the click";
 }

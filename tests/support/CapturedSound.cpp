@@ -40,8 +40,8 @@ CapturedSound readCapturedSound(const std::string& path)
         return sound;
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
                                      std::istreambuf_iterator<char>());
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0
-        || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
+    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 ||
+        std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
         return sound;
     size_t pos = 12;
     bool haveFormat = false;
@@ -82,4 +82,26 @@ long CapturedSound::find(const std::vector<int16_t>& needle, size_t fromFrame) c
             return static_cast<long>(frame);
     }
     return -1;
+}
+
+SoundComparison compareSound(const CapturedSound& sound, size_t fromFrame, long expectedFrames,
+                             const std::function<bool(long, const int16_t*)>& matches)
+{
+    SoundComparison result;
+    const int channels = sound.channels;
+    for (size_t frame = fromFrame; frame < sound.frames() && result.matched < expectedFrames;
+         ++frame)
+    {
+        const int16_t* samples = sound.samples.data() + frame * channels;
+        if (matches(result.matched, samples))
+            ++result.matched;
+        else if (std::all_of(samples, samples + channels, [](int16_t s) { return s == 0; }))
+            ++result.insertedSilence;
+        else
+        {
+            result.firstDifference = result.matched;
+            break;
+        }
+    }
+    return result;
 }

@@ -3,6 +3,7 @@
 // the sound device (a WAV file named by ZW_CAPTURE_WAV, see tools/asoundrc).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,3 +27,20 @@ std::string captureFilePath();
 
 // Reads a captured WAV file; `valid` is false when it is missing or broken.
 CapturedSound readCapturedSound(const std::string& path = captureFilePath());
+
+// The capture compared, frame by frame from `fromFrame` on, with the sound a
+// program should have played. Wine's driver plays silence whenever the
+// program's buffers run dry (on a loaded machine, or after the last block),
+// so a silent captured frame that does not match is passed over and counted
+// rather than taken for a difference.
+struct SoundComparison
+{
+    long matched = 0;          // expected frames found, in order
+    long insertedSilence = 0;  // silent frames passed over
+    long firstDifference = -1; // the expected frame that was not there, or -1
+};
+
+// `matches`(j, frame) tells whether a captured frame (its interleaved
+// samples) is expected frame j; comparing ends after `expectedFrames`.
+SoundComparison compareSound(const CapturedSound& sound, size_t fromFrame, long expectedFrames,
+                             const std::function<bool(long, const int16_t*)>& matches);
