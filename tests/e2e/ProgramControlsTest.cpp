@@ -94,11 +94,9 @@ TEST_F(ProgramControls, ToolbarAndKeysStartStopOpenAndHelp)
     EXPECT_EQ(CToolbarView::kRaised, toolbar->state(demo, CToolbarView::kHelp));
     ASSERT_TRUE(plays(standard)) << "the default file";
 
-    // Enter while playing changes nothing, the device stays open.
-    size_t before = capture.frames();
+    // Enter while playing changes nothing.
     postKey(demo, VK_RETURN);
     EXPECT_EQ(kPlaying, staysAt(kPlaying));
-    EXPECT_GE(capture.frames(), before);
     EXPECT_TRUE(capture.grows(1000));
 
     click(CToolbarView::kStop);
