@@ -10,7 +10,7 @@ class CPluginBase;
 // is kept as an opaque pointer so that this part stays free of Windows types.
 class CEditorBase
 {
-public:
+  public:
     // Registers the new editor with its effect, which from then on owns it.
     explicit CEditorBase(CPluginBase* owner);
     virtual ~CEditorBase();
@@ -29,7 +29,7 @@ public:
     CPluginBase* getEffect() const { return effect; }
     void* getParentWindow() const { return parentWindow; }
 
-protected:
+  protected:
     CPluginBase* effect;
     void* parentWindow;
     int32_t redrawPending;

@@ -32,7 +32,7 @@ struct ParamEntry
 // a reader together. The lock is held for a few small copies at most.
 class CParamStore
 {
-public:
+  public:
     explicit CParamStore(int32_t count);
     ~CParamStore();
 
@@ -70,7 +70,7 @@ public:
     // Bytes of an entry: 4 for a scalar; 0 outside the store.
     int32_t getSize(int32_t index) const { return isIndex(index) ? entries[index].size : 0; }
 
-protected:
+  protected:
     bool isIndex(int32_t index) const { return index >= 0 && index < count; }
     // The buffer of a block entry when [offset, offset + length) lies inside it.
     uint8_t* blockRange(int32_t index, int32_t length, int32_t offset) const;
@@ -79,6 +79,6 @@ protected:
     uint8_t** blocks;
     int32_t count;
 
-private:
+  private:
     mutable std::recursive_mutex access;
 };

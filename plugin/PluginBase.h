@@ -11,7 +11,7 @@ class CEditorBase;
 // of the virtual operations is part of the interface; append, never insert.
 class CPluginBase
 {
-public:
+  public:
     CPluginBase(HostCallbackProc hostCallback, int32_t numPrograms, int32_t numParams);
     virtual ~CPluginBase();
 
@@ -82,7 +82,7 @@ public:
     static void ZW_VSTCALL processReplacingEntry(AEffect* effect, float** inputs, float** outputs,
                                                  int32_t sampleFrames);
 
-protected:
+  protected:
     float sampleRate;
     CEditorBase* editor;
     HostCallbackProc hostCallback;
@@ -92,7 +92,7 @@ protected:
     int32_t blockSize;
     AEffect record;
 
-private:
+  private:
     void setFlag(int32_t bit, bool on);
     int32_t callHost(int32_t opcode, int32_t index, int32_t value, float opt);
 };

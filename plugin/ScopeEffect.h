@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "plugin/AEffect.h"
-#include "plugin/PluginEntry.h"
 #include "plugin/PluginBase.h"
+#include "plugin/PluginEntry.h"
 
 class CScopeDisplay;
 class CScopeEngine;

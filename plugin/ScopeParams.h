@@ -9,7 +9,7 @@
 // destructor is not virtual.
 class CScopeParams final : public CParamStore
 {
-public:
+  public:
     static constexpr int32_t kMono = 0;
     static constexpr int32_t kCorrelation = 1;
     static constexpr int32_t kSidePoints = 2;

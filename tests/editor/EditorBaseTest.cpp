@@ -6,7 +6,7 @@ namespace
 {
 class CRedrawCountingEditor : public CEditorBase
 {
-public:
+  public:
     CRedrawCountingEditor() : CEditorBase(nullptr) {}
     void onRedrawRequest() override { ++redraws; }
     int redraws = 0;

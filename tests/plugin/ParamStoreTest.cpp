@@ -14,7 +14,7 @@ constexpr int32_t kMaxInt = std::numeric_limits<int32_t>::max();
 // A switch, a bipolar level and a 16-byte block, all unchanged.
 class CTestStore : public CParamStore
 {
-public:
+  public:
     CTestStore() : CParamStore(3)
     {
         define(0, 0.0f, 0.0f, 1.0f, "", "Switch", 0, 4);
@@ -104,7 +104,7 @@ TEST(ParamStore, NormalisedMappingIsLinearUnclampedAndVirtual)
     // A derived store that changes the plain operations changes all four.
     class CDoublingStore : public CParamStore
     {
-    public:
+      public:
         CDoublingStore() : CParamStore(1) { define(0, 0.0f, 0.0f, 10.0f, "", "", 0, 4); }
         float getValue(int32_t index, bool clear) override
         {

@@ -10,7 +10,7 @@ namespace
 {
 class CFormattingEffect : public CPluginBase
 {
-public:
+  public:
     CFormattingEffect() : CPluginBase(nullptr, 1, 1) {}
     void processAccumulating(float**, float**, int32_t) override {}
 

@@ -34,7 +34,7 @@ int32_t ZW_VSTCALL recordingHost(AEffect* e, int32_t op, int32_t i, int32_t v, v
 // the pointer arguments of the last one.
 class CRecordingEffect : public CPluginBase
 {
-public:
+  public:
     explicit CRecordingEffect(HostCallbackProc cb, std::vector<std::string>* trail = nullptr)
         : CPluginBase(cb, 4, 2), trail(trail)
     {
@@ -76,7 +76,7 @@ public:
     const void* lastOut = nullptr;
     float vuLevel = 0.5f;
 
-private:
+  private:
     void note(const char* op, int32_t i = 0, float v = 0.0f, const void* p = nullptr,
               const void* out = nullptr)
     {
@@ -93,7 +93,7 @@ private:
 
 class CBareEffect : public CPluginBase
 {
-public:
+  public:
     CBareEffect(HostCallbackProc cb, int32_t programs, int32_t params)
         : CPluginBase(cb, programs, params)
     {
@@ -103,7 +103,7 @@ public:
 
 class CRecordingEditor : public CEditorBase
 {
-public:
+  public:
     CRecordingEditor(CPluginBase* effect, std::vector<std::string>* trail = nullptr)
         : CEditorBase(effect), trail(trail)
     {
@@ -124,7 +124,7 @@ public:
     std::vector<std::string> log;
     ERect rect{0, 0, 270, 220};
 
-private:
+  private:
     std::vector<std::string>* trail;
 };
 
@@ -136,7 +136,7 @@ int32_t send(AEffect* e, int32_t opcode, int32_t index = 0, int32_t value = 0, v
 
 class PluginBaseTest : public testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         gHostCalls.clear();
