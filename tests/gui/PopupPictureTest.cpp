@@ -79,9 +79,7 @@ TEST(PopupPicture, OpensOverTheWholeFrameAndClosesOnAnyClickInside)
     panel.click(150, 240);
     const Pixels open = panel.shown();
     saveSnapshot(open, "panel_credits_open");
-    EXPECT_GT(open.countDifferences(credits, kVersionLine), 0);
-    EXPECT_EQ(open.countDifferences(credits, kWhole), open.countDifferences(credits, kVersionLine));
-    EXPECT_GT(std::count(open.values.begin(), open.values.end(), RGB(239, 239, 231)), 10);
+    EXPECT_TRUE(showsTextLine(open, credits, kVersionLine, RGB(239, 239, 231)));
 
     panel.button->setValue(1.0f);
     panel.frame.onTimer();

@@ -74,6 +74,22 @@ int Pixels::countDifferences(const Pixels& other, RECT block, int dx, int dy) co
     return differences;
 }
 
+::testing::AssertionResult showsTextLine(const Pixels& shown, const Pixels& picture, RECT line,
+                                         COLORREF colour)
+{
+    const RECT whole = {0, 0, shown.width, shown.height};
+    const int inside = shown.countDifferences(picture, line);
+    const int outside = shown.countDifferences(picture, whole) - inside;
+    int inColour = 0;
+    for (int y = line.top; y < line.bottom; ++y)
+        for (int x = line.left; x < line.right; ++x)
+            inColour += shown.at(x, y) == colour;
+    if (inside > 0 && outside == 0 && inColour > 0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << inside << " pixels changed inside the line, " << outside
+                                         << " outside it, " << inColour << " in the text colour";
+}
+
 void pumpMessages(DWORD milliseconds)
 {
     const DWORD start = GetTickCount();

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
 class CSkinBitmap;
@@ -27,6 +29,13 @@ struct Pixels
     // Pixels of the block that differ from other's, shifted there by dx, dy.
     int countDifferences(const Pixels& other, RECT block, int dx = 0, int dy = 0) const;
 };
+
+// A line of text written over a picture, as far as it holds whatever font
+// draws it: something is drawn, all of it inside the line's rectangle, and
+// some pixels carry the text colour itself. How many pixels a font covers,
+// and how its smoothed edges blend, is the font's business.
+::testing::AssertionResult showsTextLine(const Pixels& shown, const Pixels& picture, RECT line,
+                                         COLORREF colour);
 
 // Handles the waiting messages, and goes on doing so for the given time.
 void pumpMessages(DWORD milliseconds = 0);
