@@ -22,7 +22,17 @@ const FontEntry kFonts[] = {
     {"Wingdings", 11, FW_NORMAL, DEFAULT_PITCH | FF_DECORATIVE},
 };
 const int32_t kFontCount = sizeof(kFonts) / sizeof(kFonts[0]);
+
+const FontEntry& fontEntry(PortFontId id)
+{
+    return kFonts[id >= 0 && id < kFontCount ? id : kFontBold];
+}
 } // namespace
+
+const char* portFontFace(PortFontId id)
+{
+    return fontEntry(id).face;
+}
 
 CPaintPort::CPaintPort(HDC context, HWND window)
     : context(context), window(window), textColor(kColorWhitePen), lineWidth(1),
@@ -111,7 +121,7 @@ void CPaintPort::setTextColor(PortColor color)
 
 void CPaintPort::selectFont(PortFontId id, int32_t size)
 {
-    const FontEntry& entry = kFonts[id >= 0 && id < kFontCount ? id : kFontBold];
+    const FontEntry& entry = fontEntry(id);
     LOGFONTA description = {};
     // Negative: a character height in pixels, not a cell height.
     description.lfHeight = -(size != 0 ? size : entry.size);

@@ -63,6 +63,9 @@ class CPaintPort
     int32_t gdiPenStyle;
 };
 
+// The face selectFont asks Windows for, for any id.
+const char* portFontFace(PortFontId id);
+
 inline COLORREF toColorRef(PortColor color)
 {
     return RGB(color.red, color.green, color.blue);

@@ -3,10 +3,14 @@
 # Does nothing (and needs no network) when everything is already there.
 set -euo pipefail
 
+# The fonts the program's text is drawn with under Wine: Arial is Liberation
+# Sans (metric-compatible), "Small Fonts" and Wingdings are Wine's own.
+# Without them fontconfig hands Wine whatever face the machine has.
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 libasound2-plugins:i386
   xvfb xauth xdotool imagemagick x11-apps
+  fonts-liberation2 fonts-wine
   googletest libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   cmake ninja-build g++

@@ -42,6 +42,7 @@ zw_env_start() {
     wineboot -i >"$build/wineboot.log" 2>&1
     wineserver -w
   fi
+  zw_link_wine_fonts
   wineserver -p
   ZW_WINESERVER_STARTED=1
   # No window manager runs on this display. Left "managed", Wine waits two
@@ -53,6 +54,40 @@ zw_env_start() {
   # Start Wine's background services now, detached from our output: a
   # service that inherited a test's stdout would keep CTest waiting for it.
   wineboot >/dev/null 2>&1 </dev/null
+}
+
+# Wine's own fonts ("Small Fonts", Wingdings, Tahoma, System, ...) come with
+# Debian's fonts-wine, but this Wine finds only what lies in the prefix's Fonts
+# folder or what fontconfig offers. A Windows installation has them in its
+# Fonts folder; so does our prefix.
+zw_link_wine_fonts() {
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts font
+  mkdir -p "$fonts"
+  for font in /usr/share/wine/fonts/*; do
+    [[ -e $font ]] && ln -sf "$font" "$fonts/"
+  done
+  return 0
+}
+
+# What this machine runs the tests on, so that a failure can be read
+# against it: how i386 programs run, the Wine version, and the fonts Wine
+# gives the painting port (the latter once the Windows build exists).
+zw_describe_machine() {
+  local how=natively binfmt=/proc/sys/fs/binfmt_misc/qemu-i386
+  if [[ -r $binfmt ]] && [[ $(head -n1 "$binfmt") == enabled ]]; then
+    how="through qemu user emulation ($(qemu-i386-static --version | head -n1))"
+  fi
+  echo "  i386 programs run $how"
+  echo "  wine: $(wine --version 2>/dev/null || echo missing)"
+}
+
+zw_describe_fonts() {
+  local probe=$1
+  if [[ -x $probe ]]; then
+    wine "$probe" 2>/dev/null | tr -d '\r'
+  else
+    echo "  fonts: not known (no $probe)"
+  fi
 }
 
 zw_env_stop() {
