@@ -151,7 +151,7 @@ void CParamStore::getLabel(int32_t index, char* text) const
     if (!text)
         return;
     if (isIndex(index))
-        std::memcpy(text, entries[index].label, kTextSize);
+        std::strcpy(text, entries[index].label);
     else
         text[0] = 0;
 }
@@ -161,7 +161,7 @@ void CParamStore::getName(int32_t index, char* text) const
     if (!text)
         return;
     if (isIndex(index))
-        std::memcpy(text, entries[index].name, kTextSize);
+        std::strcpy(text, entries[index].name);
     else
         text[0] = 0;
 }

@@ -62,8 +62,8 @@ class CParamStore
     void unlock() const { access.unlock(); }
 
     int32_t getCount() const { return count; }
-    // Copies of an entry's definition; text must hold 16 bytes. Outside the
-    // store the texts are empty and the default is 0.
+    // Copies of an entry's definition: the text and its terminator, at most
+    // 16 bytes. Outside the store the texts are empty and the default is 0.
     void getLabel(int32_t index, char* text) const;
     void getName(int32_t index, char* text) const;
     float getDefaultValue(int32_t index) const;

@@ -396,8 +396,10 @@ void CPluginBase::formatInteger(int32_t value, char* text)
     }
     char scratch[16];
     std::snprintf(scratch, sizeof(scratch), "%7d", static_cast<int>(value));
-    std::memcpy(text, scratch, kTextBudget);
-    text[kTextBudget] = 0;
+    // The text and its terminator, nothing more: hosts pass small buffers.
+    const size_t length = strnlen(scratch, kTextBudget);
+    std::memcpy(text, scratch, length);
+    text[length] = 0;
 }
 
 void CPluginBase::setFlag(int32_t bit, bool on)

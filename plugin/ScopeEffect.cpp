@@ -141,8 +141,9 @@ void CScopeEffect::setProgramName(const char* name)
 
 void CScopeEffect::getProgramName(char* text)
 {
+    // The name and its terminator only: hosts size the buffer for the text.
     if (text)
-        std::memcpy(text, programs[currentProgram]->name, kProgramNameSize);
+        std::strcpy(text, programs[currentProgram]->name);
 }
 
 void CScopeEffect::getParameterLabel(int32_t index, char* text)

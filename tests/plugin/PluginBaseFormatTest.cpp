@@ -23,6 +23,9 @@ class CFormattingEffect : public CPluginBase
         (this->*format)(value, buffer);
         const size_t length = strnlen(buffer, sizeof(buffer));
         EXPECT_LE(length, 8u) << value;
+        EXPECT_EQ(std::string(buffer + length + 1, buffer + sizeof(buffer)),
+                  std::string(sizeof(buffer) - length - 1, '#'))
+            << value << ": written past the terminator";
         return std::string(buffer, length);
     }
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -147,6 +148,33 @@ TEST(ScopeEffect, ProgramsAndChunksStayInsideTheirAreas)
     EXPECT_EQ(call(e, effSetChunk, 1, -4, bank), 0);
     EXPECT_EQ(e->getParameter(e, 0), 1.0f) << "a negative size copies nothing";
     EXPECT_EQ(text(e, effGetProgramName), "Init") << "the names behind the data are intact";
+    call(e, effClose);
+}
+
+TEST(ScopeEffect, TextGettersWriteTheTextAndItsTerminatorOnly)
+{
+    // Hosts commonly pass 8 + 1 bytes for parameter texts and 24 + 1 for
+    // program names; whatever the buffer, the bytes after the terminator
+    // are the host's.
+    AEffect* e = CreatePluginInstance(host);
+    auto written = [&](int32_t opcode)
+    {
+        char buffer[64];
+        std::memset(buffer, 0x5A, sizeof buffer);
+        call(e, opcode, 0, 0, buffer);
+        const size_t length = strnlen(buffer, sizeof buffer);
+        EXPECT_EQ(std::string(buffer + length + 1, buffer + sizeof buffer),
+                  std::string(sizeof buffer - length - 1, 0x5A))
+            << "opcode " << opcode << " wrote past its terminator";
+        return std::string(buffer, length);
+    };
+    EXPECT_EQ(written(effGetParamName), "Mono");
+    EXPECT_EQ(written(effGetParamLabel), "");
+    EXPECT_EQ(written(effGetParamDisplay), "0.000000");
+    EXPECT_EQ(written(effGetProgramName), "Init");
+    const std::string name = "Wide stereo, vocals left";
+    call(e, effSetProgramName, 0, 0, const_cast<char*>(name.c_str()));
+    EXPECT_EQ(written(effGetProgramName), name);
     call(e, effClose);
 }
 
