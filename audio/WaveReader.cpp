@@ -27,8 +27,8 @@ uint32_t le32(const uint8_t* p)
 } // namespace
 
 CWaveReader::CWaveReader()
-    : file(nullptr), layout{0, 0, 0, 0}, formatTag(0), sampleRate(0.0), dataStart(0), length(0),
-      position(0), bufferFrames(0), buffer(nullptr)
+    : file(nullptr), layout{0, 0, 0, 0}, formatTag(0), sampleRate(0.0), dataStart(0), dataEnd(0),
+      readOffset(0), length(0), position(0), bufferFrames(0), buffer(nullptr)
 {
 }
 
@@ -48,7 +48,13 @@ WaveOpenResult CWaveReader::readHeader(CFileAccess* source)
     CRiffReader riff(*source);
     RiffChunk form;
     RiffChunk format;
-    if (!riff.findForm(kWaveId, form) || !riff.findChunk(kFormatId, form, format))
+    if (!riff.findForm(kWaveId, form))
+        return kWaveNotWave;
+    // An unfinished recording may state no size for its form either: its
+    // chunks are then searched to the end of the file.
+    if (form.size == 0)
+        form.size = UINT32_MAX;
+    if (!riff.findChunk(kFormatId, form, format))
         return kWaveNotWave;
 
     // Only the first 16 bytes are used; the rest of the chunk need only be
@@ -79,7 +85,13 @@ WaveOpenResult CWaveReader::readHeader(CFileAccess* source)
     layout.frameBytes = channels * layout.bytesPerSample;
     sampleRate = static_cast<double>(le32(fields + 4));
     dataStart = data.dataOffset;
-    length = data.size / static_cast<uint32_t>(layout.frameBytes);
+    // A recording that was never finished leaves the size at 0 or states
+    // more than was written: its sound is whatever the file holds.
+    dataEnd = data.dataOffset + data.size;
+    if (data.size == 0 || dataEnd > fileSize)
+        dataEnd = fileSize;
+    readOffset = dataStart;
+    length = (dataEnd - dataStart) / layout.frameBytes;
     position = 0;
     file = source;
     return kWaveOpened;
@@ -108,6 +120,7 @@ int32_t CWaveReader::seek(int64_t frame)
         return 0;
     if (!file->seek(dataStart + frame * layout.frameBytes))
         return 0;
+    readOffset = dataStart + frame * layout.frameBytes;
     position = frame;
     return 1;
 }
@@ -122,16 +135,21 @@ int32_t CWaveReader::read(float* const* channels, int32_t first, int32_t end)
     {
         const int32_t count = end - first < bufferFrames ? end - first : bufferFrames;
         const int32_t bytes = count * layout.frameBytes;
-        // After a read error the rest of this request reads as the end of
-        // the file: whatever the file layer left in the buffer is not data.
-        int32_t arrived = failed ? 0 : file->read(buffer, bytes);
+        // Nothing past the data chunk is read. After a read error the rest of
+        // this request reads as the end of the data: whatever the file layer
+        // left in the buffer is not sound.
+        const int64_t left = failed ? 0 : dataEnd - readOffset;
+        const int32_t wanted = left <= 0 ? 0 : left < bytes ? static_cast<int32_t>(left) : bytes;
+        int32_t arrived = wanted > 0 ? file->read(buffer, wanted) : 0;
         if (arrived < 0)
         {
             failed = true;
             arrived = 0;
         }
-        // What the file does not hold is silence: 8-bit and narrower samples
-        // are unsigned, and a zero byte there would be full scale negative.
+        readOffset += arrived;
+        // What the data chunk does not hold is silence: 8-bit and narrower
+        // samples are unsigned, and a zero byte there would be full scale
+        // negative.
         if (arrived < bytes)
             std::memset(buffer + arrived, layout.bitsPerSample <= 8 ? 0x80 : 0,
                         static_cast<size_t>(bytes - arrived));

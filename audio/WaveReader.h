@@ -15,8 +15,8 @@ enum WaveOpenResult
 };
 
 // Reads an uncompressed PCM RIFF/WAVE file as float channel data from any
-// frame on. Reading runs on from the data chunk to the physical end of the
-// file; only what lies beyond that reads as zeros.
+// frame on. Frames past the end of the data chunk read as silence: what
+// follows it in the file (a LIST or id3 chunk, say) is not sound.
 class CWaveReader
 {
   public:
@@ -49,6 +49,8 @@ class CWaveReader
     int64_t getLength() const { return length; }
     int64_t getPosition() const { return position; }
     int64_t getDataStart() const { return dataStart; }
+    // File offset just past the last byte of sound.
+    int64_t getDataEnd() const { return dataEnd; }
     int32_t getBufferFrames() const { return bufferFrames; }
 
     // Moves the read position to a frame (past the end allowed). Returns 1,
@@ -56,7 +58,7 @@ class CWaveReader
     int32_t seek(int64_t frame);
     // Fills the slots first .. end - 1 of each channel array with the frames
     // from the current position on. Returns the frames that came from the
-    // file; frames past its end, or after a read error, are zeros.
+    // data chunk; frames past its end, or after a read error, are zeros.
     int32_t read(float* const* channels, int32_t first, int32_t end);
 
   private:
@@ -65,6 +67,8 @@ class CWaveReader
     int32_t formatTag;
     double sampleRate;
     int64_t dataStart;
+    int64_t dataEnd;
+    int64_t readOffset; // where the file stands: the next byte to read
     int64_t length;
     int64_t position;
     int32_t bufferFrames;

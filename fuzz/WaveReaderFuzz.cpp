@@ -76,19 +76,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int32_t channels = reader.getChannels();
     check(channels > 0 && reader.getBitsPerSample() > 0);
     check(reader.getFrameBytes() == channels * ((reader.getBitsPerSample() + 7) / 8));
-    check(reader.getDataStart() >= 20 && reader.getDataStart() <= static_cast<int64_t>(size));
+    check(reader.getDataStart() >= 20 && reader.getDataStart() <= reader.getDataEnd() &&
+          reader.getDataEnd() <= static_cast<int64_t>(size));
     if (channels > kMaxChannels || reader.getFrameBytes() > kMaxFrameBytes)
         return 0;
     check(reader.allocateBuffer(kCapacity) == kWaveOpened && reader.isOpen());
 
     Channels out(channels);
     const int64_t available =
-        (static_cast<int64_t>(size) - reader.getDataStart()) / reader.getFrameBytes();
-    // From the first frame: exactly the whole frames the file still holds.
+        (reader.getDataEnd() - reader.getDataStart()) / reader.getFrameBytes();
+    check(reader.getLength() == available);
+    // From the first frame: exactly the whole frames the data chunk holds.
     const int32_t got = readAndCheck(reader, out, 3, kSlots);
     check(got == (available < kSlots - 3 ? available : kSlots - 3));
 
-    // Across and beyond the physical end.
+    // Across and beyond the end of the data.
     check(reader.seek(available > 5 ? available - 5 : 0) == 1);
     readAndCheck(reader, out, 0, kSlots);
     check(reader.seek(available + 10) == 1);

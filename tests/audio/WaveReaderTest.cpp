@@ -81,11 +81,13 @@ TEST(WaveReader, RefusesWhatItCannotRead)
     }
 }
 
-TEST(WaveReader, ReadsOnPastTheDataChunkAndZeroFillsPastTheFile)
+TEST(WaveReader, FramesPastTheDataChunkAreSilenceLikeThosePastTheFile)
 {
-    // 1000 mono frames between other chunks, then 12 bytes: 6 more frames.
-    const Bytes chunks = concat({chunk("JUNK", {1, 2, 3}), formatChunk(1, 1, 44100, 16),
-                                 chunk("LIST", Bytes(7, 0)), chunk("data", ramp16(1000))});
+    // 1000 mono frames between other chunks; after them a LIST chunk in the
+    // form and a chunk outside it, neither of which is sound.
+    const Bytes chunks =
+        concat({chunk("JUNK", {1, 2, 3}), formatChunk(1, 1, 44100, 16), chunk("LIST", Bytes(7, 0)),
+                chunk("data", ramp16(1000)), chunk("LIST", Bytes(4001, 0x55))});
     OpenedWave wave(concat({riff("WAVE", chunks), chunk("tail", {7, 0, 8, 0})}), 500);
     CWaveReader& reader = wave.reader;
     ASSERT_EQ(kWaveOpened, wave.result);
@@ -95,17 +97,21 @@ TEST(WaveReader, ReadsOnPastTheDataChunkAndZeroFillsPastTheFile)
     EXPECT_EQ(1000, reader.getLength());
     EXPECT_EQ(12 + 12 + 24 + 16 + 8, reader.getDataStart());
 
-    // More than the buffer holds: several passes.
+    // More than the buffer holds: several passes, silent from frame 1000 on.
     Channels out(3840);
-    EXPECT_EQ(1006, reader.read(out.pointers, 0, 3840));
+    EXPECT_EQ(1000, reader.read(out.pointers, 0, 3840));
     EXPECT_EQ(1 * kScale16Bit, out.left[0]);
     EXPECT_EQ(1000 * kScale16Bit, out.left[999]);
-    EXPECT_EQ(('t' | 'a' << 8) * kScale16Bit, out.left[1000]);
-    EXPECT_EQ(8 * kScale16Bit, out.left[1005]);
-    EXPECT_EQ(std::vector<float>(2834, 0.0f),
-              std::vector<float>(out.left.begin() + 1006, out.left.end()));
-    EXPECT_EQ(1006, reader.getPosition());
-    EXPECT_EQ(1006, reader.getLength());
+    EXPECT_EQ(std::vector<float>(2840, 0.0f),
+              std::vector<float>(out.left.begin() + 1000, out.left.end()));
+    EXPECT_EQ(1000, reader.getPosition());
+    EXPECT_EQ(1000, reader.getLength());
+    // Again across the end, as a looping player reads it.
+    ASSERT_EQ(1, reader.seek(990));
+    EXPECT_EQ(10, reader.read(out.pointers, 5, 505));
+    EXPECT_EQ(1000 * kScale16Bit, out.left[14]);
+    EXPECT_EQ(std::vector<float>(490, 0.0f),
+              std::vector<float>(out.left.begin() + 15, out.left.begin() + 505));
 
     // Beyond the end: zeros, nothing counted, the length grows to the seek.
     ASSERT_EQ(1, reader.seek(5000));
@@ -149,10 +155,29 @@ TEST(WaveReader, ReadErrorsAndOddSizesNeverGiveGarbage)
     huge[40] = huge[41] = huge[42] = huge[43] = 0xFF;
     OpenedWave hugeWave(huge, 0);
     EXPECT_EQ(1, hugeWave.reader.getBufferFrames());
-    EXPECT_EQ(0xFFFFFFFFu / 3, hugeWave.reader.getLength());
+    EXPECT_EQ(2, hugeWave.reader.getLength()); // what the file holds
     Channels many(8);
     EXPECT_EQ(2, hugeWave.reader.read(many.pointers, 0, 8));
     EXPECT_EQ(7 * kScale24Bit, many.left[2]); // the partial frame, zero-filled
     ASSERT_EQ(1, hugeWave.reader.seek(0xFFFFFFFFu / 3 - 1));
     EXPECT_EQ(0, hugeWave.reader.read(many.pointers, 0, 8));
+}
+
+TEST(WaveReader, UnfinishedRecordingsPlayWhatTheFileHolds)
+{
+    // Sizes never filled in: a data size of 0, and a form size of 0 too.
+    Bytes file = pcmWave(1, 44100, 16, ramp16(300));
+    file[40] = file[41] = 0;
+    OpenedWave dataZero(file);
+    file[4] = file[5] = 0;
+    OpenedWave bothZero(file);
+    for (CWaveReader* reader : {&dataZero.reader, &bothZero.reader})
+    {
+        ASSERT_TRUE(reader->isOpen());
+        EXPECT_EQ(300, reader->getLength());
+        Channels out(310);
+        EXPECT_EQ(300, reader->read(out.pointers, 0, 310));
+        EXPECT_EQ(300 * kScale16Bit, out.left[299]);
+        EXPECT_EQ(0.0f, out.left[300]);
+    }
 }
