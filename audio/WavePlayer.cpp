@@ -205,7 +205,7 @@ int CWavePlayer::acceptFile(bool resume)
         const char* refusal = nullptr;
         if (fileChannels != 1 && fileChannels != 2)
             refusal = "No Mono or Stereo File";
-        else if (bits < 8 || bits > 24)
+        else if (reader->hasFloatSamples() ? bits != 32 && bits != 64 : bits < 8 || bits > 32)
             refusal = "No 8 to 24 Bit Wavefile";
         else if (rate != 44100.0 && rate != 48000.0)
             refusal = "No 44.1 kHz or 48 kHz Wavefile";

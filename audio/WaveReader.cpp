@@ -11,9 +11,16 @@ namespace
 constexpr uint32_t kWaveId = makeChunkId("WAVE");
 constexpr uint32_t kFormatId = makeChunkId("fmt ");
 constexpr uint32_t kDataId = makeChunkId("data");
-constexpr int32_t kPcmTag = 1;
-// The fields used end with bits per sample at offset 14.
+constexpr uint32_t kPcmTag = 1;
+constexpr uint32_t kFloatTag = 3;
+constexpr uint32_t kExtensibleTag = 0xFFFE;
+// The fields every format has end with bits per sample at offset 14; an
+// extensible one adds valid bits at 18 and its sub-format GUID at 24.
 constexpr int32_t kFormatBytes = 16;
+constexpr int32_t kExtensibleBytes = 40;
+// A sub-format GUID holds a format tag in its first field, then this.
+constexpr uint8_t kSubFormatSuffix[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
+                                          0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 uint16_t le16(const uint8_t* p)
 {
@@ -27,7 +34,7 @@ uint32_t le32(const uint8_t* p)
 } // namespace
 
 CWaveReader::CWaveReader()
-    : file(nullptr), layout{0, 0, 0, 0}, formatTag(0), sampleRate(0.0), dataStart(0), dataEnd(0),
+    : file(nullptr), layout{0, 0, 0, 0, 0}, formatTag(0), sampleRate(0.0), dataStart(0), dataEnd(0),
       readOffset(0), length(0), position(0), bufferFrames(0), buffer(nullptr)
 {
 }
@@ -57,11 +64,11 @@ WaveOpenResult CWaveReader::readHeader(CFileAccess* source)
     if (!riff.findChunk(kFormatId, form, format))
         return kWaveNotWave;
 
-    // Only the first 16 bytes are used; the rest of the chunk need only be
+    // Only the first 40 bytes are used; the rest of the chunk need only be
     // there. Missing fields of a short chunk read as zero.
-    uint8_t fields[kFormatBytes] = {};
+    uint8_t fields[kExtensibleBytes] = {};
     const int32_t wanted =
-        format.size < kFormatBytes ? static_cast<int32_t>(format.size) : kFormatBytes;
+        format.size < kExtensibleBytes ? static_cast<int32_t>(format.size) : kExtensibleBytes;
     const int64_t fileSize = source->size();
     if (source->read(fields, wanted) != wanted || fileSize < 0 ||
         format.dataOffset + format.size > fileSize)
@@ -74,15 +81,27 @@ WaveOpenResult CWaveReader::readHeader(CFileAccess* source)
 
     formatTag = le16(fields);
     const int32_t channels = le16(fields + 2);
+    // For an extensible format this is the container's width, which is what
+    // is read; the valid bits within it are left as they are.
     const int32_t bits = le16(fields + 14);
+    if (formatTag == kExtensibleTag)
+    {
+        if (format.size < kExtensibleBytes || le16(fields + 18) > bits)
+            return kWaveUnknownFormat;
+        formatTag = le32(fields + 24);
+        if (std::memcmp(fields + 28, kSubFormatSuffix, sizeof kSubFormatSuffix) != 0)
+            return kWaveUnknownFormat;
+    }
     // A frame needs at least one channel of at least one bit.
-    if (formatTag != kPcmTag || format.size < kFormatBytes || channels == 0 || bits == 0)
+    if ((formatTag != kPcmTag && formatTag != kFloatTag) || format.size < kFormatBytes ||
+        channels == 0 || bits == 0)
         return kWaveUnknownFormat;
 
     layout.bitsPerSample = bits;
     layout.channels = channels;
     layout.bytesPerSample = (bits + 7) / 8;
     layout.frameBytes = channels * layout.bytesPerSample;
+    layout.isFloat = formatTag == kFloatTag;
     sampleRate = static_cast<double>(le32(fields + 4));
     dataStart = data.dataOffset;
     // A recording that was never finished leaves the size at 0 or states

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -10,10 +11,11 @@
 namespace
 {
 // Converts raw mono frames, or stereo ones into slots from 1 on.
-std::vector<float> convert(int32_t bits, const std::vector<uint8_t>& raw, int32_t channels = 1)
+std::vector<float> convert(int32_t bits, const std::vector<uint8_t>& raw, int32_t channels = 1,
+                           int32_t isFloat = 0)
 {
     const int32_t bytes = (bits + 7) / 8;
-    const SampleLayout layout{bits, channels, bytes, bytes * channels};
+    const SampleLayout layout{bits, channels, bytes, bytes * channels, isFloat};
     const int32_t frames = static_cast<int32_t>(raw.size()) / layout.frameBytes;
     std::vector<float> out(2 * (frames + 1), -9.0f);
     float* pointers[] = {out.data(), out.data() + frames + 1};
@@ -47,6 +49,26 @@ TEST(SampleConverter, ReadsEachWidthWithItsScale)
     const std::vector<float> expected = {-9.0f, 1 * kScale16Bit, 3 * kScale16Bit,
                                          -9.0f, 2 * kScale16Bit, 4 * kScale16Bit};
     EXPECT_EQ(expected, stereo);
+}
+
+TEST(SampleConverter, FloatSamplesPassUnscaledAndNonFiniteOnesAsSilence)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float singles[] = {0.25f, -1.5f, 3e38f, 1e-40f, std::nanf(""), inf, -inf};
+    const float fromSingles[] = {0.25f, -1.5f, 3e38f, 1e-40f, 0.0f, 0.0f, 0.0f};
+    const double doubles[] = {0.1, -2.0, 1e300, -1e300, 1e-300, std::nan(""), -HUGE_VAL};
+    const float fromDoubles[] = {0.1f, -2.0f, FLT_MAX, -FLT_MAX, 0.0f, 0.0f, 0.0f};
+    std::vector<uint8_t> raw(sizeof singles);
+    std::memcpy(raw.data(), singles, sizeof singles);
+    std::vector<float> got = convert(32, raw, 1, 1);
+    got.resize(7);
+    EXPECT_EQ(std::vector<float>(fromSingles, fromSingles + 7), got);
+    raw.resize(sizeof doubles);
+    std::memcpy(raw.data(), doubles, sizeof doubles);
+    got = convert(64, raw, 1, 1);
+    got.resize(7);
+    EXPECT_EQ(std::vector<float>(fromDoubles, fromDoubles + 7), got);
+    EXPECT_EQ(-9.0f, convert(16, {0, 0x3C}, 1, 1)[0]); // half precision: untouched
 }
 
 TEST(SampleConverter, SixteenBitOutputSaturatesAndRoundsHalvesToEven)

@@ -55,18 +55,32 @@ TEST(WaveReader, RefusesWhatItCannotRead)
 {
     const Bytes pcm = formatChunk(1, 2, 44100, 16);
     const Bytes data = chunk("data", {0, 0, 0, 0});
+    const Bytes extensibleWave =
+        riff("WAVE", concat({extensibleFormatChunk(1, 2, 44100, 16, 16), data}));
     const std::pair<Bytes, WaveOpenResult> cases[] = {
         {riff("AVI ", concat({pcm, data})), kWaveNotWave},
         {riff("WAVE", data), kWaveNotWave},
         {riff("WAVE", chunk("fmt ", Bytes(pcm.begin() + 8, pcm.end()), 40)), kWaveReadError},
         {riff("WAVE", concat({data, pcm})), kWaveReadError},
         {riff("WAVE", formatChunk(3, 2, 44100, 32)), kWaveReadError}, // before the tag check
-        {riff("WAVE", concat({formatChunk(3, 2, 44100, 32), data})), kWaveUnknownFormat},
+        {riff("WAVE", concat({formatChunk(2, 2, 44100, 16), data})), kWaveUnknownFormat},
         {riff("WAVE", concat({chunk("fmt ", {1}), data})), kWaveUnknownFormat},
         {riff("WAVE", concat({formatChunk(1, 0, 44100, 16), data})), kWaveUnknownFormat},
         {riff("WAVE", concat({formatChunk(1, 2, 44100, 0), data})), kWaveUnknownFormat},
+        // Extensible: an unknown sub-format is named by its GUID's first field;
+        // a short or cut "fmt ", more valid bits than the container, no channels.
+        {riff("WAVE", concat({extensibleFormatChunk(0x55, 2, 44100, 16, 16), data})),
+         kWaveUnknownFormat},
+        {riff("WAVE", concat({extensibleFormatChunk(1, 2, 44100, 16, 16, Bytes(12, 0)), data})),
+         kWaveUnknownFormat},
+        {riff("WAVE", concat({formatChunk(0xFFFE, 2, 44100, 16), data})), kWaveUnknownFormat},
+        {riff("WAVE", concat({extensibleFormatChunk(1, 2, 44100, 24, 32), data})),
+         kWaveUnknownFormat},
+        {riff("WAVE", concat({extensibleFormatChunk(3, 0, 44100, 32, 32), data})),
+         kWaveUnknownFormat},
+        {Bytes(extensibleWave.begin(), extensibleWave.begin() + 50), kWaveReadError},
     };
-    const int32_t tags[] = {0, 0, 0, 0, 0, 3, 1, 1, 1};
+    const uint32_t tags[] = {0, 0, 0, 0, 0, 2, 1, 1, 1, 0x55, 1, 0xFFFE, 0xFFFE, 3, 0};
     for (size_t i = 0; i < sizeof tags / sizeof tags[0]; ++i)
     {
         OpenedWave wave(cases[i].first);
@@ -122,6 +136,82 @@ TEST(WaveReader, FramesPastTheDataChunkAreSilenceLikeThosePastTheFile)
     EXPECT_EQ(0, reader.seek(-1));
     EXPECT_EQ(0, reader.seek(INT64_MAX / 2));
     EXPECT_EQ(5000, reader.getPosition());
+}
+
+TEST(WaveReader, ReadsFloatThirtyTwoBitAndExtensibleFilesSampleExactly)
+{
+    // Stereo frames k, ~k written in each format, between the chunks that
+    // recorders and editors put around the data (odd sizes padded).
+    const int32_t ks[] = {-32768, -15000, -1, 0, 1, 12345, 32767};
+    auto samples = [&](int32_t bytes, auto write)
+    {
+        Bytes data;
+        for (int32_t k : ks)
+            for (int32_t v : {k, ~k})
+                write(data, bytes, v);
+        return data;
+    };
+    auto integer = [](int32_t shift)
+    {
+        return [shift](Bytes& out, int32_t bytes, int32_t k)
+        { putLe(out, static_cast<uint32_t>(k) << shift, bytes); };
+    };
+    auto ieee = [](Bytes& out, int32_t bytes, int32_t k)
+    {
+        const float f = static_cast<float>(k) / 32768.0f;
+        const double d = k / 32768.0;
+        uint8_t raw[8];
+        std::memcpy(raw, bytes == 4 ? static_cast<const void*>(&f) : &d, bytes);
+        out.insert(out.end(), raw, raw + bytes);
+    };
+    auto wave = [](const Bytes& format, const Bytes& data)
+    {
+        return riff("WAVE",
+                    concat({chunk("bext", Bytes(603, 1)), format, chunk("fact", {14, 0, 0, 0}),
+                            chunk("PEAK", Bytes(25, 2)), chunk("JUNK", Bytes(9, 3)),
+                            chunk("data", data), chunk("LIST", Bytes(41, 4)),
+                            chunk("cue ", Bytes(28, 5)), chunk("id3 ", Bytes(77, 6))}));
+    };
+    auto exactly = [](int32_t k) { return static_cast<float>(k) / 32768.0f; };
+    auto as24 = [](int32_t k) { return static_cast<float>(k * 256) * kScale24Bit; };
+    auto as16 = [](int32_t k) { return static_cast<float>(k) * kScale16Bit; };
+    const struct
+    {
+        Bytes file;
+        int32_t bits;
+        bool isFloat;
+        float (*expected)(int32_t);
+    } cases[] = {
+        {wave(formatChunk(1, 2, 48000, 32), samples(4, integer(16))), 32, false, exactly},
+        {wave(formatChunk(3, 2, 48000, 32), samples(4, ieee)), 32, true, exactly},
+        {wave(formatChunk(3, 2, 48000, 64), samples(8, ieee)), 64, true, exactly},
+        {wave(extensibleFormatChunk(1, 2, 48000, 16, 16), samples(2, integer(0))), 16, false, as16},
+        {wave(extensibleFormatChunk(1, 2, 48000, 24, 20), samples(3, integer(8))), 24, false, as24},
+        {wave(extensibleFormatChunk(1, 2, 48000, 32, 32), samples(4, integer(16))), 32, false,
+         exactly},
+        {wave(extensibleFormatChunk(3, 2, 48000, 32, 32), samples(4, ieee)), 32, true, exactly},
+        {wave(extensibleFormatChunk(3, 2, 48000, 64, 64), samples(8, ieee)), 64, true, exactly},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
+    {
+        OpenedWave opened(cases[i].file, 3);
+        CWaveReader& reader = opened.reader;
+        ASSERT_EQ(kWaveOpened, opened.result) << "case " << i;
+        EXPECT_EQ(2, reader.getChannels());
+        EXPECT_EQ(cases[i].bits, reader.getBitsPerSample()) << "case " << i;
+        EXPECT_EQ(cases[i].isFloat, reader.hasFloatSamples()) << "case " << i;
+        EXPECT_EQ(48000.0, reader.getSampleRate());
+        EXPECT_EQ(7, reader.getLength());
+        Channels out(10);
+        EXPECT_EQ(7, reader.read(out.pointers, 0, 10)) << "case " << i;
+        for (int32_t f = 0; f < 10; ++f)
+        {
+            const float left = f < 7 ? cases[i].expected(ks[f]) : 0.0f;
+            const float right = f < 7 ? cases[i].expected(~ks[f]) : 0.0f;
+            EXPECT_EQ(left, out.left[f]) << "case " << i << " frame " << f;
+            EXPECT_EQ(right, out.right[f]) << "case " << i << " frame " << f;
+        }
+    }
 }
 
 TEST(WaveReader, ReadErrorsAndOddSizesNeverGiveGarbage)
