@@ -12,9 +12,9 @@
 void showError(const char* format, ...);
 
 // One WAV file opened for playback: checks that it is uncompressed PCM or
-// float in a RIFF/WAVE form and delivers its frames as float channel data. Problems
-// with the file itself are told to the user here, in German; the caller
-// only sees that the file is not open.
+// float in a RIFF/WAVE form and delivers its frames as float channel data.
+// Problems with the file itself are told to the user here, in German; the
+// caller only sees that the file is not open.
 //
 // Created and destroyed on the GUI thread, read on the feeder thread. Only
 // seekAndRead takes the lock, so that a seek and its read stay together.

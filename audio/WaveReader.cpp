@@ -170,7 +170,7 @@ int32_t CWaveReader::read(float* const* channels, int32_t first, int32_t end)
         // samples are unsigned, and a zero byte there would be full scale
         // negative.
         if (arrived < bytes)
-            std::memset(buffer + arrived, layout.bitsPerSample <= 8 ? 0x80 : 0,
+            std::memset(buffer + arrived, !layout.isFloat && layout.bitsPerSample <= 8 ? 0x80 : 0,
                         static_cast<size_t>(bytes - arrived));
         convertToFloat(buffer, layout, channels, first, count);
         const int32_t got = arrived / layout.frameBytes;

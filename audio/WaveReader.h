@@ -15,8 +15,9 @@ enum WaveOpenResult
 };
 
 // Reads an uncompressed RIFF/WAVE file (integer PCM or IEEE float, plain or
-// extensible) as float channel data from any frame on. Frames past the end of the data chunk read
-// as silence: what follows it in the file (a LIST or id3 chunk, say) is not sound.
+// extensible) as float channel data from any frame on. Frames past the end
+// of the data chunk read as silence: what follows it in the file (a LIST or
+// id3 chunk, say) is not sound.
 class CWaveReader
 {
   public:
@@ -42,7 +43,7 @@ class CWaveReader
 
     bool isOpen() const { return buffer != nullptr; }
     // The format tag; for an extensible file its sub-format's first field
-    // (1 PCM, 3 float), unless the refusal was of the extensible header.
+    // (1 PCM, 3 float), unless the extensible header itself was refused.
     uint32_t getFormatTag() const { return formatTag; }
     bool hasFloatSamples() const { return layout.isFloat != 0; }
     int32_t getChannels() const { return layout.channels; }

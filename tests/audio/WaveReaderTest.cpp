@@ -140,76 +140,59 @@ TEST(WaveReader, FramesPastTheDataChunkAreSilenceLikeThosePastTheFile)
 
 TEST(WaveReader, ReadsFloatThirtyTwoBitAndExtensibleFilesSampleExactly)
 {
-    // Stereo frames k, ~k written in each format, between the chunks that
-    // recorders and editors put around the data (odd sizes padded).
+    // Stereo frames (k, ~k) in each format, amid the chunks that recorders
+    // and editors write around the data (odd sizes padded). Integers hold k
+    // shifted to the top of the container, floats k / 32768.
     const int32_t ks[] = {-32768, -15000, -1, 0, 1, 12345, 32767};
-    auto samples = [&](int32_t bytes, auto write)
+    const struct
     {
+        Bytes format;
+        int32_t shift; // -1 for float
+        float scale;
+    } cases[] = {
+        {formatChunk(1, 2, 48000, 32), 16, kScale32Bit},
+        {formatChunk(3, 2, 48000, 32), -1, 0.0f},
+        {formatChunk(3, 2, 48000, 64), -1, 0.0f},
+        {extensibleFormatChunk(1, 2, 48000, 16, 16), 0, kScale16Bit},
+        {extensibleFormatChunk(1, 2, 48000, 24, 20), 8, kScale24Bit},
+        {extensibleFormatChunk(1, 2, 48000, 32, 32), 16, kScale32Bit},
+        {extensibleFormatChunk(3, 2, 48000, 32, 32), -1, 0.0f},
+        {extensibleFormatChunk(3, 2, 48000, 64, 64), -1, 0.0f},
+    };
+    for (const auto& c : cases)
+    {
+        const int32_t bits = c.format[22] | c.format[23] << 8;
+        auto expected = [&](int32_t v)
+        { return c.shift < 0 ? v / 32768.0f : static_cast<float>(v * (1 << c.shift)) * c.scale; };
         Bytes data;
         for (int32_t k : ks)
             for (int32_t v : {k, ~k})
-                write(data, bytes, v);
-        return data;
-    };
-    auto integer = [](int32_t shift)
-    {
-        return [shift](Bytes& out, int32_t bytes, int32_t k)
-        { putLe(out, static_cast<uint32_t>(k) << shift, bytes); };
-    };
-    auto ieee = [](Bytes& out, int32_t bytes, int32_t k)
-    {
-        const float f = static_cast<float>(k) / 32768.0f;
-        const double d = k / 32768.0;
-        uint8_t raw[8];
-        std::memcpy(raw, bytes == 4 ? static_cast<const void*>(&f) : &d, bytes);
-        out.insert(out.end(), raw, raw + bytes);
-    };
-    auto wave = [](const Bytes& format, const Bytes& data)
-    {
-        return riff("WAVE",
-                    concat({chunk("bext", Bytes(603, 1)), format, chunk("fact", {14, 0, 0, 0}),
-                            chunk("PEAK", Bytes(25, 2)), chunk("JUNK", Bytes(9, 3)),
-                            chunk("data", data), chunk("LIST", Bytes(41, 4)),
-                            chunk("cue ", Bytes(28, 5)), chunk("id3 ", Bytes(77, 6))}));
-    };
-    auto exactly = [](int32_t k) { return static_cast<float>(k) / 32768.0f; };
-    auto as24 = [](int32_t k) { return static_cast<float>(k * 256) * kScale24Bit; };
-    auto as16 = [](int32_t k) { return static_cast<float>(k) * kScale16Bit; };
-    const struct
-    {
-        Bytes file;
-        int32_t bits;
-        bool isFloat;
-        float (*expected)(int32_t);
-    } cases[] = {
-        {wave(formatChunk(1, 2, 48000, 32), samples(4, integer(16))), 32, false, exactly},
-        {wave(formatChunk(3, 2, 48000, 32), samples(4, ieee)), 32, true, exactly},
-        {wave(formatChunk(3, 2, 48000, 64), samples(8, ieee)), 64, true, exactly},
-        {wave(extensibleFormatChunk(1, 2, 48000, 16, 16), samples(2, integer(0))), 16, false, as16},
-        {wave(extensibleFormatChunk(1, 2, 48000, 24, 20), samples(3, integer(8))), 24, false, as24},
-        {wave(extensibleFormatChunk(1, 2, 48000, 32, 32), samples(4, integer(16))), 32, false,
-         exactly},
-        {wave(extensibleFormatChunk(3, 2, 48000, 32, 32), samples(4, ieee)), 32, true, exactly},
-        {wave(extensibleFormatChunk(3, 2, 48000, 64, 64), samples(8, ieee)), 64, true, exactly},
-    };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
-    {
-        OpenedWave opened(cases[i].file, 3);
-        CWaveReader& reader = opened.reader;
-        ASSERT_EQ(kWaveOpened, opened.result) << "case " << i;
-        EXPECT_EQ(2, reader.getChannels());
-        EXPECT_EQ(cases[i].bits, reader.getBitsPerSample()) << "case " << i;
-        EXPECT_EQ(cases[i].isFloat, reader.hasFloatSamples()) << "case " << i;
-        EXPECT_EQ(48000.0, reader.getSampleRate());
-        EXPECT_EQ(7, reader.getLength());
+            {
+                const float f = expected(v);
+                const double d = v / 32768.0;
+                const uint8_t* raw = bits == 32 ? reinterpret_cast<const uint8_t*>(&f)
+                                                : reinterpret_cast<const uint8_t*>(&d);
+                if (c.shift < 0)
+                    data.insert(data.end(), raw, raw + bits / 8);
+                else
+                    putLe(data, static_cast<uint32_t>(v) << c.shift, bits / 8);
+            }
+        OpenedWave wave(
+            riff("WAVE",
+                 concat({chunk("bext", Bytes(603, 1)), c.format, chunk("fact", {14, 0, 0, 0}),
+                         chunk("PEAK", Bytes(25, 2)), chunk("data", data),
+                         chunk("LIST", Bytes(41, 4)), chunk("id3 ", Bytes(77, 6))})),
+            3);
+        ASSERT_EQ(kWaveOpened, wave.result) << bits;
+        EXPECT_EQ(bits, wave.reader.getBitsPerSample());
+        EXPECT_EQ(c.shift < 0, wave.reader.hasFloatSamples()) << bits;
+        EXPECT_EQ(7, wave.reader.getLength());
         Channels out(10);
-        EXPECT_EQ(7, reader.read(out.pointers, 0, 10)) << "case " << i;
+        EXPECT_EQ(7, wave.reader.read(out.pointers, 0, 10)) << bits;
         for (int32_t f = 0; f < 10; ++f)
         {
-            const float left = f < 7 ? cases[i].expected(ks[f]) : 0.0f;
-            const float right = f < 7 ? cases[i].expected(~ks[f]) : 0.0f;
-            EXPECT_EQ(left, out.left[f]) << "case " << i << " frame " << f;
-            EXPECT_EQ(right, out.right[f]) << "case " << i << " frame " << f;
+            EXPECT_EQ(f < 7 ? expected(ks[f]) : 0.0f, out.left[f]) << bits << " frame " << f;
+            EXPECT_EQ(f < 7 ? expected(~ks[f]) : 0.0f, out.right[f]) << bits << " frame " << f;
         }
     }
 }
