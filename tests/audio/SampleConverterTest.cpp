@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -53,21 +54,19 @@ TEST(SampleConverter, ReadsEachWidthWithItsScale)
 
 TEST(SampleConverter, FloatSamplesPassUnscaledAndNonFiniteOnesAsSilence)
 {
-    const float inf = std::numeric_limits<float>::infinity();
-    const float singles[] = {0.25f, -1.5f, 3e38f, 1e-40f, std::nanf(""), inf, -inf};
-    const float fromSingles[] = {0.25f, -1.5f, 3e38f, 1e-40f, 0.0f, 0.0f, 0.0f};
-    const double doubles[] = {0.1, -2.0, 1e300, -1e300, 1e-300, std::nan(""), -HUGE_VAL};
-    const float fromDoubles[] = {0.1f, -2.0f, FLT_MAX, -FLT_MAX, 0.0f, 0.0f, 0.0f};
-    std::vector<uint8_t> raw(sizeof singles);
-    std::memcpy(raw.data(), singles, sizeof singles);
-    std::vector<float> got = convert(32, raw, 1, 1);
-    got.resize(7);
-    EXPECT_EQ(std::vector<float>(fromSingles, fromSingles + 7), got);
-    raw.resize(sizeof doubles);
-    std::memcpy(raw.data(), doubles, sizeof doubles);
-    got = convert(64, raw, 1, 1);
-    got.resize(7);
-    EXPECT_EQ(std::vector<float>(fromDoubles, fromDoubles + 7), got);
+    auto converted = [](const auto& values)
+    {
+        std::vector<uint8_t> raw(sizeof values);
+        std::memcpy(raw.data(), values.data(), sizeof values);
+        std::vector<float> out = convert(8 * sizeof values[0], raw, 1, 1);
+        out.resize(values.size());
+        return out;
+    };
+    EXPECT_EQ(
+        (std::vector<float>{0.25f, -1.5f, 3e38f, 1e-40f, 0.0f, 0.0f, 0.0f}),
+        converted(std::array<float, 7>{0.25f, -1.5f, 3e38f, 1e-40f, NAN, HUGE_VALF, -HUGE_VALF}));
+    EXPECT_EQ((std::vector<float>{0.1f, -2.0f, FLT_MAX, -FLT_MAX, 0.0f, 0.0f, 0.0f}),
+              converted(std::array<double, 7>{0.1, -2.0, 1e300, -1e300, 1e-300, NAN, -HUGE_VAL}));
     EXPECT_EQ(-9.0f, convert(16, {0, 0x3C}, 1, 1)[0]); // half precision: untouched
 }
 
