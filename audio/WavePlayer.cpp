@@ -78,8 +78,8 @@ class CBusy
 CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CPlugWnd* plugWnd_, HWND newsWindow_)
     : feederThread(nullptr), handshakeEvent(nullptr), wakeEvent(nullptr), feederThreadId(0),
       newsWindow(newsWindow_), pathBuffer(), reader(nullptr), device(nullptr), plugWnd(plugWnd_),
-      streaming(0), stopRequest(0), alive(1), startRequest(0), playing(0), news(0), ready(0),
-      busy(0), shutDown(0), feederEnded(0), sampleRate(0), channels(0), lengthSeconds(0),
+      streaming(0), stopRequest(0), alive(1), startRequest(0), playing(0), news(0), idleWakeUps(0),
+      ready(0), busy(0), shutDown(0), feederEnded(0), sampleRate(0), channels(0), lengthSeconds(0),
       firstStart(1)
 {
     InitializeCriticalSection(&stateLock);
@@ -132,7 +132,10 @@ void CWavePlayer::feed()
             goIdle();
         }
         else
+        {
             WaitForSingleObject(wakeEvent, kIdleWaitMs);
+            ++idleWakeUps;
+        }
     }
     delete[] memory;
 }
@@ -141,7 +144,10 @@ void CWavePlayer::pause(DWORD milliseconds)
 {
     const DWORD start = GetTickCount();
     for (DWORD waited = 0; alive && waited < milliseconds; waited = GetTickCount() - start)
+    {
         WaitForSingleObject(wakeEvent, milliseconds - waited);
+        ++idleWakeUps;
+    }
 }
 
 bool CWavePlayer::takeStartRequest(Stream& taken)

@@ -48,6 +48,9 @@ class CWavePlayer
     int IsReady() const { return ready; }
     // A command is running (its message box or dialog may be up).
     int IsBusy() const { return busy; }
+    // How often the feeder woke up while it had no stream: it sleeps until
+    // there is work, so this stays near zero.
+    int32_t IdleWakeUps() const { return idleWakeUps; }
 
   private:
     // What the feeder streams: taken with a start request, left alone by
@@ -98,6 +101,7 @@ class CWavePlayer
     std::atomic<int32_t> startRequest;
     std::atomic<int32_t> playing;
     std::atomic<int32_t> news;
+    std::atomic<int32_t> idleWakeUps;
     int ready;
     int busy;
     int shutDown;

@@ -206,12 +206,18 @@ TEST_F(WavePlayerTest, RefusesFilesItCannotPlayWithTheirMessages)
     EXPECT_EQ(4u, watcher.count());
 }
 
-TEST_F(WavePlayerTest, PlayWithoutAFileSaysSo)
+TEST_F(WavePlayerTest, PlayWithoutAFileSaysSoAndTheIdleFeederSleeps)
 {
     CDialogWatcher watcher;
     EXPECT_EQ(0, player->Play());
     ASSERT_TRUE(watcher.waitFor(1));
     EXPECT_EQ("No open Wavefile", watcher.seen()[0].text);
+    // Past its start-up sleep, a feeder with nothing to do wakes up (next to)
+    // never: a second's worth of polling would be dozens.
+    Sleep(kStartupMs - 1500);
+    const int32_t before = player->IdleWakeUps();
+    Sleep(1000);
+    EXPECT_LT(player->IdleWakeUps() - before, 5);
 }
 
 TEST_F(WavePlayerTest, StopDuringTheStartDelaysNeverTouchesTheOldDevice)
