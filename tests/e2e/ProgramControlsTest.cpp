@@ -121,6 +121,7 @@ TEST_F(ProgramControls, WithoutTheDefaultFileTheToolbarShowsStoppedAndPlayAsksFo
     const std::string folder = executableFolder() + "e2e-missing\\";
     DeleteFileA((folder + "Audio\\Zanderwick\\Stereo.wav").c_str());
     start("e2e-missing\\");
+    closeHelp();
     // A message would stay up until answered.
     auto dialogsUp = [&]
     {

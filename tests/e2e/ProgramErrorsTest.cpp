@@ -62,6 +62,7 @@ TEST_F(ProgramErrors, ARefusedFileLeavesTheLastGoodOnePlaying)
     ASSERT_TRUE(writeFile(folder + "Audio\\Zanderwick\\Stereo.wav", stereoWave(standard)));
     ASSERT_TRUE(writeFile(refusedPath, stereoWave(stereoNoise(4410, 42), 22050)));
     start("e2e-refused\\");
+    closeHelp();
     ASSERT_TRUE(plays(standard));
 
     {
@@ -101,6 +102,7 @@ TEST_F(ProgramErrors, ABusyDeviceShowsStoppedAndTheWindowStaysResponsiveAndClosa
     ASSERT_TRUE(
         writeFile(folder + "Audio\\Zanderwick\\Stereo.wav", stereoWave(stereoNoise(44100, 43))));
     start("e2e-busy\\");
+    closeHelp();
     CHeldMessages messages(program->processId());
 
     // The feeder tries the device about five seconds after launch.
@@ -132,6 +134,7 @@ TEST_F(ProgramErrors, AStuckDeviceNeitherHangsStopNorClose)
     ASSERT_TRUE(writeFile(folder + "Audio\\Zanderwick\\Stereo.wav",
                           stereoWave(stereoNoise(16 * 44100, 44))));
     start("e2e-stuck\\", false);
+    closeHelp();
     // The stall may be told before the stop arrives.
     CDialogWatcher messages("#32770", "ERROR", CDialogWatcher::pressOk, program->processId());
 

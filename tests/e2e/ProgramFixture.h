@@ -32,6 +32,14 @@ class ProgramFixture : public ::testing::Test
         ASSERT_TRUE(findProgramWindows(*program, &windows));
         demo = windows.demo;
     }
+    // The help window opens over the main window's toolbar whenever Wine
+    // activates it again (after a message box, say); tests that read the
+    // toolbar while messages come and go close it first.
+    void closeHelp()
+    {
+        PostMessageA(windows.help, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(waitUntil([&] { return program->windows("CINFOWND").empty(); }, 3000));
+    }
     void TearDown() override
     {
         delete toolbar;
