@@ -31,7 +31,8 @@ CScopeEditor::CScopeEditor(CPluginBase* owner)
     : CCaptionEditor(owner), store(new CScopeParams()), captionPopup(nullptr),
       bitmaps(new CSkinBitmapSet(kFirstBitmapId, kBitmapCount)), monoButton(nullptr),
       scopeView(nullptr), pointerView(nullptr), rangeView(nullptr), monoShown(0.0f),
-      xPoints(new float[CScopeParams::kNumPoints]()), yPoints(new float[CScopeParams::kNumPoints]())
+      monoHandedOver(0.0f), xPoints(new float[CScopeParams::kNumPoints]()),
+      yPoints(new float[CScopeParams::kNumPoints]())
 {
     size.top = 0;
     size.left = 0;
@@ -116,13 +117,28 @@ void CScopeEditor::idle()
     gLastIdleRun = now;
 
     float correlation;
+    bool published;
     {
         // Points and correlation of one and the same publication.
         std::lock_guard<CParamStore> batch(*store);
-        store->readBlock(CScopeParams::kSidePoints, xPoints, CScopeParams::kPointBlockBytes, 0);
-        store->readBlock(CScopeParams::kMidPoints, yPoints, CScopeParams::kPointBlockBytes, 0);
+        published = store->isChanged(CScopeParams::kSidePoints) ||
+                    store->isChanged(CScopeParams::kMidPoints) ||
+                    store->isChanged(CScopeParams::kCorrelation);
+        if (published)
+        {
+            store->readBlock(CScopeParams::kSidePoints, xPoints, CScopeParams::kPointBlockBytes, 0);
+            store->readBlock(CScopeParams::kMidPoints, yPoints, CScopeParams::kPointBlockBytes, 0);
+        }
         correlation = store->getValue(CScopeParams::kCorrelation, true);
     }
+    // Nothing new to show (no analysis published, no suspend, MONO as it
+    // was): the views are left alone, so the next tick draws nothing.
+    if (!published && monoShown == monoHandedOver)
+    {
+        CWidgetEditor::idle();
+        return;
+    }
+    monoHandedOver = monoShown;
     if (scopeView)
         scopeView->setPoints(xPoints, yPoints);
     // While MONO is on, the meter shows the summed signal's correlation.

@@ -71,6 +71,8 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     CCorrelationPointerView* pointerView;
     CCorrelationRangeView* rangeView;
     float monoShown;
+    // The MONO value the views were last given data for.
+    float monoHandedOver;
     float* xPoints;
     float* yPoints;
 };

@@ -213,3 +213,37 @@ TEST(ScopeEditor, CreditsCoverThePanelAndReopeningBuildsAFreshTreeWithMonoOff)
     EXPECT_EQ(0, bench.shown().countDifferences(bench.button, kMono, -88, -231));
     EXPECT_EQ(kCentre, bench.dots()) << "a fresh view";
 }
+
+TEST(ScopeEditor, IdleTicksWithNothingNewDrawNothingAndEachPublicationIsDrawnOnce)
+{
+    PluginWindowBench bench;
+    Block block(0.5f, 0.8f);
+    bench.process(block.left, block.right, kFrames);
+    bench.idleAndTick();
+    bench.plug.Suspend();
+    bench.idleAndTick();
+    ASSERT_EQ(kCentre, bench.dots()) << "the suspend is shown";
+
+    // Paint over the views: a redraw, needed or not, would show.
+    auto smearViews = [&]
+    {
+        for (const RECT& view : {kScope, kPointer, kRange})
+            bench.smear(view);
+        return bench.shown();
+    };
+    const RECT whole = {0, 0, 220, 270};
+    Pixels smeared = smearViews();
+    for (int i = 0; i < 20; ++i)
+    {
+        Sleep(30);
+        bench.idleAndTick();
+    }
+    EXPECT_EQ(0, bench.shown().countDifferences(smeared, whole)) << "a second of idle ticks drew";
+
+    bench.process(block.left, block.right, kFrames);
+    bench.idleAndTick();
+    EXPECT_EQ(block.dots(), bench.dots()) << "a new analysis is drawn";
+    smeared = smearViews();
+    bench.idleAndTick();
+    EXPECT_EQ(0, bench.shown().countDifferences(smeared, whole)) << "and only once";
+}

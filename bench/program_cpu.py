@@ -1,0 +1,187 @@
+#!/usr/bin/env python3
+"""What the running program costs under Wine, next to a minimal Win32
+program with the same windows and timers (bench/Baseline.cpp).
+
+Run through bench/program-cpu, which sets up Wine and Xvfb. Reads the CPU
+time of the program's process and of the wineserver from /proc for a fixed
+interval in each state, the seconds of audio played from the captured file,
+and the resident memory, before and after many stop/play cycles."""
+import argparse
+import os
+import struct
+import subprocess
+import sys
+import time
+
+TICKS = os.sysconf("SC_CLK_TCK")
+RATE = 44100
+FRAME_BYTES = 4
+
+
+def cpu_ticks(pid):
+    """User plus system time of a process and all its threads, in ticks."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])
+
+
+def resident_kib(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def wineserver_pid():
+    prefix = os.environ["WINEPREFIX"]
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/comm") as f:
+                if not f.read().startswith("wineserver"):
+                    continue
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                if f"WINEPREFIX={prefix}".encode() in f.read().split(b"\0"):
+                    return int(entry)
+        except OSError:
+            continue
+    sys.exit("program-cpu: no wineserver for " + prefix)
+
+
+def captured_seconds(path):
+    try:
+        return max(os.path.getsize(path) - 44, 0) / (RATE * FRAME_BYTES)
+    except OSError:
+        return 0.0
+
+
+def wait_until(condition, seconds):
+    end = time.time() + seconds
+    while time.time() < end:
+        if condition():
+            return True
+        time.sleep(0.05)
+    return False
+
+
+def write_noise_wave(path, seconds):
+    """16-bit stereo noise at 44.1 kHz: something to play, and to scope."""
+    frames = seconds * RATE
+    state = 1
+    data = bytearray()
+    for _ in range(frames * 2):
+        state = (state * 1664525 + 1013904223) & 0xFFFFFFFF
+        data += struct.pack("<h", (state >> 16) % 30000 - 15000)
+    header = b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVEfmt "
+    header += struct.pack("<IHHIIHH", 16, 1, 2, RATE, RATE * 4, 4, 16)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(header + b"data" + struct.pack("<I", len(data)) + data)
+
+
+class Measure:
+    """CPU of one process and the wineserver over an interval."""
+
+    def __init__(self, pid, server):
+        self.pid, self.server = pid, server
+        self.start = (time.time(), cpu_ticks(pid), cpu_ticks(server))
+
+    def done(self):
+        wall = time.time() - self.start[0]
+        program = (cpu_ticks(self.pid) - self.start[1]) / TICKS
+        server = (cpu_ticks(self.server) - self.start[2]) / TICKS
+        return wall, program, server
+
+
+def drive(tools, window, *action):
+    subprocess.run(["wine", os.path.join(tools, "zw_drive_window.exe"), window, *action],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def run_baseline(args, server):
+    baseline = subprocess.Popen(["wine", args.baseline], stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+    time.sleep(args.settle)
+    measure = Measure(baseline.pid, server)
+    time.sleep(args.seconds)
+    result = measure.done() + (resident_kib(baseline.pid),)
+    drive(args.tools, "ZWBASELINE", "close")
+    baseline.wait(timeout=30)
+    return result
+
+
+def run_program(args, server, folder, capture):
+    if os.path.exists(capture):
+        os.remove(capture)
+    env = dict(os.environ, ZW_CAPTURE_WAV=capture)
+    program = subprocess.Popen(["wine", os.path.abspath(args.program)], cwd=folder, env=env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if not wait_until(lambda: captured_seconds(capture) > 1.0, 60):
+        program.kill()
+        sys.exit("program-cpu: the program played nothing")
+    playing_at = captured_seconds(capture)
+    measure = Measure(program.pid, server)
+    time.sleep(args.seconds)
+    playing = measure.done() + (resident_kib(program.pid),)
+    audio = captured_seconds(capture) - playing_at
+
+    drive(args.tools, "CDEMOWND", "key", "0x60")
+    grows = lambda: (lambda before: (time.sleep(0.5), captured_seconds(capture) != before)[1])(
+        captured_seconds(capture))
+    wait_until(lambda: not grows(), 10)
+    time.sleep(args.settle)
+    measure = Measure(program.pid, server)
+    time.sleep(args.seconds)
+    stopped = measure.done() + (resident_kib(program.pid),)
+
+    drive(args.tools, "CDEMOWND", "cycles", str(args.cycles), "40")
+    time.sleep(args.settle)
+    cycled = resident_kib(program.pid)
+    drive(args.tools, "CDEMOWND", "close")
+    program.wait(timeout=30)
+    return playing, audio, stopped, cycled
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--program", default="build/win32/ZanderwickDemo.exe")
+    parser.add_argument("--baseline", default="build/win32/bench/zw_bench_baseline.exe")
+    parser.add_argument("--tools", default="build/win32/tools")
+    parser.add_argument("--seconds", type=float, default=10.0, help="length of each interval")
+    parser.add_argument("--settle", type=float, default=2.0, help="pause before measuring")
+    parser.add_argument("--cycles", type=int, default=200, help="stop/play cycles")
+    parser.add_argument("--work", default="build/bench-program")
+    args = parser.parse_args()
+
+    folder = os.path.abspath(args.work)
+    capture = os.path.join(folder, "played.wav")
+    write_noise_wave(os.path.join(folder, "Audio", "Zanderwick", "Stereo.wav"), 16)
+    server = wineserver_pid()
+
+    base_wall, base_program, base_server, base_kib = run_baseline(args, server)
+    (playing, audio, stopped, cycled) = run_program(args, server, folder, capture)
+    base = (base_program + base_server) / base_wall
+
+    def line(name, wall, program, server, kib):
+        total = (program + server) / wall
+        print(f"{name:10} program {100 * program / wall:6.2f} %  wineserver "
+              f"{100 * server / wall:6.2f} %  together {100 * total:6.2f} % of one core "
+              f"({total / base:5.2f} x baseline)  resident {kib / 1024:6.1f} MiB")
+
+    print(f"CPU per second of wall time, {args.seconds:.0f} s each:")
+    line("baseline", base_wall, base_program, base_server, base_kib)
+    line("stopped", *stopped)
+    line("playing", *playing)
+    wall, program, server, _ = playing
+    per_audio = (program + server) / audio if audio > 0 else float("inf")
+    stopped_share = (stopped[1] + stopped[2]) / stopped[0]
+    print(f"playing: {audio:.1f} s of audio in {wall:.1f} s; {100 * per_audio:.2f} % of one core "
+          f"per second of audio; at real-time pace {100 * (per_audio + stopped_share):.2f} %")
+    print(f"resident after {args.cycles} stop/play cycles: {cycled / 1024:.1f} MiB "
+          f"(stopped before: {stopped[3] / 1024:.1f} MiB)")
+
+
+if __name__ == "__main__":
+    main()
