@@ -1,6 +1,8 @@
 #include "audio/SampleConverter.h"
 
+#include <cfloat>
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -18,13 +20,54 @@ void convertFrames(const uint8_t* raw, const SampleLayout& layout, float* const*
             out[k] = static_cast<float>(readSample(sample)) * scale;
     }
 }
+
+uint32_t le32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+// A non-finite sample would reach the effect and the display as such; a
+// file holding one gets silence there instead.
+float singleSample(const uint8_t* p)
+{
+    const uint32_t bits = le32(p);
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return std::isfinite(value) ? value : 0.0f;
+}
+
+float doubleSample(const uint8_t* p)
+{
+    const uint64_t bits = static_cast<uint64_t>(le32(p)) | static_cast<uint64_t>(le32(p + 4)) << 32;
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (!std::isfinite(value))
+        return 0.0f;
+    // Beyond the float range it is still the loudest there is.
+    if (value > FLT_MAX)
+        return FLT_MAX;
+    if (value < -FLT_MAX)
+        return -FLT_MAX;
+    return static_cast<float>(value);
+}
 } // namespace
 
 void convertToFloat(const uint8_t* raw, const SampleLayout& layout, float* const* channels,
                     int32_t first, int32_t count)
 {
     const int32_t bits = layout.bitsPerSample;
-    if (bits <= 8)
+    if (layout.isFloat)
+    {
+        // Float samples are taken as they stand: a scale of 1 changes none.
+        if (bits == 32)
+            convertFrames(raw, layout, channels, first, count, 1.0f,
+                          [](const uint8_t* p) { return singleSample(p); });
+        else if (bits == 64)
+            convertFrames(raw, layout, channels, first, count, 1.0f,
+                          [](const uint8_t* p) { return doubleSample(p); });
+    }
+    else if (bits <= 8)
     {
         convertFrames(raw, layout, channels, first, count, kScale8Bit,
                       [](const uint8_t* p) { return static_cast<int32_t>(p[0]) - 128; });
@@ -46,13 +89,7 @@ void convertToFloat(const uint8_t* raw, const SampleLayout& layout, float* const
     else if (bits <= 32)
     {
         convertFrames(raw, layout, channels, first, count, kScale32Bit,
-                      [](const uint8_t* p)
-                      {
-                          const uint32_t u =
-                              static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-                          return static_cast<int32_t>(u);
-                      });
+                      [](const uint8_t* p) { return static_cast<int32_t>(le32(p)); });
     }
 }
 

@@ -9,18 +9,22 @@ constexpr float kScale16Bit = 1.0f / 32767.0f;
 constexpr float kScale24Bit = 1.0f / 8388607.0f;
 constexpr float kScale32Bit = 1.0f / 2147483648.0f;
 
-// Layout of the raw frames of a PCM file.
+// Layout of the raw frames of a WAV file.
 struct SampleLayout
 {
-    int32_t bitsPerSample;  // 1..8 unsigned, 9..32 signed; wider is not converted
+    int32_t bitsPerSample;  // integers: 1..8 unsigned, 9..32 signed; floats: 32 or 64
     int32_t channels;       // samples per frame
     int32_t bytesPerSample; // (bitsPerSample + 7) / 8
     int32_t frameBytes;     // channels * bytesPerSample
+    int32_t isFloat;        // 1 for IEEE float samples, 0 for integers
 };
 
 // Converts count interleaved little-endian frames from raw into the slots
 // first .. first + count - 1 of the channel arrays, one array per channel.
-// Samples wider than 32 bits leave the arrays untouched.
+// Float samples are taken as they are, except that infinities and NaNs
+// become 0 and doubles beyond the float range the largest float. Other
+// widths (integers over 32 bits, floats other than 32 or 64) leave the
+// arrays untouched.
 void convertToFloat(const uint8_t* raw, const SampleLayout& layout, float* const* channels,
                     int32_t first, int32_t count);
 

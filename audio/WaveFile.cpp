@@ -38,7 +38,7 @@ CWaveFile::CWaveFile(const char* path, int32_t capacityFrames)
         return;
     case kWaveUnknownFormat:
         file.close();
-        showError("%s: Unbekanntes Daten-Format (%d)", path, reader.getFormatTag());
+        showError("%s: Unbekanntes Daten-Format (%u)", path, reader.getFormatTag());
         return;
     case kWaveNoMemory:
         file.close();

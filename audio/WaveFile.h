@@ -11,10 +11,10 @@
 // printf-formatted text cut to 255 characters; returns when it is closed.
 void showError(const char* format, ...);
 
-// One WAV file opened for playback: checks that it is uncompressed PCM in a
-// RIFF/WAVE form and delivers its frames as float channel data. Problems
-// with the file itself are told to the user here, in German; the caller
-// only sees that the file is not open.
+// One WAV file opened for playback: checks that it is uncompressed PCM or
+// float in a RIFF/WAVE form and delivers its frames as float channel data.
+// Problems with the file itself are told to the user here, in German; the
+// caller only sees that the file is not open.
 //
 // Created and destroyed on the GUI thread, read on the feeder thread. Only
 // seekAndRead takes the lock, so that a seek and its read stay together.
@@ -36,6 +36,9 @@ class CWaveFile
     virtual int32_t read(float** channels, int32_t first, int32_t end);
     virtual int32_t seekAndRead(int64_t frame, float** channels, int32_t first, int32_t end);
     virtual ~CWaveFile();
+
+    // IEEE float samples rather than integers, for the width check.
+    bool hasFloatSamples() const { return reader.hasFloatSamples(); }
 
     CWaveFile(const CWaveFile&) = delete;
     CWaveFile& operator=(const CWaveFile&) = delete;

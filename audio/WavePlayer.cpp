@@ -54,7 +54,7 @@ const char* refusalFor(CWaveFile& file)
     const double rate = file.getSampleRate();
     if (channels != 1 && channels != 2)
         return "No Mono or Stereo File";
-    if (bits < 8 || bits > 24)
+    if (file.hasFloatSamples() ? bits != 32 && bits != 64 : bits < 8 || bits > 32)
         return "No 8 to 24 Bit Wavefile";
     if (rate != 44100.0 && rate != 48000.0)
         return "No 44.1 kHz or 48 kHz Wavefile";

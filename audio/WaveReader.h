@@ -10,13 +10,14 @@ enum WaveOpenResult
     kWaveOpened,
     kWaveNotWave,       // no RIFF form "WAVE", or no "fmt " chunk in it
     kWaveReadError,     // "fmt " shorter in the file than stated, or no "data" after it
-    kWaveUnknownFormat, // not PCM, or a format no frame can be built from
+    kWaveUnknownFormat, // not PCM or float, or a format no frame can be built from
     kWaveNoMemory       // the read buffer cannot be allocated
 };
 
-// Reads an uncompressed PCM RIFF/WAVE file as float channel data from any
-// frame on. Reading runs on from the data chunk to the physical end of the
-// file; only what lies beyond that reads as zeros.
+// Reads an uncompressed RIFF/WAVE file (integer PCM or IEEE float, plain or
+// extensible) as float channel data from any frame on. Frames past the end
+// of the data chunk read as silence: what follows it in the file (a LIST or
+// id3 chunk, say) is not sound.
 class CWaveReader
 {
   public:
@@ -34,14 +35,17 @@ class CWaveReader
     WaveOpenResult open(CFileAccess* file, int32_t capacityFrames);
     // Finds and checks the format and the data chunk. On kWaveOpened the
     // format getters are valid and the file stands at the first frame; on
-    // kWaveUnknownFormat getFormatTag tells the tag.
+    // kWaveUnknownFormat getFormatTag tells the format that was refused.
     WaveOpenResult readHeader(CFileAccess* file);
     // Allocates the buffer for capacityFrames frames per pass; the reader
     // is open afterwards.
     WaveOpenResult allocateBuffer(int32_t capacityFrames);
 
     bool isOpen() const { return buffer != nullptr; }
-    int32_t getFormatTag() const { return formatTag; }
+    // The format tag; for an extensible file its sub-format's first field
+    // (1 PCM, 3 float), unless the extensible header itself was refused.
+    uint32_t getFormatTag() const { return formatTag; }
+    bool hasFloatSamples() const { return layout.isFloat != 0; }
     int32_t getChannels() const { return layout.channels; }
     int32_t getBitsPerSample() const { return layout.bitsPerSample; }
     int32_t getFrameBytes() const { return layout.frameBytes; }
@@ -49,6 +53,8 @@ class CWaveReader
     int64_t getLength() const { return length; }
     int64_t getPosition() const { return position; }
     int64_t getDataStart() const { return dataStart; }
+    // File offset just past the last byte of sound.
+    int64_t getDataEnd() const { return dataEnd; }
     int32_t getBufferFrames() const { return bufferFrames; }
 
     // Moves the read position to a frame (past the end allowed). Returns 1,
@@ -56,15 +62,17 @@ class CWaveReader
     int32_t seek(int64_t frame);
     // Fills the slots first .. end - 1 of each channel array with the frames
     // from the current position on. Returns the frames that came from the
-    // file; frames past its end, or after a read error, are zeros.
+    // data chunk; frames past its end, or after a read error, are zeros.
     int32_t read(float* const* channels, int32_t first, int32_t end);
 
   private:
     CFileAccess* file;
     SampleLayout layout;
-    int32_t formatTag;
+    uint32_t formatTag;
     double sampleRate;
     int64_t dataStart;
+    int64_t dataEnd;
+    int64_t readOffset; // where the file stands: the next byte to read
     int64_t length;
     int64_t position;
     int32_t bufferFrames;

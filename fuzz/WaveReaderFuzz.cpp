@@ -5,6 +5,7 @@
 #include "audio/MemoryFile.h"
 #include "audio/WaveReader.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -47,8 +48,12 @@ int32_t readAndCheck(CWaveReader& reader, Channels& out, int32_t first, int32_t 
     check(got >= 0 && got <= end - first);
     check(reader.getPosition() == before + got);
     check(reader.getLength() >= reader.getPosition());
-    const bool converted = reader.getBitsPerSample() <= 32;
-    const float lowest = -128.0f / 127.0f;
+    const int32_t bits = reader.getBitsPerSample();
+    const bool isFloat = reader.hasFloatSamples();
+    const bool converted = isFloat ? bits == 32 || bits == 64 : bits <= 32;
+    // Float samples may lie anywhere, but never beyond the finite.
+    const float lowest = isFloat ? -FLT_MAX : -128.0f / 127.0f;
+    const float highest = isFloat ? FLT_MAX : 1.0f;
     for (int32_t c = 0; c < reader.getChannels(); ++c)
     {
         for (int32_t i = 0; i < kSlots; ++i)
@@ -57,7 +62,7 @@ int32_t readAndCheck(CWaveReader& reader, Channels& out, int32_t first, int32_t 
             if (i < first || i >= end || !converted)
                 check(v == kUntouched);
             else
-                check(std::isfinite(v) && v >= lowest && v <= 1.0f);
+                check(std::isfinite(v) && v >= lowest && v <= highest);
             // Frames past those counted are zeros, except a partial frame.
             if (converted && i > first + got && i < end)
                 check(v == 0.0f);
@@ -76,19 +81,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int32_t channels = reader.getChannels();
     check(channels > 0 && reader.getBitsPerSample() > 0);
     check(reader.getFrameBytes() == channels * ((reader.getBitsPerSample() + 7) / 8));
-    check(reader.getDataStart() >= 20 && reader.getDataStart() <= static_cast<int64_t>(size));
+    check(reader.getDataStart() >= 20 && reader.getDataStart() <= reader.getDataEnd() &&
+          reader.getDataEnd() <= static_cast<int64_t>(size));
     if (channels > kMaxChannels || reader.getFrameBytes() > kMaxFrameBytes)
         return 0;
     check(reader.allocateBuffer(kCapacity) == kWaveOpened && reader.isOpen());
 
     Channels out(channels);
     const int64_t available =
-        (static_cast<int64_t>(size) - reader.getDataStart()) / reader.getFrameBytes();
-    // From the first frame: exactly the whole frames the file still holds.
+        (reader.getDataEnd() - reader.getDataStart()) / reader.getFrameBytes();
+    check(reader.getLength() == available);
+    // From the first frame: exactly the whole frames the data chunk holds.
     const int32_t got = readAndCheck(reader, out, 3, kSlots);
     check(got == (available < kSlots - 3 ? available : kSlots - 3));
 
-    // Across and beyond the physical end.
+    // Across and beyond the end of the data.
     check(reader.seek(available > 5 ? available - 5 : 0) == 1);
     readAndCheck(reader, out, 0, kSlots);
     check(reader.seek(available + 10) == 1);

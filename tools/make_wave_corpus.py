@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the WAV fuzzer: valid PCM files of every sample
-width and channel count, and broken ones (extra chunks, odd and lying sizes,
-truncations, other format tags).
+width and channel count, float and extensible files, and broken ones (extra
+chunks, odd and lying sizes, truncations, other format tags and sub-formats).
 
     make_wave_corpus.py <folder>
 """
@@ -43,6 +43,21 @@ def pcm(channels, bits, count=5, rate=44100):
     return riff(b"WAVE", [fmt(1, channels, rate, bits), chunk(b"data", frames(channels, bits, count))])
 
 
+# The extension of a WAVE_FORMAT_EXTENSIBLE "fmt ": valid bits, channel mask
+# and the sub-format GUID, whose first field is the format tag.
+def extension(sub_format, valid):
+    suffix = b"\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71"
+    return struct.pack("<HII", valid, 3, sub_format) + suffix
+
+
+def float_wave(tag, bits, extra_chunks):
+    ext = extension(3, bits) if tag == 0xFFFE else b""
+    values = [0.5, -0.25, 1.5, -1.0, 0.0, 0.125]
+    data = struct.pack(f"<{len(values)}{'f' if bits == 32 else 'd'}", *values)
+    return riff(b"WAVE", [fmt(tag, 2, 44100, bits, ext)] + extra_chunks +
+                [chunk(b"data", data), chunk(b"cue ", b"\4" * 7)])
+
+
 def seeds():
     for bits in range(1, 33):
         for channels in (1, 2, 8):
@@ -75,10 +90,27 @@ def seeds():
     yield "zero_bits", riff(b"WAVE", [fmt(1, 2, 44100, 0), data])
     yield "wide_bits", riff(b"WAVE", [fmt(1, 2, 44100, 40), data])
     yield "float", riff(b"WAVE", [fmt(3, 2, 44100, 32), chunk(b"data", b"\0" * 32)])
-    sub = struct.pack("<HI", 16, 3) + b"\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71"
-    yield "extensible", riff(b"WAVE", [fmt(0xFFFE, 2, 44100, 16, sub), data])
-    yield "extensible_float", riff(b"WAVE", [fmt(0xFFFE, 2, 48000, 32, sub[:6] + b"\x03" + sub[7:]),
-                                             chunk(b"data", b"\0" * 32)])
+    # Float, extensible and 32-bit files as recorders and editors write them:
+    # a "fact" chunk and others around the data, odd sizes padded.
+    for bits in (32, 64):
+        yield f"float_{bits}bit", float_wave(3, bits, [chunk(b"fact", b"\x05\0\0\0")])
+        yield f"extensible_float_{bits}", float_wave(0xFFFE, bits, [chunk(b"PEAK", b"\1" * 25)])
+    for bits, valid in ((16, 16), (24, 24), (24, 20), (32, 32), (32, 24)):
+        yield f"extensible_pcm_{bits}_{valid}", riff(b"WAVE", [
+            chunk(b"bext", b"\2" * 9), fmt(0xFFFE, 2, 48000, bits, extension(1, valid)),
+            chunk(b"fact", b"\5\0\0\0"), chunk(b"data", frames(2, bits, 6)),
+            chunk(b"LIST", b"INFOISFT\x05\0\0\0abcd\0"), chunk(b"id3 ", b"ID3" + b"\3" * 8)])
+    yield "extensible_unknown", riff(b"WAVE", [fmt(0xFFFE, 2, 44100, 16, extension(0x55, 16)), data])
+    yield "extensible_bad_suffix", riff(b"WAVE", [fmt(0xFFFE, 2, 44100, 16, extension(1, 16)[:-1] + b"\0"), data])
+    yield "extensible_valid_too_wide", riff(b"WAVE", [fmt(0xFFFE, 2, 44100, 24, extension(1, 32)), data])
+    yield "extensible_short", riff(b"WAVE", [fmt(0xFFFE, 2, 44100, 16, extension(1, 16)[:10]), data])
+    yield "extensible_cut", riff(b"WAVE", [fmt(0xFFFE, 2, 44100, 16, extension(1, 16)), data])[:50]
+    yield "float_16bit", riff(b"WAVE", [fmt(3, 2, 44100, 16), data])
+    yield "float_odd_values", riff(b"WAVE", [fmt(3, 1, 44100, 32), chunk(b"data", struct.pack(
+        "<6f", float("nan"), float("inf"), -float("inf"), 3e38, -1.5, 1e-40))])
+    yield "double_odd_values", riff(b"WAVE", [fmt(3, 1, 44100, 64), chunk(b"data", struct.pack(
+        "<6d", float("nan"), 1e300, -1e300, 1e-300, -2.0, 0.1))])
+    yield "unfinished", riff(b"WAVE", [f16, chunk(b"data", frames(2, 16, 5), 0)], 0)
 
     good = riff(b"WAVE", [f16, junk, data])
     for cut in (4, 8, 11, 12, 16, 20, 30, 36, 44, 50, len(good) - 1):

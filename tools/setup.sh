@@ -5,7 +5,8 @@ set -euo pipefail
 
 # The fonts the program's text is drawn with under Wine: Arial is Liberation
 # Sans (metric-compatible), "Small Fonts" and Wingdings are Wine's own.
-# Without them fontconfig hands Wine whatever face the machine has.
+# Without them fontconfig hands Wine whatever face the machine has. sox
+# writes the WAV files of other tools for the end-to-end tests.
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   wine wine32:i386 libasound2-plugins:i386
@@ -14,6 +15,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   cmake ninja-build g++
+  sox
 )
 
 as_root=()

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -10,10 +12,11 @@
 namespace
 {
 // Converts raw mono frames, or stereo ones into slots from 1 on.
-std::vector<float> convert(int32_t bits, const std::vector<uint8_t>& raw, int32_t channels = 1)
+std::vector<float> convert(int32_t bits, const std::vector<uint8_t>& raw, int32_t channels = 1,
+                           int32_t isFloat = 0)
 {
     const int32_t bytes = (bits + 7) / 8;
-    const SampleLayout layout{bits, channels, bytes, bytes * channels};
+    const SampleLayout layout{bits, channels, bytes, bytes * channels, isFloat};
     const int32_t frames = static_cast<int32_t>(raw.size()) / layout.frameBytes;
     std::vector<float> out(2 * (frames + 1), -9.0f);
     float* pointers[] = {out.data(), out.data() + frames + 1};
@@ -47,6 +50,24 @@ TEST(SampleConverter, ReadsEachWidthWithItsScale)
     const std::vector<float> expected = {-9.0f, 1 * kScale16Bit, 3 * kScale16Bit,
                                          -9.0f, 2 * kScale16Bit, 4 * kScale16Bit};
     EXPECT_EQ(expected, stereo);
+}
+
+TEST(SampleConverter, FloatSamplesPassUnscaledAndNonFiniteOnesAsSilence)
+{
+    auto converted = [](const auto& values)
+    {
+        std::vector<uint8_t> raw(sizeof values);
+        std::memcpy(raw.data(), values.data(), sizeof values);
+        std::vector<float> out = convert(8 * sizeof values[0], raw, 1, 1);
+        out.resize(values.size());
+        return out;
+    };
+    EXPECT_EQ(
+        (std::vector<float>{0.25f, -1.5f, 3e38f, 1e-40f, 0.0f, 0.0f, 0.0f}),
+        converted(std::array<float, 7>{0.25f, -1.5f, 3e38f, 1e-40f, NAN, HUGE_VALF, -HUGE_VALF}));
+    EXPECT_EQ((std::vector<float>{0.1f, -2.0f, FLT_MAX, -FLT_MAX, 0.0f, 0.0f, 0.0f}),
+              converted(std::array<double, 7>{0.1, -2.0, 1e300, -1e300, 1e-300, NAN, -HUGE_VAL}));
+    EXPECT_EQ(-9.0f, convert(16, {0, 0x3C}, 1, 1)[0]); // half precision: untouched
 }
 
 TEST(SampleConverter, SixteenBitOutputSaturatesAndRoundsHalvesToEven)

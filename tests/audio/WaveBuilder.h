@@ -45,6 +45,23 @@ inline Bytes formatChunk(uint32_t tag, uint32_t channels, uint32_t rate, uint32_
     return chunk("fmt ", out);
 }
 
+// WAVE_FORMAT_EXTENSIBLE: the format is the sub-format GUID's first field,
+// followed by the standard suffix unless another is given.
+inline Bytes extensibleFormatChunk(uint32_t subFormat, uint32_t channels, uint32_t rate,
+                                   uint32_t bits, uint32_t validBits,
+                                   Bytes suffix = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA,
+                                                   0x00, 0x38, 0x9B, 0x71})
+{
+    const Bytes plain = formatChunk(0xFFFE, channels, rate, bits);
+    Bytes out(plain.begin() + 8, plain.end());
+    putLe(out, 22, 2);
+    putLe(out, validBits, 2);
+    putLe(out, channels == 1 ? 4 : 3, 4); // the channel mask
+    putLe(out, subFormat, 4);
+    out.insert(out.end(), suffix.begin(), suffix.end());
+    return chunk("fmt ", out);
+}
+
 inline Bytes riff(const char* form, const Bytes& chunks)
 {
     return chunk("RIFF", concat({Bytes(form, form + 4), chunks}));

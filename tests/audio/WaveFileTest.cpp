@@ -58,8 +58,10 @@ TEST(WaveFile, TellsTheUserWhyAFileIsRefused)
         {riff("AVI ", concat({pcm, data})), "%s ist keine WAVE-Datei"},
         {riff("WAVE", chunk("fmt ", Bytes(pcm.begin() + 8, pcm.end()), 18)),
          "Fehler beim Lesen der Datei %s"},
-        {riff("WAVE", concat({formatChunk(3, 2, 44100, 32), data})),
-         "%s: Unbekanntes Daten-Format (3)"},
+        {riff("WAVE", concat({formatChunk(2, 2, 44100, 16), data})),
+         "%s: Unbekanntes Daten-Format (2)"},
+        {riff("WAVE", concat({extensibleFormatChunk(0xDEADBEEF, 2, 44100, 16, 16), data})),
+         "%s: Unbekanntes Daten-Format (3735928559)"},
         {riff("WAVE", concat({formatChunk(1, 0, 44100, 16), data})),
          "%s: Unbekanntes Daten-Format (1)"},
     };

@@ -181,9 +181,13 @@ TEST_F(WavePlayerTest, RefusesFilesItCannotPlayWithTheirMessages)
     } cases[] = {
         {"player-22k.wav", pcmWave(2, 22050, 16, tiny), "No 44.1 kHz or 48 kHz Wavefile"},
         {"player-96k.wav", pcmWave(2, 96000, 16, tiny), "No 44.1 kHz or 48 kHz Wavefile"},
-        {"player-32bit.wav", pcmWave(2, 44100, 32, tiny), "No 8 to 24 Bit Wavefile"},
+        {"player-64bit.wav", pcmWave(2, 44100, 64, tiny), "No 8 to 24 Bit Wavefile"},
+        {"player-float16.wav",
+         riff("WAVE", concat({formatChunk(3, 2, 44100, 16), chunk("data", tiny)})),
+         "No 8 to 24 Bit Wavefile"},
         {"player-6ch.wav", pcmWave(6, 44100, 16, Bytes(1200, 0)), "No Mono or Stereo File"},
     };
+    const size_t count = sizeof cases / sizeof cases[0];
     CDialogWatcher watcher;
     for (const auto& c : cases)
     {
@@ -191,8 +195,8 @@ TEST_F(WavePlayerTest, RefusesFilesItCannotPlayWithTheirMessages)
         EXPECT_EQ(0, player->LoadFile(path.c_str())) << c.name;
     }
     std::vector<SeenDialog> seen = watcher.seen();
-    ASSERT_EQ(4u, seen.size());
-    for (size_t i = 0; i < 4; ++i)
+    ASSERT_EQ(count, seen.size());
+    for (size_t i = 0; i < count; ++i)
     {
         EXPECT_EQ(cases[i].message, seen[i].text);
         EXPECT_EQ("ERROR", seen[i].caption);
@@ -203,7 +207,7 @@ TEST_F(WavePlayerTest, RefusesFilesItCannotPlayWithTheirMessages)
     // controller is refused before anything changes.
     EXPECT_EQ(0, player->LoadFile("Audio\\Zanderwick\\NotThere.wav"));
     EXPECT_EQ(0, player->LoadFile(std::string(300, 'a').c_str()));
-    EXPECT_EQ(4u, watcher.count());
+    EXPECT_EQ(count, watcher.count());
 }
 
 TEST_F(WavePlayerTest, PlayWithoutAFileSaysSoAndTheIdleFeederSleeps)
