@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 #include "editor/CaptionEditor.h"
 #include "gui/ValueListener.h"
@@ -73,4 +74,6 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     float monoShown;
     float* xPoints;
     float* yPoints;
+    // Each editor keeps its own pace: several may run in one host.
+    std::clock_t lastIdleRun;
 };
