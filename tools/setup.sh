@@ -8,7 +8,8 @@ set -euo pipefail
 # Without them fontconfig hands Wine whatever face the machine has.
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
-  wine wine32:i386 libasound2-plugins:i386
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 libasound2-plugins:i386
   xvfb xauth xdotool imagemagick x11-apps
   fonts-liberation2 fonts-wine
   googletest libgtest-dev libbenchmark-dev
