@@ -48,6 +48,21 @@ if [[ ${#missing[@]} -gt 0 ]]; then
   "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# A real third-party host for the plug-in DLL: LMMS, whose i386 build runs
+# Windows plug-ins under Wine. Its test skips (and says why) where it cannot
+# be installed, so a failure here does not stop the set-up.
+host_packages=(lmms:i386 lmms-vst-server:i386)
+missing=()
+for p in "${host_packages[@]}"; do
+  installed "$p" || missing+=("$p")
+done
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "setup: installing ${missing[*]}" >&2
+  apt_update
+  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
+    echo "setup: could not install ${missing[*]}; the LMMS test will be skipped" >&2
+fi
+
 # 32-bit Wine needs a kernel that runs i386 Linux programs. Some virtual
 # machines boot with that switched off; there we run the i386 side of Wine
 # through qemu's user-mode emulation, registered with binfmt_misc. The qemu of
