@@ -8,7 +8,7 @@
 CCorrelationRangeView::CCorrelationRangeView(const PortRect& rect, CSkinBitmap* background)
     : CWidget(rect), changed(0), lowEnd(), band(), highEnd(), negativeColor(kColorCorrNegative),
       neutralColor(kColorCorrNeutral), positiveColor(kColorCorrPositive), background(background),
-      scale(new CValueScale(0)), minimum(0.0f), maximum(0.0f), waiting(1)
+      scale(new CValueScale(0)), minimum(0.0f), maximum(0.0f), waiting(1), held(0)
 {
     scale->setRanges(-1.0f, 1.0f, 0.0f, static_cast<float>(rect.right - rect.left - 1));
     // Only the left and right edges ever move.
@@ -89,6 +89,8 @@ void CCorrelationRangeView::paint(CPaintPort& port)
 
 void CCorrelationRangeView::refresh(CPaintPort& port)
 {
+    if (held)
+        followButton(port);
     if (!changed)
         return;
     changed = 0;
@@ -97,11 +99,20 @@ void CCorrelationRangeView::refresh(CPaintPort& port)
 
 void CCorrelationRangeView::onMouseDown(CPaintPort& port, PortPoint /*where*/)
 {
-    // Polls without waiting or handling messages; a modifier key or another
-    // button ends it at once.
-    while (port.readButtons() == kButtonLeft)
+    // The left button alone resets; a modifier key or another button does
+    // nothing. While it stays down, every refresh pass looks at it again, so
+    // the window keeps painting meanwhile.
+    held = 1;
+    followButton(port);
+}
+
+void CCorrelationRangeView::followButton(CPaintPort& port)
+{
+    if (port.readButtons() != kButtonLeft)
     {
-        if (contains(port.readPointer()))
-            resetRange();
+        held = 0;
+        return;
     }
+    if (contains(port.readPointer()))
+        resetRange();
 }

@@ -24,7 +24,7 @@ class CCorrelationRangeView : public CWidget
     // Redraws after every setCorrelation or resetRange.
     void refresh(CPaintPort& port) override;
     // Keeps the range reset for as long as the left button alone is held
-    // with the pointer over the bar. Nothing is repainted meanwhile.
+    // with the pointer over the bar.
     void onMouseDown(CPaintPort& port, PortPoint where) override;
 
     // While waiting, 0 is no news; any other value starts the range.
@@ -38,6 +38,10 @@ class CCorrelationRangeView : public CWidget
     bool isChanged() const { return changed != 0; }
 
   private:
+    // Resets while the left button alone is down with the pointer over the
+    // bar; notices its release.
+    void followButton(CPaintPort& port);
+
     int32_t changed;
     PortRect lowEnd;
     PortRect band;
@@ -50,4 +54,6 @@ class CCorrelationRangeView : public CWidget
     float minimum;
     float maximum;
     int32_t waiting;
+    // The left button went down on the bar and is not known to be up yet.
+    int32_t held;
 };

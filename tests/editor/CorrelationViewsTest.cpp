@@ -5,13 +5,27 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
 #include <limits>
+#include <set>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 namespace
 {
 const float kInf = std::numeric_limits<float>::infinity();
+
+// CPU time of the calling thread, in milliseconds.
+double threadCpuMs()
+{
+    FILETIME created, ended, kernel, user;
+    GetThreadTimes(GetCurrentThread(), &created, &ended, &kernel, &user);
+    auto ms = [](FILETIME t)
+    { return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e4; };
+    return ms(kernel) + ms(user);
+}
 
 // Columns first..last of the bar, all three rows, in the colour.
 void expectColumns(const PluginWindowBench& bench, int first, int last, COLORREF color)
@@ -106,4 +120,51 @@ TEST(CorrelationRangeView, ShowsTheBandInThreeColoursAndOnlyALeftClickAloneReset
     EXPECT_TRUE(view->isWaiting());
     bench.tick();
     EXPECT_TRUE(bench.band().empty());
+}
+
+TEST(CorrelationRangeView, HoldingTheButtonKeepsTheRangeResetWhileTheDisplayMoves)
+{
+    PluginWindowBench bench;
+    HWND frame = bench.editor->getFrame()->getWindow();
+    POINT onBar = {100, 207};
+    ClientToScreen(frame, &onBar);
+    SetCursorPos(900, 700);
+    sendInput(MOUSEEVENTF_LEFTDOWN);
+    SetCursorPos(onBar.x, onBar.y);
+    pumpMessages(30);
+
+    // While the button is held for a second, another thread processes audio
+    // as a feeder does, watches the editor, and lets go.
+    std::atomic<bool> released{false};
+    std::set<Marks> shownDots;
+    bool rangeStayedReset = true;
+    std::thread feeder(
+        [&]
+        {
+            std::vector<float> left(512), right(512);
+            for (int step = 0; step < 10; ++step)
+            {
+                for (int i = 0; i < 512; ++i)
+                {
+                    left[i] = 0.8f * std::sin(0.05f * static_cast<float>(i * (step + 1)));
+                    right[i] = 0.5f * std::sin(0.05f * static_cast<float>(i * (step + 1)) + 0.4f);
+                }
+                bench.process(left.data(), right.data(), 512);
+                Sleep(100);
+                shownDots.insert(bench.dots());
+                rangeStayedReset = rangeStayedReset && bench.band().empty();
+            }
+            sendInput(MOUSEEVENTF_LEFTUP);
+            released = true;
+        });
+    const DWORD start = GetTickCount();
+    const double cpuBefore = threadCpuMs();
+    PostMessageA(frame, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 207));
+    while (!released)
+        pumpMessages(20);
+    const double cpu = threadCpuMs() - cpuBefore;
+    feeder.join();
+    EXPECT_GE(shownDots.size(), 4u) << "the scope stood still while the button was held";
+    EXPECT_TRUE(rangeStayedReset);
+    EXPECT_LT(cpu, (GetTickCount() - start) / 2.0) << "the GUI thread spun";
 }
