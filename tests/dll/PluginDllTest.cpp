@@ -89,7 +89,7 @@ HWND frameIn(HWND parent)
     return FindWindowExA(parent, nullptr, nullptr, "Window");
 }
 
-// Columns and rows of the scope's dots.
+// The columns and the rows that hold the scope's dots, and how many dots.
 struct Dots
 {
     std::set<int> columns, rows;
@@ -99,14 +99,9 @@ struct Dots
 Dots dotsIn(HWND parent)
 {
     Dots dots;
-    HWND frame = frameIn(parent);
-    if (!frame)
-        return dots;
-    const Pixels shown = readWindow(frame);
-    if (shown.width < kScope.right || shown.height < kScope.bottom)
-        return dots;
-    for (int y = kScope.top; y < kScope.bottom; ++y)
-        for (int x = kScope.left; x < kScope.right; ++x)
+    const Pixels shown = frameIn(parent) ? readWindow(frameIn(parent)) : Pixels();
+    for (int y = kScope.top; y < kScope.bottom && shown.height >= kScope.bottom; ++y)
+        for (int x = kScope.left; x < kScope.right && shown.width >= kScope.right; ++x)
             if (shown.at(x, y) == kDot)
                 dots.columns.insert(x), dots.rows.insert(y), ++dots.count;
     return dots;
