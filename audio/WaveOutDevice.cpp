@@ -1,14 +1,17 @@
 #include "audio/WaveOutDevice.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "audio/SampleConverter.h"
 
 namespace
 {
-constexpr int kCloseWaitMs = 500;
-constexpr DWORD kWritePollMs = 5;
+// How long a close waits for the reset buffers to come back.
+constexpr DWORD kCloseWaitMs = 500;
+// How long construction waits for the notification thread's message queue.
+constexpr DWORD kThreadStartWaitMs = 2000;
 } // namespace
 
 CWaveOutDevice::CWaveOutDevice(int32_t id, uint16_t channels, uint16_t bits, int32_t sampleRate,
@@ -16,16 +19,15 @@ CWaveOutDevice::CWaveOutDevice(int32_t id, uint16_t channels, uint16_t bits, int
     : deviceId(id), channelCount(channels), bitsPerSample(bits), rate(sampleRate),
       framesPerBuffer(frames), bytesPerSample(static_cast<uint16_t>((bits + 7) / 8)),
       bufferCount(kBufferCount), buffers(nullptr), headers(nullptr), deviceThread(nullptr),
-      threadEvent(nullptr), deviceThreadId(0), waveOut(nullptr)
+      threadEvent(nullptr), deviceThreadId(0), threadReady(false), waveOut(nullptr), queuedCount(0),
+      writeIndex(0), bufferReturned(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      interrupted(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
-    InterlockedExchange(&queuedCount, 0);
-    InterlockedExchange(&writeIndex, 0);
-
     // Everything a block needs is allocated here; a failure stops
     // construction, and the device then refuses to open or write.
     buffers = new (std::nothrow) uint8_t*[bufferCount]();
     headers = new (std::nothrow) WAVEHDR*[bufferCount]();
-    if (!buffers || !headers)
+    if (!buffers || !headers || !bufferReturned || !interrupted)
         return;
     const size_t bufferBytes = static_cast<size_t>(channelCount) * bytesPerSample * frames;
     for (int i = 0; i < bufferCount; ++i)
@@ -42,7 +44,7 @@ CWaveOutDevice::CWaveOutDevice(int32_t id, uint16_t channels, uint16_t bits, int
     if (!deviceThread)
         return;
     // Notifications may only be posted once the thread has a message queue.
-    WaitForSingleObject(threadEvent, INFINITE);
+    threadReady = WaitForSingleObject(threadEvent, kThreadStartWaitMs) == WAIT_OBJECT_0;
     ResetEvent(threadEvent);
 }
 
@@ -52,13 +54,14 @@ CWaveOutDevice::~CWaveOutDevice()
     if (deviceThread)
     {
         PostThreadMessageA(deviceThreadId, WM_QUIT, 0, 0);
-        WaitForSingleObject(threadEvent, INFINITE);
         // The event is set just before the thread returns; join it too.
+        WaitForSingleObject(threadEvent, INFINITE);
         WaitForSingleObject(deviceThread, INFINITE);
         CloseHandle(deviceThread);
     }
-    if (threadEvent)
-        CloseHandle(threadEvent);
+    for (HANDLE event : {threadEvent, bufferReturned, interrupted})
+        if (event)
+            CloseHandle(event);
     for (int i = 0; buffers && i < bufferCount; ++i)
         delete[] buffers[i];
     delete[] buffers;
@@ -91,8 +94,11 @@ int32_t CWaveOutDevice::OnBufferDone(WAVEHDR* header)
 {
     if (waveOutUnprepareHeader(waveOut, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
         return 0;
-    if (queuedCount != 0)
-        InterlockedDecrement(&queuedCount);
+    int32_t queued = queuedCount.load();
+    while (queued != 0 && !queuedCount.compare_exchange_weak(queued, queued - 1))
+    {
+    }
+    SetEvent(bufferReturned);
     return 1;
 }
 
@@ -106,27 +112,37 @@ int32_t CWaveOutDevice::Open()
     format.nBlockAlign = static_cast<WORD>(bytesPerSample * channelCount);
     format.wBitsPerSample = bitsPerSample;
     format.cbSize = 0;
-    if (!deviceThread || waveOutOpen(&waveOut, static_cast<UINT>(deviceId), &format, deviceThreadId,
-                                     0, CALLBACK_THREAD) != MMSYSERR_NOERROR)
+    if (!threadReady || waveOutOpen(&waveOut, static_cast<UINT>(deviceId), &format, deviceThreadId,
+                                    0, CALLBACK_THREAD) != MMSYSERR_NOERROR)
     {
         waveOut = nullptr;
-        MessageBoxA(nullptr, "Output-Device busy", "ERROR", MB_OK | MB_TOPMOST);
         return 0;
     }
-    InterlockedExchange(&queuedCount, 0);
-    InterlockedExchange(&writeIndex, 0);
+    queuedCount = 0;
+    writeIndex = 0;
     SetThreadPriority(deviceThread, THREAD_PRIORITY_TIME_CRITICAL);
     return 1;
+}
+
+void CWaveOutDevice::tellBusy()
+{
+    MessageBoxA(nullptr, "Output-Device busy", "ERROR", MB_OK | MB_TOPMOST);
 }
 
 int32_t CWaveOutDevice::Write(const float* const* channelPointers)
 {
     // Only 16-bit output is ever asked for; other widths are not converted.
-    if (!waveOut || bitsPerSample != 16)
+    if (!waveOut || bitsPerSample != 16 || WaitForSingleObject(interrupted, 0) == WAIT_OBJECT_0)
         return 0;
+    // Buffers come back in the order they were written, so the one at
+    // writeIndex is free as soon as fewer than all are queued.
+    const HANDLE wakers[] = {bufferReturned, interrupted};
     while (queuedCount == bufferCount)
-        Sleep(kWritePollMs);
-    const LONG index = writeIndex;
+    {
+        if (WaitForMultipleObjects(2, wakers, FALSE, kStallMs) != WAIT_OBJECT_0)
+            return 0;
+    }
+    const int32_t index = writeIndex;
     convertToPcm16(channelPointers, channelCount, framesPerBuffer, buffers[index]);
     WAVEHDR* header = headers[index];
     std::memset(header, 0, sizeof(WAVEHDR));
@@ -136,15 +152,21 @@ int32_t CWaveOutDevice::Write(const float* const* channelPointers)
         return 0;
     // Counted before it is queued: the device may be done with it before
     // waveOutWrite returns, and that notification must find it counted.
-    InterlockedIncrement(&queuedCount);
+    ++queuedCount;
     if (waveOutWrite(waveOut, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
     {
-        InterlockedDecrement(&queuedCount);
+        --queuedCount;
         waveOutUnprepareHeader(waveOut, header, sizeof(WAVEHDR));
         return 0;
     }
-    InterlockedExchange(&writeIndex, (index + 1) % bufferCount);
+    writeIndex = (index + 1) % bufferCount;
     return 1;
+}
+
+void CWaveOutDevice::Interrupt()
+{
+    if (interrupted)
+        SetEvent(interrupted);
 }
 
 int32_t CWaveOutDevice::Close()
@@ -155,11 +177,33 @@ int32_t CWaveOutDevice::Close()
         return 0;
     // The reset hands every queued buffer to the notification thread; let it
     // unprepare them while the handle is still valid (but never hang here).
-    for (int waited = 0; queuedCount != 0 && waited < kCloseWaitMs; ++waited)
-        Sleep(1);
+    const DWORD start = GetTickCount();
+    for (DWORD waited = 0; queuedCount != 0 && waited < kCloseWaitMs;
+         waited = GetTickCount() - start)
+        WaitForSingleObject(bufferReturned, kCloseWaitMs - waited);
     if (waveOutClose(waveOut) != MMSYSERR_NOERROR)
         return 0;
     waveOut = nullptr;
     SetThreadPriority(deviceThread, THREAD_PRIORITY_BELOW_NORMAL);
     return 1;
+}
+
+DWORD WINAPI CWaveOutDevice::disposeMain(LPVOID device)
+{
+    delete static_cast<CWaveOutDevice*>(device);
+    return 0;
+}
+
+void CWaveOutDevice::dispose(CWaveOutDevice* device, DWORD waitMs)
+{
+    if (!device)
+        return;
+    HANDLE thread = CreateThread(nullptr, 0, disposeMain, device, 0, nullptr);
+    if (!thread)
+    {
+        delete device;
+        return;
+    }
+    WaitForSingleObject(thread, waitMs);
+    CloseHandle(thread);
 }

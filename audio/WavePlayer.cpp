@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "audio/WaveFile.h"
@@ -16,7 +17,15 @@ const int32_t kMaxBlockFrames = 3840;
 const int32_t kChannelBuffers = 4;
 const DWORD kStartupSleepMs = 3000;
 const DWORD kFirstStartSleepMs = 2000;
-const DWORD kIdleSleepMs = 10;
+// The feeder sleeps until it is woken; this only bounds each sleep.
+const DWORD kIdleWaitMs = 1000;
+// Bounds of the GUI thread's waits. A write waiting for the device is
+// interrupted at once, so the feeder goes idle within a block's work.
+const DWORD kFeederStartWaitMs = 2000;
+const DWORD kStopWaitMs = 1000;
+const DWORD kShutdownWaitMs = 1000;
+// A device whose driver does not come back from the reset is left behind.
+const DWORD kDeviceDisposeWaitMs = 500;
 // Playback repeats at most the first 15 seconds of a file (plus one block).
 const int32_t kLoopSeconds = 15;
 
@@ -36,27 +45,53 @@ int32_t blockFramesFor(int32_t sampleRate)
 {
     return sampleRate / 100 * 4;
 }
+
+// What the controller has against an open file, or null.
+const char* refusalFor(CWaveFile& file)
+{
+    const int32_t channels = file.getChannels();
+    const int32_t bits = file.getBitsPerSample();
+    const double rate = file.getSampleRate();
+    if (channels != 1 && channels != 2)
+        return "No Mono or Stereo File";
+    if (bits < 8 || bits > 24)
+        return "No 8 to 24 Bit Wavefile";
+    if (rate != 44100.0 && rate != 48000.0)
+        return "No 44.1 kHz or 48 kHz Wavefile";
+    return nullptr;
+}
+
+// Marks a command as running for as long as it is in scope.
+class CBusy
+{
+  public:
+    explicit CBusy(int& flag) : flag(flag) { flag = 1; }
+    ~CBusy() { flag = 0; }
+    CBusy(const CBusy&) = delete;
+    CBusy& operator=(const CBusy&) = delete;
+
+  private:
+    int& flag;
+};
 } // namespace
 
-CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CPlugWnd* plugWnd_)
-    : feederThread(nullptr), handshakeEvent(nullptr), feederThreadId(0), pathBuffer(nullptr),
-      reader(nullptr), device(nullptr), plugWnd(plugWnd_), streaming(0), alive(0), startRequest(0),
-      idleAck(0), ready(0), playing(0), sampleRate(0), channels(0), lengthSeconds(0), firstStart(1)
+CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CPlugWnd* plugWnd_, HWND newsWindow_)
+    : feederThread(nullptr), handshakeEvent(nullptr), wakeEvent(nullptr), feederThreadId(0),
+      newsWindow(newsWindow_), pathBuffer(), reader(nullptr), device(nullptr), plugWnd(plugWnd_),
+      streaming(0), stopRequest(0), alive(1), startRequest(0), playing(0), news(0), ready(0),
+      busy(0), shutDown(0), feederEnded(0), sampleRate(0), channels(0), lengthSeconds(0),
+      firstStart(1)
 {
-    InitializeCriticalSection(&feedLock);
-    InterlockedExchange(&alive, 1);
-    InterlockedExchange(&streaming, 0);
-    InterlockedExchange(&startRequest, 0);
-    InterlockedExchange(&idleAck, 1);
-
+    InitializeCriticalSection(&stateLock);
     handshakeEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!handshakeEvent)
+    wakeEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!handshakeEvent || !wakeEvent)
         return;
     feederThread = CreateThread(nullptr, 0, feederMain, this, 0, &feederThreadId);
     if (!feederThread)
         return;
-    WaitForSingleObject(handshakeEvent, INFINITE);
-    if (ResetEvent(handshakeEvent))
+    // The feeder signals once it has its buffers; it is idle from then on.
+    if (WaitForSingleObject(handshakeEvent, kFeederStartWaitMs) == WAIT_OBJECT_0)
     {
         SetThreadPriority(feederThread, THREAD_PRIORITY_TIME_CRITICAL);
         ready = 1;
@@ -66,8 +101,10 @@ CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CPlugWnd* plugWnd_)
 CWavePlayer::~CWavePlayer()
 {
     Shutdown();
-    DeleteCriticalSection(&feedLock);
-    delete[] pathBuffer;
+    for (HANDLE event : {handshakeEvent, wakeEvent})
+        if (event)
+            CloseHandle(event);
+    DeleteCriticalSection(&stateLock);
 }
 
 DWORD WINAPI CWavePlayer::feederMain(LPVOID self)
@@ -79,188 +116,209 @@ DWORD WINAPI CWavePlayer::feederMain(LPVOID self)
 void CWavePlayer::feed()
 {
     float* memory = new (std::nothrow) float[kChannelBuffers * kMaxBlockFrames];
-    SetEvent(handshakeEvent);
     if (!memory)
         return;
+    SetEvent(handshakeEvent);
     float* input[2] = {memory, memory + kMaxBlockFrames};
     float* output[2] = {memory + 2 * kMaxBlockFrames, memory + 3 * kMaxBlockFrames};
-    Sleep(kStartupSleepMs);
+    pause(kStartupSleepMs);
 
-    int32_t blockFrames = 0;
-    int64_t blockIndex = 0;
     while (alive)
     {
-        if (startRequest)
+        Stream taken;
+        if (takeStartRequest(taken))
         {
-            if (firstStart)
-            {
-                Sleep(kFirstStartSleepMs);
-                firstStart = 0;
-            }
-            EnterCriticalSection(&feedLock);
-            // A stop or another load during the sleeps withdraws the request.
-            if (InterlockedExchange(&startRequest, 0))
-            {
-                blockFrames = blockFramesFor(sampleRate);
-                if (device)
-                {
-                    if (device->Open())
-                        InterlockedExchange(&streaming, 1);
-                    else
-                        InterlockedExchange(&playing, 0);
-                }
-            }
-            LeaveCriticalSection(&feedLock);
-        }
-
-        if (streaming)
-        {
-            EnterCriticalSection(&feedLock);
-            if (streaming && reader && device)
-            {
-                reader->seekAndRead(static_cast<int64_t>(blockFrames) * blockIndex, input, 0,
-                                    blockFrames);
-                ++blockIndex;
-                // A mono file plays as two equal channels.
-                if (channels == 1)
-                    std::memcpy(input[1], input[0], blockFrames * sizeof(float));
-                plugWnd->Process(input, output, blockFrames);
-                device->Write(output);
-
-                const int64_t blocksPerSecond = sampleRate / blockFrames;
-                if (blockIndex > kLoopSeconds * blocksPerSecond ||
-                    blockIndex > blocksPerSecond * (lengthSeconds + 1))
-                {
-                    blockIndex = 0;
-                    reader->seek(0);
-                }
-            }
-            LeaveCriticalSection(&feedLock);
+            playStream(taken, input, output);
+            goIdle();
         }
         else
+            WaitForSingleObject(wakeEvent, kIdleWaitMs);
+    }
+    delete[] memory;
+}
+
+void CWavePlayer::pause(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    for (DWORD waited = 0; alive && waited < milliseconds; waited = GetTickCount() - start)
+        WaitForSingleObject(wakeEvent, milliseconds - waited);
+}
+
+bool CWavePlayer::takeStartRequest(Stream& taken)
+{
+    if (!startRequest)
+        return false;
+    if (firstStart)
+    {
+        pause(kFirstStartSleepMs);
+        firstStart = 0;
+    }
+    // A command during the sleep may have withdrawn the request, or made
+    // another one for a new reader and device.
+    EnterCriticalSection(&stateLock);
+    const bool take = startRequest.exchange(0) && alive && reader && device;
+    if (take)
+    {
+        taken = {reader, device, sampleRate, channels, lengthSeconds};
+        stopRequest = 0;
+        streaming = 1;
+        ResetEvent(handshakeEvent);
+    }
+    LeaveCriticalSection(&stateLock);
+    return take;
+}
+
+void CWavePlayer::playStream(const Stream& taken, float** input, float** output)
+{
+    if (!taken.device->Open())
+    {
+        giveUp();
+        return;
+    }
+    const int32_t blockFrames = blockFramesFor(taken.sampleRate);
+    const int64_t blocksPerSecond = taken.sampleRate / blockFrames;
+    int64_t blockIndex = 0;
+    while (alive && !stopRequest)
+    {
+        taken.reader->seekAndRead(static_cast<int64_t>(blockFrames) * blockIndex, input, 0,
+                                  blockFrames);
+        ++blockIndex;
+        // A mono file plays as two equal channels.
+        if (taken.channels == 1)
+            std::memcpy(input[1], input[0], blockFrames * sizeof(float));
+        plugWnd->Process(input, output, blockFrames);
+        if (!taken.device->Write(output))
         {
-            if (!idleAck)
-            {
-                SetEvent(handshakeEvent);
-                InterlockedExchange(&idleAck, 1);
-            }
-            Sleep(kIdleSleepMs);
+            // Interrupted by a stop, or the device failed or stalled.
+            if (!stopRequest)
+                giveUp();
+            return;
+        }
+        if (blockIndex > kLoopSeconds * blocksPerSecond ||
+            blockIndex > blocksPerSecond * (taken.lengthSeconds + 1))
+        {
             blockIndex = 0;
+            taken.reader->seek(0);
         }
     }
+}
+
+void CWavePlayer::giveUp()
+{
+    // Before going idle: a command waiting for that sets playing only after.
+    playing = 0;
+    news = 1;
+    if (newsWindow)
+        PostMessageA(newsWindow, kNewsMessage, 0, 0);
+}
+
+void CWavePlayer::goIdle()
+{
+    EnterCriticalSection(&stateLock);
+    streaming = 0;
     SetEvent(handshakeEvent);
-    delete[] memory;
+    LeaveCriticalSection(&stateLock);
 }
 
 int CWavePlayer::stopStream()
 {
-    if (!streaming)
+    EnterCriticalSection(&stateLock);
+    startRequest = 0;
+    const bool running = streaming != 0;
+    if (running)
+        stopRequest = 1;
+    LeaveCriticalSection(&stateLock);
+    if (!running)
         return 1;
-    InterlockedExchange(&streaming, 0);
-    InterlockedExchange(&idleAck, 0);
-    WaitForSingleObject(handshakeEvent, INFINITE);
-    return ResetEvent(handshakeEvent) ? 1 : 0;
+    // The stream's device is the current one: both change only while the
+    // feeder is idle.
+    device->Interrupt();
+    return WaitForSingleObject(handshakeEvent, kStopWaitMs) == WAIT_OBJECT_0 ? 1 : 0;
 }
 
-void CWavePlayer::destroyReaderAndDevice()
+void CWavePlayer::releaseStream()
 {
-    // Called with feedLock held: the feeder is between blocks and will find
-    // neither a request nor a stream to go on with.
-    InterlockedExchange(&startRequest, 0);
-    InterlockedExchange(&streaming, 0);
-    delete device;
-    device = nullptr;
     delete reader;
     reader = nullptr;
+    CWaveOutDevice::dispose(device, kDeviceDisposeWaitMs);
+    device = nullptr;
 }
 
-void CWavePlayer::allocatePath()
+int CWavePlayer::acceptFile(const char* path, bool resume)
 {
-    if (!pathBuffer)
+    // Kept as a full path: the open dialog moves the current folder, and a
+    // later play must still find a file that was given relative to it.
+    char fullPath[kPathBytes];
+    const DWORD fullLength = GetFullPathNameA(path, sizeof fullPath, fullPath, nullptr);
+    if (fullLength == 0 || fullLength >= sizeof fullPath)
+        std::strcpy(fullPath, path);
+    // The candidate tells the user what is wrong with the file itself.
+    CWaveFile* candidate = new (std::nothrow) CWaveFile(path, kReaderCapacityFrames);
+    if (!candidate)
+        return 0;
+    if (!candidate->isOpen())
     {
-        pathBuffer = new (std::nothrow) char[kPathBytes];
-        if (pathBuffer)
-            pathBuffer[0] = 0;
+        delete candidate;
+        return 0;
     }
-}
-
-int CWavePlayer::acceptFile(bool resume)
-{
-    EnterCriticalSection(&feedLock);
-    destroyReaderAndDevice();
-    int result = 0;
-
-    reader = new (std::nothrow) CWaveFile(pathBuffer, kReaderCapacityFrames);
-    if (reader && !reader->isOpen())
+    if (const char* refusal = refusalFor(*candidate))
     {
-        // Whatever there was to tell, the reader has told.
-        delete reader;
-        reader = nullptr;
+        delete candidate;
+        tell(refusal);
+        return 0;
     }
-    if (reader)
+    // The window may have been closed while a message was up.
+    if (shutDown)
     {
-        const int32_t fileChannels = reader->getChannels();
-        const int32_t bits = reader->getBitsPerSample();
-        const double rate = reader->getSampleRate();
-        const char* refusal = nullptr;
-        if (fileChannels != 1 && fileChannels != 2)
-            refusal = "No Mono or Stereo File";
-        else if (bits < 8 || bits > 24)
-            refusal = "No 8 to 24 Bit Wavefile";
-        else if (rate != 44100.0 && rate != 48000.0)
-            refusal = "No 44.1 kHz or 48 kHz Wavefile";
-
-        if (refusal)
-        {
-            delete reader;
-            reader = nullptr;
-            tell(refusal);
-        }
-        else
-        {
-            channels = fileChannels;
-            sampleRate = rate == 44100.0 ? 44100 : 48000;
-            // Output is always 16-bit stereo, whatever the file holds.
-            device =
-                new (std::nothrow) CWaveOutDevice(0, 2, 16, sampleRate, blockFramesFor(sampleRate));
-            lengthSeconds = static_cast<int32_t>(reader->getLength() / sampleRate);
-            if (device)
-            {
-                AEffect* effect = plugWnd ? plugWnd->GetEffect() : nullptr;
-                if (effect)
-                    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr,
-                                       static_cast<float>(sampleRate));
-                if (resume && plugWnd)
-                    plugWnd->Resume();
-                InterlockedExchange(&startRequest, 1);
-                InterlockedExchange(&playing, 1);
-                result = 1;
-            }
-        }
+        delete candidate;
+        return 0;
     }
-    LeaveCriticalSection(&feedLock);
-    return result;
+    const int32_t rate = candidate->getSampleRate() == 44100.0 ? 44100 : 48000;
+    // Output is always 16-bit stereo, whatever the file holds.
+    CWaveOutDevice* candidateDevice =
+        new (std::nothrow) CWaveOutDevice(0, 2, 16, rate, blockFramesFor(rate));
+    if (!candidateDevice || !stopStream())
+    {
+        delete candidate;
+        CWaveOutDevice::dispose(candidateDevice, kDeviceDisposeWaitMs);
+        return 0;
+    }
+
+    // Only an accepted file replaces the current one.
+    releaseStream();
+    reader = candidate;
+    device = candidateDevice;
+    channels = candidate->getChannels();
+    sampleRate = rate;
+    lengthSeconds = static_cast<int32_t>(candidate->getLength() / rate);
+    std::strcpy(pathBuffer, fullPath);
+    AEffect* effect = plugWnd ? plugWnd->GetEffect() : nullptr;
+    if (effect)
+        effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+    if (resume && plugWnd)
+        plugWnd->Resume();
+    EnterCriticalSection(&stateLock);
+    startRequest = 1;
+    playing = 1;
+    LeaveCriticalSection(&stateLock);
+    SetEvent(wakeEvent);
+    return 1;
 }
 
 int CWavePlayer::LoadFile(const char* path)
 {
     // A path that does not fit is refused rather than cut into another name.
-    if (!ready || !path || std::strlen(path) >= kPathBytes)
+    if (!ready || busy || !path || std::strlen(path) >= kPathBytes)
         return 0;
-    allocatePath();
-    if (!pathBuffer || !stopStream())
-        return 0;
-    std::strcpy(pathBuffer, path);
-    return acceptFile(false);
+    CBusy running(busy);
+    return acceptFile(path, false);
 }
 
 int CWavePlayer::OpenFromDialog()
 {
-    if (!ready)
+    if (!ready || busy)
         return 0;
-    allocatePath();
-    if (!pathBuffer)
-        return 0;
+    CBusy running(busy);
 
     char fileTitle[kPathBytes] = {};
     OPENFILENAMEA dialog = {};
@@ -275,65 +333,70 @@ int CWavePlayer::OpenFromDialog()
     dialog.lpstrInitialDir = kDialogFolder;
     dialog.Flags =
         OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_SHAREAWARE | OFN_LONGNAMES;
-    if (!GetOpenFileNameA(&dialog))
+    if (!GetOpenFileNameA(&dialog) || shutDown)
         return 0;
-    // The dialog refuses names longer than its buffer, so the copy fits.
+    // The dialog refuses names longer than its buffer, so the path fits.
     dialogFileName[kPathBytes - 1] = 0;
-    if (!stopStream())
-        return 0;
-    std::strcpy(pathBuffer, dialogFileName);
-    return acceptFile(false);
+    return acceptFile(dialogFileName, false);
 }
 
 int CWavePlayer::Play()
 {
-    if (playing)
+    if (!ready || busy || playing)
         return 0;
-    if (!stopStream())
-        return 0;
-    if (!pathBuffer)
+    CBusy running(busy);
+    if (!pathBuffer[0])
     {
         tell("No open Wavefile");
         return 0;
     }
-    return acceptFile(true);
+    return acceptFile(pathBuffer, true);
 }
 
 int CWavePlayer::Stop()
 {
-    if (!playing)
+    if (!ready || busy || !playing)
         return 0;
     // The suspend may overlap the block the feeder is working on.
     if (plugWnd)
         plugWnd->Suspend();
     if (!stopStream())
         return 0;
-    EnterCriticalSection(&feedLock);
-    destroyReaderAndDevice();
-    LeaveCriticalSection(&feedLock);
-    InterlockedExchange(&playing, 0);
+    releaseStream();
+    playing = 0;
     return 1;
 }
 
-void CWavePlayer::Shutdown()
+int CWavePlayer::Shutdown()
 {
-    Stop();
+    if (shutDown)
+        return feederEnded;
+    shutDown = 1;
+    ready = 0;
+    if (playing && plugWnd)
+        plugWnd->Suspend();
+    const bool idle = stopStream() != 0;
+    playing = 0;
+    alive = 0;
+    feederEnded = 1;
     if (feederThread)
     {
-        InterlockedExchange(&streaming, 0);
-        InterlockedExchange(&alive, 0);
-        WaitForSingleObject(handshakeEvent, INFINITE);
-        WaitForSingleObject(feederThread, INFINITE);
+        SetEvent(wakeEvent);
+        feederEnded = idle && WaitForSingleObject(feederThread, kShutdownWaitMs) == WAIT_OBJECT_0;
+        if (!feederEnded)
+            return 0;
         CloseHandle(feederThread);
         feederThread = nullptr;
     }
-    if (handshakeEvent)
-    {
-        CloseHandle(handshakeEvent);
-        handshakeEvent = nullptr;
-    }
-    EnterCriticalSection(&feedLock);
-    destroyReaderAndDevice();
-    LeaveCriticalSection(&feedLock);
-    ready = 0;
+    releaseStream();
+    return 1;
+}
+
+void CWavePlayer::TellNews()
+{
+    // While a command runs, the news waits until it has ended.
+    if (busy || !news.exchange(0))
+        return;
+    CBusy running(busy);
+    CWaveOutDevice::tellBusy();
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 class CPlugWnd;
@@ -15,52 +16,94 @@ class CWavePlayer
 {
   public:
     static constexpr int32_t kPathBytes = 256;
+    // Posted to the news window when the feeder stopped a stream on its own
+    // (the device could not be opened or stopped answering): the GUI thread
+    // then shows the true state and calls TellNews.
+    static constexpr UINT kNewsMessage = WM_USER;
 
-    CWavePlayer(HINSTANCE instance, CPlugWnd* plugWnd);
+    CWavePlayer(HINSTANCE instance, CPlugWnd* plugWnd, HWND newsWindow = nullptr);
+    // Shuts down first. Delete a controller only once Shutdown answered 1.
     ~CWavePlayer();
 
     CWavePlayer(const CWavePlayer&) = delete;
     CWavePlayer& operator=(const CWavePlayer&) = delete;
 
+    // The commands of the GUI thread. A file is checked completely before
+    // anything else changes: a refused file leaves the current one playing.
+    // A command that arrives while another one still runs (a message box or
+    // the open dialog is up) is refused with 0.
     int LoadFile(const char* path);
     int OpenFromDialog();
     int Play();
     int Stop();
-    void Shutdown();
+    // Stops and ends the feeder within a few seconds whatever the device
+    // does. 1 when the feeder ended; 0 when it is stuck in a driver call and
+    // may still use this object, which must then outlive the process.
+    int Shutdown();
+    // Tells the user, once, what the feeder had to give up on. GUI thread.
+    void TellNews();
 
+    // A file is accepted and its stream is starting or running.
     int IsPlaying() const { return playing; }
     int IsReady() const { return ready; }
+    // A command is running (its message box or dialog may be up).
+    int IsBusy() const { return busy; }
 
   private:
+    // What the feeder streams: taken with a start request, left alone by
+    // the GUI thread until the feeder has gone idle again.
+    struct Stream
+    {
+        CWaveFile* reader;
+        CWaveOutDevice* device;
+        int32_t sampleRate;
+        int32_t channels;
+        int32_t lengthSeconds;
+    };
+
     static DWORD WINAPI feederMain(LPVOID self);
     void feed();
-    // Waits until the feeder has finished its current block and gone idle.
+    // Sleeps, unless the controller shuts down meanwhile.
+    void pause(DWORD milliseconds);
+    bool takeStartRequest(Stream& stream);
+    void playStream(const Stream& stream, float** input, float** output);
+    // The feeder gave up on its stream: the GUI hears of it through a post.
+    void giveUp();
+    void goIdle();
+
+    // Withdraws a pending start and waits until the feeder is idle.
     int stopStream();
-    // Replaces reader and device by new ones for the file in pathBuffer.
-    int acceptFile(bool resume);
-    void destroyReaderAndDevice();
-    void allocatePath();
+    // Checks the file at path and only then replaces the current stream.
+    int acceptFile(const char* path, bool resume);
+    void releaseStream();
 
     HANDLE feederThread;
+    // Set while the feeder is idle; the GUI thread waits for it.
     HANDLE handshakeEvent;
+    // Wakes the feeder for a start request or the shutdown.
+    HANDLE wakeEvent;
     DWORD feederThreadId;
-    char* pathBuffer;
+    HWND newsWindow;
+    // The last accepted path; empty until a file was accepted.
+    char pathBuffer[kPathBytes];
     CWaveFile* reader;
     CWaveOutDevice* device;
     CPlugWnd* plugWnd;
-    volatile LONG streaming;
-    volatile LONG alive;
-    volatile LONG startRequest;
-    volatile LONG idleAck;
+    // Held only for the hand-over of a start request and of the feeder's
+    // state, never across a device, file or message-box call.
+    CRITICAL_SECTION stateLock;
+    std::atomic<int32_t> streaming;
+    std::atomic<int32_t> stopRequest;
+    std::atomic<int32_t> alive;
+    std::atomic<int32_t> startRequest;
+    std::atomic<int32_t> playing;
+    std::atomic<int32_t> news;
     int ready;
-    volatile LONG playing;
+    int busy;
+    int shutDown;
+    int feederEnded;
     int32_t sampleRate;
     int32_t channels;
     int32_t lengthSeconds;
     int firstStart;
-    // Held by the feeder while it takes a start request and while it works
-    // on a block, and by a command while it replaces the reader and the
-    // device: a start request that is still pending when the command runs
-    // can then never reach a destroyed reader or device.
-    CRITICAL_SECTION feedLock;
 };

@@ -43,7 +43,7 @@ CDemoWnd::CDemoWnd(HINSTANCE instance_)
       stopDc(nullptr), toolbarDc(nullptr), openDc(nullptr), helpDc(nullptr), playingShown(0),
       playBitmap(nullptr), stopBitmap(nullptr), toolbarBitmap(nullptr), openBitmap(nullptr),
       helpBitmap(nullptr), playButton(nullptr), stopButton(nullptr), openButton(nullptr),
-      helpButton(nullptr)
+      helpButton(nullptr), closing(0)
 {
 }
 
@@ -111,41 +111,86 @@ int CDemoWnd::Create(HWND parent)
 int CDemoWnd::Attach(HINSTANCE instance_, CPlugWnd* plugWnd_)
 {
     plugWnd = plugWnd_;
-    player = new CWavePlayer(instance_, plugWnd);
-    player->LoadFile(kDefaultFile);
-    // The toolbar shows the playing state whether or not the file was taken.
-    playingShown = 1;
-    ShowTransport();
+    player = new CWavePlayer(instance_, plugWnd, hwnd);
+    Ask([](CWavePlayer& p) { return p.LoadFile(kDefaultFile); });
     return 1;
 }
 
-void CDemoWnd::ShowTransport()
+template <typename Call> int CDemoWnd::Ask(Call call)
 {
+    CWavePlayer* asked = player;
+    if (!asked)
+        return 0;
+    const int result = call(*asked);
+    FollowPlayer(asked);
+    return result;
+}
+
+void CDemoWnd::FollowPlayer(CWavePlayer* asked)
+{
+    if (!Settle(asked))
+        return;
+    ShowTransport(asked->IsPlaying());
+    // What the feeder gave up on is told once the toolbar shows it.
+    asked->TellNews();
+    if (Settle(asked))
+        ShowTransport(asked->IsPlaying());
+}
+
+bool CDemoWnd::Settle(CWavePlayer* asked)
+{
+    if (!asked || player != asked)
+        return false;
+    if (!closing)
+        return true;
+    // The window was closed while a call showed a message box or the open
+    // dialog: the controller goes once nothing runs in it any more.
+    if (!asked->IsBusy())
+    {
+        delete asked;
+        player = nullptr;
+    }
+    return false;
+}
+
+void CDemoWnd::EndPlayer()
+{
+    if (!player || closing)
+        return;
+    closing = 1;
+    // A feeder stuck in a driver call still uses its controller; the process
+    // ends right after this, so it is left to that end.
+    if (!player->Shutdown())
+        player = nullptr;
+    else if (!player->IsBusy())
+    {
+        delete player;
+        player = nullptr;
+    }
+}
+
+bool CDemoWnd::IsPlaying() const
+{
+    return player && player->IsPlaying();
+}
+
+void CDemoWnd::ShowTransport(int playing)
+{
+    playingShown = playing ? 1 : 0;
     playButton->Draw(playingShown);
     stopButton->Draw(!playingShown);
 }
 
 void CDemoWnd::StartPlaying()
 {
-    if (playingShown)
-        return;
-    playingShown = 1;
-    ShowTransport();
-    // The toolbar keeps the playing state even if the controller refuses.
-    if (player)
-        player->Play();
+    if (!IsPlaying())
+        Ask([](CWavePlayer& p) { return p.Play(); });
 }
 
-void CDemoWnd::StopPlaying(bool fromKey)
+void CDemoWnd::StopPlaying()
 {
-    if (!playingShown)
-        return;
-    if (fromKey && player)
-        player->Stop();
-    playingShown = 0;
-    ShowTransport();
-    if (!fromKey && player)
-        player->Stop();
+    if (IsPlaying())
+        Ask([](CWavePlayer& p) { return p.Stop(); });
 }
 
 void CDemoWnd::OpenHelp()
@@ -167,11 +212,7 @@ LRESULT CDemoWnd::OnLButtonDown(HWND, UINT, WPARAM, LPARAM lParam)
     if (openButton->HitTest(x, y))
     {
         openButton->Draw(1);
-        if (player && player->OpenFromDialog())
-        {
-            playingShown = 1;
-            ShowTransport();
-        }
+        Ask([](CWavePlayer& p) { return p.OpenFromDialog(); });
         openButton->Draw(0);
     }
     if (helpButton->HitTest(x, y))
@@ -184,7 +225,7 @@ LRESULT CDemoWnd::OnLButtonDown(HWND, UINT, WPARAM, LPARAM lParam)
     if (playButton->HitTest(x, y))
         StartPlaying();
     if (stopButton->HitTest(x, y))
-        StopPlaying(false);
+        StopPlaying();
     return 0;
 }
 
@@ -196,13 +237,13 @@ LRESULT CDemoWnd::OnKeyDown(HWND, UINT, WPARAM wParam, LPARAM)
         StartPlaying();
         break;
     case VK_SPACE:
-        if (playingShown)
-            StopPlaying(true);
+        if (IsPlaying())
+            StopPlaying();
         else
             StartPlaying();
         break;
     case VK_NUMPAD0:
-        StopPlaying(true);
+        StopPlaying();
         break;
     default:
         break;
@@ -215,13 +256,7 @@ LRESULT CDemoWnd::OnCommand(HWND window, UINT, WPARAM wParam, LPARAM)
     switch (LOWORD(wParam))
     {
     case kCommandQuit:
-        if (player)
-        {
-            player->Stop();
-            player->Shutdown();
-            delete player;
-            player = nullptr;
-        }
+        EndPlayer();
         PostQuitMessage(0);
         break;
     case kCommandHelp:
@@ -244,7 +279,7 @@ LRESULT CDemoWnd::OnPaint(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     ValidateRect(window, nullptr);
     BitBlt(windowDc, 0, 0, kToolbarWidth, kToolbarHeight, toolbarDc, 0, 0, SRCCOPY);
-    ShowTransport();
+    ShowTransport(playingShown);
     openButton->Draw(0);
     helpButton->Draw(0);
     return DefWindowProcA(window, message, wParam, lParam);
@@ -252,12 +287,14 @@ LRESULT CDemoWnd::OnPaint(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT CDemoWnd::OnDestroy(HWND, UINT, WPARAM, LPARAM)
 {
-    if (player)
-    {
-        player->Shutdown();
-        delete player;
-        player = nullptr;
-    }
+    EndPlayer();
     PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT CDemoWnd::OnUser(HWND, UINT, WPARAM, LPARAM)
+{
+    // The feeder's news: a stream it had to give up.
+    FollowPlayer(player);
     return 0;
 }

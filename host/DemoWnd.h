@@ -25,6 +25,8 @@ class CDemoWnd : public CWindow
     LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnKeyDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnLButtonDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The playback controller's news (CWavePlayer::kNewsMessage).
+    LRESULT OnUser(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     // Creates the playback controller and loads the default file.
     virtual int Attach(HINSTANCE instance, CPlugWnd* plugWnd);
 
@@ -33,9 +35,19 @@ class CDemoWnd : public CWindow
     CWavePlayer* Player() const { return player; }
 
   private:
-    void ShowTransport();
+    // Runs one call into the controller, then follows its state.
+    template <typename Call> int Ask(Call call);
+    // Shows the controller's true state and tells its news.
+    void FollowPlayer(CWavePlayer* asked);
+    // Whether the asked controller is still the window's to use; frees it
+    // when the window was closed during the call.
+    bool Settle(CWavePlayer* asked);
+    // Shuts the controller down and frees it once no call runs in it.
+    void EndPlayer();
+    bool IsPlaying() const;
+    void ShowTransport(int playing);
     void StartPlaying();
-    void StopPlaying(bool fromKey);
+    void StopPlaying();
     void OpenHelp();
 
     CInfoWnd* helpWnd;
@@ -56,4 +68,5 @@ class CDemoWnd : public CWindow
     CToolButton* stopButton;
     CToolButton* openButton;
     CToolButton* helpButton;
+    int closing;
 };

@@ -131,6 +131,8 @@ TEST(WaveOutDevice, TellsTheUserWhenNoDeviceCanBeOpened)
     CTestDevice device;
     EXPECT_EQ(0, device.Open());
     EXPECT_EQ(nullptr, device.handle());
+    EXPECT_EQ(0u, watcher.count()) << "the caller tells, outside its locks";
+    CWaveOutDevice::tellBusy();
     ASSERT_EQ(1u, watcher.count());
     EXPECT_EQ("Output-Device busy", watcher.seen()[0].text);
     EXPECT_EQ("ERROR", watcher.seen()[0].caption);

@@ -10,9 +10,45 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <new>
 #include <string>
 #include <vector>
+
+// Every allocation of this test executable is counted, so that a test can
+// tell that a command left nothing behind. GCC sees the malloc behind these
+// and takes the frees for mismatches.
+namespace
+{
+std::atomic<long> gLiveAllocations{0};
+void* counted(std::size_t size)
+{
+    ++gLiveAllocations;
+    return std::malloc(size ? size : 1);
+}
+void uncounted(void* p)
+{
+    if (p)
+        --gLiveAllocations;
+    std::free(p);
+}
+} // namespace
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+// clang-format off
+void* operator new(std::size_t n) { if (void* p = counted(n)) return p; throw std::bad_alloc(); }
+void* operator new[](std::size_t n) { return operator new(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
+void operator delete(void* p) noexcept { uncounted(p); }
+void operator delete[](void* p) noexcept { uncounted(p); }
+void operator delete(void* p, std::size_t) noexcept { uncounted(p); }
+void operator delete[](void* p, std::size_t) noexcept { uncounted(p); }
+// clang-format on
 
 namespace
 {
@@ -256,7 +292,7 @@ TEST_F(WavePlayerTest, TheOpenDialogPlaysTheChosenFile)
     }
     Sleep(kStartupMs + 800);
     {
-        // A refused choice stops playback but leaves the controller playing.
+        // A refused choice changes nothing: the chosen file plays on.
         CDialogWatcher messages;
         CDialogWatcher watcher("#32770", "Open", chooseFile(refusedPath));
         EXPECT_EQ(0, player->OpenFromDialog());
@@ -264,10 +300,91 @@ TEST_F(WavePlayerTest, TheOpenDialogPlaysTheChosenFile)
         EXPECT_EQ("No 44.1 kHz or 48 kHz Wavefile", messages.seen()[0].text);
         EXPECT_EQ(1, player->IsPlaying());
     }
+    const size_t heard = readCapturedSound().frames();
+    Sleep(500);
     CapturedSound sound = readCapturedSound();
-    ASSERT_TRUE(sound.valid) << "the device was closed by the refused choice";
-    EXPECT_GE(sound.find(std::vector<int16_t>(chosen.begin(), chosen.begin() + 200)), kDelay);
+    EXPECT_GT(sound.frames(), heard) << "the refused choice stopped the sound";
+    const std::vector<int16_t> chosenHead(chosen.begin(), chosen.begin() + 200);
+    EXPECT_GE(sound.find(chosenHead), kDelay);
     EXPECT_LT(sound.find(std::vector<int16_t>(first.begin(), first.begin() + 200)), 0);
+    EXPECT_EQ(1, player->Stop());
+    // Play takes up the last accepted file, not the refused one.
+    EXPECT_EQ(1, player->Play());
+    Sleep(800);
+    EXPECT_GE(readCapturedSound().find(chosenHead), kDelay);
+    EXPECT_EQ(1, player->Stop());
+}
+
+namespace
+{
+// A window of the test's thread that runs a call when it gets WM_APP: a
+// toolbar click reaching the controller while one of its messages is up.
+std::function<void()> gClick;
+LRESULT CALLBACK clickWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_APP && gClick)
+        gClick();
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// CPU time of the whole test process, in milliseconds.
+double processCpuMs()
+{
+    FILETIME created, ended, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
+    auto ms = [](FILETIME t)
+    { return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e4; };
+    return ms(kernel) + ms(user);
+}
+} // namespace
+
+TEST_F(WavePlayerTest, ACommandWhileAMessageIsUpIsRefusedAndLeavesNothingBehind)
+{
+    std::vector<int16_t> good = noise(44100, 31);
+    std::string goodPath =
+        fullPath(writeFile("player-good.wav", pcmWave(2, 44100, 16, asBytes(good))));
+    std::string brokenPath = fullPath(writeFile("player-broken.wav", Bytes(64, 'x')));
+    ASSERT_EQ(1, player->LoadFile(goodPath.c_str()));
+    Sleep(kStartupMs + 500);
+
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = clickWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "ZWCLICKS";
+    RegisterClassA(&windowClass);
+    HWND clicks = CreateWindowExA(0, "ZWCLICKS", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    int nested = -1;
+    gClick = [&] { nested = player->OpenFromDialog(); };
+    const long liveBefore = gLiveAllocations;
+    {
+        // The first choice is no WAV file; while its message is up, the
+        // open button is clicked again and a good file would be chosen.
+        int dialogs = 0;
+        CDialogWatcher open("#32770", "Open",
+                            [&](HWND dialog)
+                            { chooseFile(++dialogs == 1 ? brokenPath : goodPath)(dialog); });
+        CDialogWatcher messages("#32770", "ERROR",
+                                [&](HWND box)
+                                {
+                                    PostMessageA(clicks, WM_APP, 0, 0);
+                                    Sleep(500);
+                                    CDialogWatcher::pressOk(box);
+                                });
+        EXPECT_EQ(0, player->OpenFromDialog());
+        EXPECT_EQ(1u, messages.count());
+        EXPECT_EQ(0, nested) << "the second open was let in";
+        EXPECT_EQ(1u, open.count());
+    }
+    EXPECT_EQ(liveBefore, gLiveAllocations.load()) << "allocations left behind";
+    EXPECT_EQ(1, player->IsPlaying()) << "the good file plays on";
+
+    const double cpuBefore = processCpuMs();
+    const DWORD start = GetTickCount();
+    Sleep(1000);
+    EXPECT_LT(processCpuMs() - cpuBefore, (GetTickCount() - start) / 2.0) << "the feeder spins";
+    gClick = nullptr;
+    DestroyWindow(clicks);
     EXPECT_EQ(1, player->Stop());
 }
 

@@ -1,83 +1,14 @@
 // The toolbar and the keys of the running program, seen through the sound
 // it plays and the buttons it shows.
 
-#include "tests/e2e/ProgramSession.h"
+#include "tests/e2e/ProgramFixture.h"
 #include "tests/support/DialogWatcher.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-namespace
-{
-const char kPlaying[] = "play pressed, stop raised";
-const char kStopped[] = "play raised, stop pressed";
-
-std::vector<int16_t> head(const std::vector<int16_t>& samples)
-{
-    return std::vector<int16_t>(samples.begin(), samples.begin() + 200);
-}
-
-class ProgramControls : public ::testing::Test
-{
-  protected:
-    void start(const std::string& folderName)
-    {
-        program = new CProgramRunner("..\\..\\ZanderwickDemo.exe", executableFolder() + folderName);
-        toolbar = new CToolbarView(program->path());
-        capture.remove();
-        ASSERT_TRUE(program->start());
-        ASSERT_TRUE(findProgramWindows(*program, &windows));
-        demo = windows.demo;
-    }
-    void TearDown() override
-    {
-        delete toolbar;
-        delete program;
-    }
-
-    void click(CToolbarView::Button button)
-    {
-        const POINT at = CToolbarView::centre(button);
-        postClick(demo, at.x, at.y);
-    }
-    // Waits a little for the toolbar to show this transport state.
-    std::string shows(const char* expected)
-    {
-        waitUntil([&] { return toolbar->transport(demo) == expected; }, 3000);
-        return toolbar->transport(demo);
-    }
-    // After a key or click that must change nothing.
-    std::string staysAt(const char* expected)
-    {
-        Sleep(300);
-        return shows(expected);
-    }
-    // The device is closed soon after the toolbar changes: the capture
-    // stops growing.
-    bool fallsSilent()
-    {
-        return waitUntil([&] { return !capture.grows(400); }, 3000);
-    }
-    bool plays(const std::vector<int16_t>& samples)
-    {
-        return waitUntil([&] { return capture.holds(head(samples)); }, 8000);
-    }
-    void closeWithZero()
-    {
-        DWORD code = 1, milliseconds = 0;
-        ASSERT_TRUE(closeProgram(*program, demo, &code, &milliseconds));
-        EXPECT_EQ(0u, code);
-        EXPECT_LT(milliseconds, 2000u);
-    }
-
-    CProgramRunner* program = nullptr;
-    CToolbarView* toolbar = nullptr;
-    CCaptureFile capture;
-    ProgramWindows windows;
-    HWND demo = nullptr;
-};
-} // namespace
+using ProgramControls = ProgramFixture;
 
 TEST_F(ProgramControls, ToolbarAndKeysStartStopOpenAndHelp)
 {
@@ -185,7 +116,7 @@ TEST_F(ProgramControls, ToolbarAndKeysStartStopOpenAndHelp)
     closeWithZero();
 }
 
-TEST_F(ProgramControls, WithoutTheDefaultFileTheToolbarStillShowsPlayingAndNothingIsSaid)
+TEST_F(ProgramControls, WithoutTheDefaultFileTheToolbarShowsStoppedAndPlayAsksForAFile)
 {
     const std::string folder = executableFolder() + "e2e-missing\\";
     DeleteFileA((folder + "Audio\\Zanderwick\\Stereo.wav").c_str());
@@ -196,18 +127,20 @@ TEST_F(ProgramControls, WithoutTheDefaultFileTheToolbarStillShowsPlayingAndNothi
         std::vector<std::string> shown = program->visibleWindowClasses();
         return std::count(shown.begin(), shown.end(), std::string("#32770"));
     };
-    // The feeder would start the sound about five seconds after launch.
-    Sleep(6000);
-    EXPECT_EQ(kPlaying, shows(kPlaying));
-    EXPECT_EQ(0, dialogsUp());
-
-    // Stopping shows it; playing again tries the default file again, quietly.
-    click(CToolbarView::kStop);
-    EXPECT_EQ(kStopped, shows(kStopped));
-    click(CToolbarView::kPlay);
-    EXPECT_EQ(kPlaying, shows(kPlaying));
+    EXPECT_EQ(kStopped, shows(kStopped)) << "nothing was accepted";
     Sleep(1000);
+    EXPECT_EQ(0, dialogsUp()) << "a missing default file is not talked about";
+
+    // No file was ever accepted: play says so, by the button and by Enter,
+    // and nothing starts.
+    CDialogWatcher messages("#32770", "ERROR", CDialogWatcher::pressOk, program->processId());
+    click(CToolbarView::kPlay);
+    ASSERT_TRUE(messages.waitFor(1, 5000));
+    EXPECT_EQ("No open Wavefile", messages.seen()[0].text);
+    EXPECT_EQ(kStopped, staysAt(kStopped));
+    postKey(demo, VK_RETURN);
+    EXPECT_TRUE(messages.waitFor(2, 5000)) << "Enter acts on the true state";
+    EXPECT_EQ(kStopped, staysAt(kStopped));
     EXPECT_EQ(0u, capture.frames()) << "something was played";
-    EXPECT_EQ(0, dialogsUp());
     closeWithZero();
 }

@@ -48,7 +48,7 @@ std::vector<int16_t> stereoNoise(int frames, uint32_t seed)
     return samples;
 }
 
-std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples)
+std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples, uint32_t rate)
 {
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
     std::vector<unsigned char> file = {'R', 'I', 'F', 'F'};
@@ -56,12 +56,12 @@ std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples)
     for (char c : std::string("WAVEfmt "))
         file.push_back(static_cast<unsigned char>(c));
     putLe(file, 16, 4);
-    putLe(file, 1, 2);         // PCM
-    putLe(file, 2, 2);         // channels
-    putLe(file, 44100, 4);     // frames per second
-    putLe(file, 44100 * 4, 4); // bytes per second
-    putLe(file, 4, 2);         // bytes per frame
-    putLe(file, 16, 2);        // bits per sample
+    putLe(file, 1, 2);        // PCM
+    putLe(file, 2, 2);        // channels
+    putLe(file, rate, 4);     // frames per second
+    putLe(file, rate * 4, 4); // bytes per second
+    putLe(file, 4, 2);        // bytes per frame
+    putLe(file, 16, 2);       // bits per sample
     for (char c : std::string("data"))
         file.push_back(static_cast<unsigned char>(c));
     putLe(file, dataBytes, 4);

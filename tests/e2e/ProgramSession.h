@@ -19,8 +19,8 @@
 // exactly, and the two samples of a frame have an even sum, so that their
 // mono mix, half the sum, is exact too.
 std::vector<int16_t> stereoNoise(int frames, uint32_t seed);
-// A 44.1 kHz 16-bit stereo WAV file holding these frames.
-std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples);
+// A 16-bit stereo WAV file holding these frames.
+std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples, uint32_t rate = 44100);
 
 // Polls the condition every 20 ms; false if it did not come true in time.
 bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
