@@ -22,9 +22,6 @@ const PortRect kPointerArea = {22, 212, 199, 220};
 const PortRect kRangeArea = {25, 206, 197, 209};
 const PortRect kCaptionAreas[3] = {{9, 249, 159, 261}, {112, 249, 262, 261}, {52, 42, 202, 54}};
 const char kVersionLine[] = "Version 1.0";
-
-// The last idle pass, shared by every editor of the process.
-std::clock_t gLastIdleRun = 0;
 } // namespace
 
 CScopeEditor::CScopeEditor(CPluginBase* owner)
@@ -32,7 +29,7 @@ CScopeEditor::CScopeEditor(CPluginBase* owner)
       bitmaps(new CSkinBitmapSet(kFirstBitmapId, kBitmapCount)), monoButton(nullptr),
       scopeView(nullptr), pointerView(nullptr), rangeView(nullptr), monoShown(0.0f),
       monoHandedOver(0.0f), xPoints(new float[CScopeParams::kNumPoints]()),
-      yPoints(new float[CScopeParams::kNumPoints]())
+      yPoints(new float[CScopeParams::kNumPoints]()), lastIdleRun(0)
 {
     size.top = 0;
     size.left = 0;
@@ -112,9 +109,9 @@ void CScopeEditor::close()
 void CScopeEditor::idle()
 {
     const std::clock_t now = std::clock();
-    if (now <= gLastIdleRun + kIdleIntervalTicks)
+    if (now <= lastIdleRun + kIdleIntervalTicks)
         return;
-    gLastIdleRun = now;
+    lastIdleRun = now;
 
     float correlation;
     bool published;

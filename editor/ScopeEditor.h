@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 #include "editor/CaptionEditor.h"
 #include "gui/ValueListener.h"
@@ -75,4 +76,6 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     float monoHandedOver;
     float* xPoints;
     float* yPoints;
+    // Each editor keeps its own pace: several may run in one host.
+    std::clock_t lastIdleRun;
 };

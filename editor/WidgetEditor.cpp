@@ -46,3 +46,8 @@ void CWidgetEditor::doIdle()
         effect->callHostIdle();
     controlIdle = 0;
 }
+
+void CWidgetEditor::onFrameTimer()
+{
+    idle();
+}

@@ -27,6 +27,9 @@ class CWidgetEditor : public CEditorBase, public CIdleOwner
     virtual void setParameter(int32_t index, float value);
 
     void doIdle() override;
+    // The editor's own idle pass, for hosts that send effEditIdle rarely or
+    // never.
+    void onFrameTimer() override;
 
     CWidgetFrame* getFrame() const { return frame; }
 

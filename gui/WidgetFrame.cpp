@@ -1,5 +1,6 @@
 #include "gui/WidgetFrame.h"
 
+#include "gui/IdleOwner.h"
 #include "gui/ModuleInstance.h"
 #include "gui/PaintPort.h"
 #include "gui/SkinBitmap.h"
@@ -23,8 +24,10 @@ void CWidgetFrame::registerWindowClass()
 {
     if (++gLiveFrames != 1)
         return;
-    std::snprintf(gClassName, sizeof(gClassName), "Plugin%08x",
-                  static_cast<unsigned>(reinterpret_cast<uintptr_t>(moduleInstance())));
+    // Every digit of the handle: a 64-bit module may load above 4 GB, and two
+    // modules must never share a class name.
+    std::snprintf(gClassName, sizeof(gClassName), "Plugin%08llx",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(moduleInstance())));
     WNDCLASSA windowClass = {};
     windowClass.style = 0;
     windowClass.lpfnWndProc = windowProc;
@@ -208,7 +211,11 @@ LRESULT CALLBACK CWidgetFrame::windowProc(HWND window, UINT message, WPARAM wPar
     }
     case WM_TIMER:
         if (frame)
+        {
+            if (frame->owner)
+                frame->owner->onFrameTimer();
             frame->onTimer();
+        }
         break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

@@ -21,8 +21,8 @@ const UINT_PTR kIdleTimer = 1;
 const UINT kIdleMilliseconds = 50;
 } // namespace
 
-int32_t ZW_VSTCALL HostCallback(AEffect* /*effect*/, int32_t opcode, int32_t index,
-                                int32_t /*value*/, void* /*ptr*/, float /*opt*/)
+VstIntPtr ZW_VSTCALL HostCallback(AEffect* /*effect*/, int32_t opcode, int32_t index,
+                                  VstIntPtr /*value*/, void* /*ptr*/, float /*opt*/)
 {
     switch (opcode)
     {
@@ -48,7 +48,7 @@ CPlugWnd::CPlugWnd(HINSTANCE instance_, PluginEntryProc entry_)
 {
 }
 
-int32_t CPlugWnd::send(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt)
+VstIntPtr CPlugWnd::send(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, float opt)
 {
     return effectRecord->dispatcher(effectRecord, opcode, index, value, ptr, opt);
 }

@@ -9,8 +9,8 @@
 
 // The host side of the plug-in's callback. Keeps no state, so it may be
 // called from any thread.
-int32_t ZW_VSTCALL HostCallback(AEffect* effect, int32_t opcode, int32_t index, int32_t value,
-                                void* ptr, float opt);
+VstIntPtr ZW_VSTCALL HostCallback(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
+                                  void* ptr, float opt);
 
 class CPlugWnd : public CWindow
 {
@@ -34,7 +34,7 @@ class CPlugWnd : public CWindow
     int IsLoaded() const { return pluginLoaded; }
 
   private:
-    int32_t send(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    VstIntPtr send(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, float opt);
 
     HINSTANCE moduleInstance;
     HWND parent;

@@ -16,10 +16,14 @@
 
 struct AEffect;
 
-using HostCallbackProc = int32_t(ZW_VSTCALL*)(AEffect* effect, int32_t opcode, int32_t index,
-                                              int32_t value, void* ptr, float opt);
-using DispatcherProc = int32_t(ZW_VSTCALL*)(AEffect* effect, int32_t opcode, int32_t index,
-                                            int32_t value, void* ptr, float opt);
+// The dispatcher's and the callback's value argument and their result are as
+// wide as a pointer: 32 bits in the 32-bit build, 64 bits in the 64-bit one.
+using VstIntPtr = intptr_t;
+
+using HostCallbackProc = VstIntPtr(ZW_VSTCALL*)(AEffect* effect, int32_t opcode, int32_t index,
+                                                VstIntPtr value, void* ptr, float opt);
+using DispatcherProc = VstIntPtr(ZW_VSTCALL*)(AEffect* effect, int32_t opcode, int32_t index,
+                                              VstIntPtr value, void* ptr, float opt);
 using ProcessProc = void(ZW_VSTCALL*)(AEffect* effect, float** inputs, float** outputs,
                                       int32_t sampleFrames);
 using SetParameterProc = void(ZW_VSTCALL*)(AEffect* effect, int32_t index, float value);
@@ -40,8 +44,10 @@ struct AEffect
     int32_t numInputs;
     int32_t numOutputs;
     int32_t flags;
-    int32_t resvd1;
-    int32_t resvd2;
+    // Pointer-sized, like value: a 64-bit host reads everything after them
+    // at the offsets this gives.
+    VstIntPtr resvd1;
+    VstIntPtr resvd2;
     int32_t initialDelay;
     int32_t realQualities;
     int32_t offQualities;
@@ -114,7 +120,19 @@ enum DispatcherOpcode : int32_t
     effIdentify = 22,
     effGetChunk = 23,
     effSetChunk = 24,
+    // What hosts ask a plug-in of its own.
+    effGetPlugCategory = 35,
+    effGetEffectName = 45,
+    effGetVendorString = 47,
+    effGetProductString = 48,
+    effGetVendorVersion = 49,
+    effCanDo = 51,
+    effGetTailSize = 52,
+    effGetVstVersion = 58,
 };
+
+// Answers to effGetPlugCategory.
+constexpr int32_t kPlugCategoryAnalysis = 3;
 
 // Opcodes the plug-in sends through the host callback.
 enum HostOpcode : int32_t
@@ -134,8 +152,8 @@ constexpr int32_t kFlagCanMono = 0x08;
 constexpr int32_t kFlagCanReplacing = 0x10;
 constexpr int32_t kFlagProgramChunks = 0x20;
 
-// The layout is only fixed where pointers are 32 bits wide; the native
-// 64-bit build of the core uses the same fields at wider offsets.
+// The layout is a binary interface in both widths: fixed offsets where
+// pointers are 32 bits wide, natural alignment where they are 64.
 #if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(offsetof(AEffect, magic) == 0, "AEffect layout");
 static_assert(offsetof(AEffect, dispatcher) == 4, "AEffect layout");
@@ -160,4 +178,28 @@ static_assert(offsetof(AEffect, version) == 76, "AEffect layout");
 static_assert(offsetof(AEffect, processReplacing) == 80, "AEffect layout");
 static_assert(offsetof(AEffect, future) == 84, "AEffect layout");
 static_assert(sizeof(AEffect) == 144, "AEffect layout");
+#elif UINTPTR_MAX == 0xFFFFFFFFFFFFFFFFu
+static_assert(offsetof(AEffect, magic) == 0, "AEffect layout");
+static_assert(offsetof(AEffect, dispatcher) == 8, "AEffect layout");
+static_assert(offsetof(AEffect, process) == 16, "AEffect layout");
+static_assert(offsetof(AEffect, setParameter) == 24, "AEffect layout");
+static_assert(offsetof(AEffect, getParameter) == 32, "AEffect layout");
+static_assert(offsetof(AEffect, numPrograms) == 40, "AEffect layout");
+static_assert(offsetof(AEffect, numParams) == 44, "AEffect layout");
+static_assert(offsetof(AEffect, numInputs) == 48, "AEffect layout");
+static_assert(offsetof(AEffect, numOutputs) == 52, "AEffect layout");
+static_assert(offsetof(AEffect, flags) == 56, "AEffect layout");
+static_assert(offsetof(AEffect, resvd1) == 64, "AEffect layout");
+static_assert(offsetof(AEffect, resvd2) == 72, "AEffect layout");
+static_assert(offsetof(AEffect, initialDelay) == 80, "AEffect layout");
+static_assert(offsetof(AEffect, realQualities) == 84, "AEffect layout");
+static_assert(offsetof(AEffect, offQualities) == 88, "AEffect layout");
+static_assert(offsetof(AEffect, ioRatio) == 92, "AEffect layout");
+static_assert(offsetof(AEffect, object) == 96, "AEffect layout");
+static_assert(offsetof(AEffect, user) == 104, "AEffect layout");
+static_assert(offsetof(AEffect, uniqueID) == 112, "AEffect layout");
+static_assert(offsetof(AEffect, version) == 116, "AEffect layout");
+static_assert(offsetof(AEffect, processReplacing) == 120, "AEffect layout");
+static_assert(offsetof(AEffect, future) == 128, "AEffect layout");
+static_assert(sizeof(AEffect) == 192, "AEffect layout");
 #endif

@@ -1,5 +1,6 @@
 #include "plugin/PluginBase.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +16,13 @@ const char kMinusInfinityText[] = "  -oo   ";
 CPluginBase* objectOf(AEffect* effect)
 {
     return effect ? static_cast<CPluginBase*>(effect->object) : nullptr;
+}
+
+// A 64-bit host's value may not fit the operation's 32-bit argument; it is
+// held at the nearest end rather than wrapped into another number.
+int32_t narrowed(VstIntPtr value)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 } // namespace
 
@@ -68,7 +76,8 @@ void CPluginBase::processReplacing(float** /*inputs*/, float** /*outputs*/,
 {
 }
 
-int32_t CPluginBase::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt)
+VstIntPtr CPluginBase::dispatch(int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
+                                float opt)
 {
     switch (opcode)
     {
@@ -81,7 +90,7 @@ int32_t CPluginBase::dispatch(int32_t opcode, int32_t index, int32_t value, void
     case effSetProgram:
         // Negative numbers name no program either.
         if (value >= 0 && value < numPrograms)
-            setProgram(value);
+            setProgram(static_cast<int32_t>(value));
         return 0;
     case effGetProgram:
         return getProgram();
@@ -114,7 +123,7 @@ int32_t CPluginBase::dispatch(int32_t opcode, int32_t index, int32_t value, void
         setSampleRate(opt);
         return 0;
     case effSetBlockSize:
-        setBlockSize(value);
+        setBlockSize(narrowed(value));
         return 0;
     case effMainsChanged:
         if (value == 0)
@@ -139,7 +148,7 @@ int32_t CPluginBase::dispatch(int32_t opcode, int32_t index, int32_t value, void
     case effGetChunk:
         return getChunk(static_cast<void**>(ptr), index != 0);
     case effSetChunk:
-        return setChunk(ptr, value, index != 0);
+        return setChunk(ptr, narrowed(value), index != 0);
     default:
         // effEditDraw, effEditMouse, effEditKey, effEditTop, effEditSleep and
         // anything we do not know.
@@ -289,18 +298,18 @@ int32_t CPluginBase::getBlockSize()
 int32_t CPluginBase::queryHostVersion()
 {
     // Hosts that predate the version query answer 0; they speak version 1.
-    const int32_t version = callHost(audioMasterVersion, 0, 0, 0.0f);
+    const int32_t version = narrowed(callHost(audioMasterVersion, 0, 0, 0.0f));
     return version ? version : 1;
 }
 
 int32_t CPluginBase::queryHostCurrentId()
 {
-    return callHost(audioMasterCurrentId, 0, 0, 0.0f);
+    return narrowed(callHost(audioMasterCurrentId, 0, 0, 0.0f));
 }
 
 int32_t CPluginBase::callHostIdle()
 {
-    return callHost(audioMasterIdle, 0, 0, 0.0f);
+    return narrowed(callHost(audioMasterIdle, 0, 0, 0.0f));
 }
 
 bool CPluginBase::isInputConnected(int32_t input)
@@ -410,18 +419,18 @@ void CPluginBase::setFlag(int32_t bit, bool on)
         record.flags &= ~bit;
 }
 
-int32_t CPluginBase::callHost(int32_t opcode, int32_t index, int32_t value, float opt)
+VstIntPtr CPluginBase::callHost(int32_t opcode, int32_t index, VstIntPtr value, float opt)
 {
     return hostCallback ? hostCallback(&record, opcode, index, value, nullptr, opt) : 0;
 }
 
-int32_t ZW_VSTCALL CPluginBase::dispatcherEntry(AEffect* effect, int32_t opcode, int32_t index,
-                                                int32_t value, void* ptr, float opt)
+VstIntPtr ZW_VSTCALL CPluginBase::dispatcherEntry(AEffect* effect, int32_t opcode, int32_t index,
+                                                  VstIntPtr value, void* ptr, float opt)
 {
     CPluginBase* object = objectOf(effect);
     if (!object)
         return 0;
-    const int32_t result = object->dispatch(opcode, index, value, ptr, opt);
+    const VstIntPtr result = object->dispatch(opcode, index, value, ptr, opt);
     if (opcode != effClose)
         return result;
     // The host gives the instance up with effClose; the record dies with it.

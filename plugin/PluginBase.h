@@ -23,7 +23,8 @@ class CPluginBase
     virtual void setParameterAndNotify(int32_t index, float value);
     virtual void processAccumulating(float** inputs, float** outputs, int32_t sampleFrames) = 0;
     virtual void processReplacing(float** inputs, float** outputs, int32_t sampleFrames);
-    virtual int32_t dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    virtual VstIntPtr dispatch(int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
+                               float opt);
     virtual void onOpen();
     virtual void onClose();
     virtual int32_t getProgram();
@@ -73,8 +74,8 @@ class CPluginBase
     void registerEditor(CEditorBase* newEditor);
 
     // The entries stored in the record.
-    static int32_t ZW_VSTCALL dispatcherEntry(AEffect* effect, int32_t opcode, int32_t index,
-                                              int32_t value, void* ptr, float opt);
+    static VstIntPtr ZW_VSTCALL dispatcherEntry(AEffect* effect, int32_t opcode, int32_t index,
+                                                VstIntPtr value, void* ptr, float opt);
     static void ZW_VSTCALL processEntry(AEffect* effect, float** inputs, float** outputs,
                                         int32_t sampleFrames);
     static void ZW_VSTCALL setParameterEntry(AEffect* effect, int32_t index, float value);
@@ -94,5 +95,5 @@ class CPluginBase
 
   private:
     void setFlag(int32_t bit, bool on);
-    int32_t callHost(int32_t opcode, int32_t index, int32_t value, float opt);
+    VstIntPtr callHost(int32_t opcode, int32_t index, VstIntPtr value, float opt);
 };

@@ -10,7 +10,20 @@
 namespace
 {
 const char kInitialProgramName[] = "Init";
+// Hosts give these texts 32 bytes at least; all stay well within.
+const char kEffectName[] = "Zanderwick Scope";
+const char kVendorName[] = "Zanderwick";
+const char kProductName[] = "Zanderwick Scope";
 constexpr float kInitialSampleRate = 44100.0f;
+
+// The name and its terminator, nothing more.
+int32_t copyName(char* text, const char* name)
+{
+    if (!text)
+        return 0;
+    std::strcpy(text, name);
+    return 1;
+}
 
 // The engine is told the rate as a whole number; a rate outside the int
 // range (or NaN) must not reach the conversion.
@@ -83,6 +96,41 @@ void CScopeEffect::layOutPrograms()
         ProgramSlot* slot = new (slots + program * sizeof(ProgramSlot))
             ProgramSlot{data + program * chunkSize, names + program * kProgramNameSize};
         new (&programs[program]) ProgramSlot*(slot);
+    }
+}
+
+VstIntPtr CScopeEffect::dispatch(int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
+                                 float opt)
+{
+    char* text = static_cast<char*>(ptr);
+    switch (opcode)
+    {
+    case effGetPlugCategory:
+        return kPlugCategoryAnalysis;
+    case effGetEffectName:
+        return copyName(text, kEffectName);
+    case effGetVendorString:
+        return copyName(text, kVendorName);
+    case effGetProductString:
+        return copyName(text, kProductName);
+    case effGetVendorVersion:
+        return kVendorVersion;
+    case effCanDo:
+        if (!text)
+            return 0;
+        // An insert or a send, never an instrument.
+        if (!std::strcmp(text, "plugAsChannelInsert") || !std::strcmp(text, "plugAsSend"))
+            return 1;
+        if (!std::strcmp(text, "receiveVstEvents") || !std::strcmp(text, "receiveVstMidiEvent"))
+            return -1;
+        return 0;
+    case effGetTailSize:
+        // The last block comes out this long after the input ends.
+        return record.initialDelay;
+    case effGetVstVersion:
+        return kVstVersion;
+    default:
+        return CPluginBase::dispatch(opcode, index, value, ptr, opt);
     }
 }
 

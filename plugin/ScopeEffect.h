@@ -30,6 +30,8 @@ class CScopeEffect : public CPluginBase
   public:
     static constexpr int32_t kNumPrograms = 4;
     static constexpr int32_t kProgramNameSize = 32;
+    static constexpr int32_t kVendorVersion = 1000;
+    static constexpr int32_t kVstVersion = 2400;
 
     explicit CScopeEffect(HostCallbackProc hostCallback);
     ~CScopeEffect() override;
@@ -37,6 +39,10 @@ class CScopeEffect : public CPluginBase
     // The second construction step; CreatePluginInstance runs it once.
     void initialize();
 
+    // What other hosts ask beyond the opcodes the base class knows: identity,
+    // category, abilities and tail. Everything else goes to the base class.
+    VstIntPtr dispatch(int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
+                       float opt) override;
     void setParameter(int32_t index, float value) override;
     float getParameter(int32_t index) override;
     void processAccumulating(float** inputs, float** outputs, int32_t sampleFrames) override;

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Sums up one ./test run: test cases from GoogleTest XML, and one case for
 each CTest entry that wrote no XML (a crash, or a check that is not a
-GoogleTest executable). Prints the closing line 'N passed, N failed'."""
+GoogleTest executable). Prints the closing line 'N passed, N failed', with
+', N skipped' after it when a check could not run on this machine (it said
+so itself; a check that is merely missing still fails)."""
 import glob
 import os
 import sys
@@ -9,14 +11,21 @@ import xml.etree.ElementTree as ET
 
 
 def ctest_entries(junit_path):
-    """(name, passed) for every CTest entry of one configuration."""
+    """(name, passed, skip reason or None) for every CTest entry of one
+    configuration."""
     if not os.path.exists(junit_path):
         return []
     entries = []
     for case in ET.parse(junit_path).getroot().iter("testcase"):
         failed = case.find("failure") is not None or case.find("error") is not None
         skipped = case.get("status") == "notrun" and not failed
-        entries.append((case.get("name"), not failed and not skipped))
+        reason = None
+        mark = case.find("skipped")
+        if skipped and mark is not None and mark.get("message", "").startswith("SKIP_"):
+            out = case.findtext("system-out") or ""
+            lines = [l for l in out.splitlines() if l.startswith("SKIPPED")] or [mark.get("message")]
+            reason = lines[-1]
+        entries.append((case.get("name"), not failed and not skipped, reason))
     return entries
 
 
@@ -35,10 +44,14 @@ def gtest_counts(xml_path):
 def main():
     build_failures = int(sys.argv[1])
     configs = sys.argv[2:]
-    passed = failed = 0
+    passed = failed = skipped = 0
     for build in configs:
         label = os.path.basename(build)
-        for name, ok in ctest_entries(os.path.join(build, "ctest-junit.xml")):
+        for name, ok, reason in ctest_entries(os.path.join(build, "ctest-junit.xml")):
+            if reason:
+                print(f"  {label:8} {name:40} skipped: {reason}")
+                skipped += 1
+                continue
             xml = os.path.join(build, "results", name + ".xml")
             p = f = 0
             if os.path.exists(xml):
@@ -54,7 +67,7 @@ def main():
             passed += p
             failed += f
     failed += build_failures
-    print(f"{passed} passed, {failed} failed")
+    print(f"{passed} passed, {failed} failed" + (f", {skipped} skipped" if skipped else ""))
     return 0 if failed == 0 else 1
 
 

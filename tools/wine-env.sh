@@ -1,18 +1,16 @@
 # Sourced by ./test and ./run: one Xvfb and one persistent wineserver with a
 # Wine prefix inside build/, shared by every Windows process of the run.
 #
-#   zw_env_start <build-dir>   exports DISPLAY, WINEPREFIX, HOME and friends
-#   zw_env_stop                stops what zw_env_start started
+#   zw_env_start <build-dir>            exports DISPLAY, WINEPREFIX, HOME and friends
+#   zw_env_use_prefix <dir> win32|win64 moves the Windows side to another prefix
+#                                       (its own wineserver), keeping the display
+#   zw_env_stop                         stops what zw_env_start started
 
 zw_env_start() {
   local build=$1
   mkdir -p "$build"
   build=$(cd "$build" && pwd)
 
-  export WINEPREFIX=$build/wineprefix
-  export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
-  export WINEARCH=win32
   export HOME=$build/home
   mkdir -p "$HOME"
   cp "$ZW_ROOT/tools/asoundrc" "$HOME/.asoundrc"
@@ -36,8 +34,27 @@ zw_env_start() {
   export DISPLAY=:$(head -n1 "$fdfile")
   rm -f "$fdfile"
 
+  zw_env_use_prefix "$build" win32
+}
+
+# A prefix of the given architecture in <dir>/wineprefix, made once, with a
+# persistent wineserver. A win64 prefix runs 64-bit programs natively.
+zw_env_use_prefix() {
+  local build=$1 arch=$2
+  mkdir -p "$build"
+  build=$(cd "$build" && pwd)
+  if [[ -n ${ZW_WINESERVER_STARTED:-} ]]; then
+    wineserver -k 2>/dev/null || true
+    ZW_WINESERVER_STARTED=
+  fi
+
+  export WINEPREFIX=$build/wineprefix
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+  export WINEARCH=$arch
+
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
-    echo "wine-env: creating the Wine prefix" >&2
+    echo "wine-env: creating the $arch Wine prefix" >&2
     rm -rf "$WINEPREFIX"
     wineboot -i >"$build/wineboot.log" 2>&1
     wineserver -w

@@ -20,7 +20,7 @@ std::vector<std::string> gHostCalls;
 AEffect* gExpectedRecord = nullptr;
 int32_t gHostAnswer = 0;
 
-int32_t ZW_VSTCALL recordingHost(AEffect* e, int32_t op, int32_t i, int32_t v, void* p, float f)
+VstIntPtr ZW_VSTCALL recordingHost(AEffect* e, int32_t op, int32_t i, VstIntPtr v, void* p, float f)
 {
     EXPECT_EQ(e, gExpectedRecord);
     EXPECT_EQ(p, nullptr);
@@ -128,8 +128,8 @@ class CRecordingEditor : public CEditorBase
     std::vector<std::string>* trail;
 };
 
-int32_t send(AEffect* e, int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
-             float opt = 0.0f)
+VstIntPtr send(AEffect* e, int32_t opcode, int32_t index = 0, VstIntPtr value = 0,
+               void* ptr = nullptr, float opt = 0.0f)
 {
     return e->dispatcher(e, opcode, index, value, ptr, opt);
 }

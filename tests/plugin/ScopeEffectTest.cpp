@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -41,13 +41,13 @@ namespace
 {
 int32_t gVersion = 2400;
 
-int32_t ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, int32_t, void*, float)
+VstIntPtr ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
 {
     return opcode == audioMasterVersion ? gVersion : 0;
 }
 
-int32_t call(AEffect* e, int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
-             float opt = 0.0f)
+VstIntPtr call(AEffect* e, int32_t opcode, int32_t index = 0, VstIntPtr value = 0,
+               void* ptr = nullptr, float opt = 0.0f)
 {
     return e->dispatcher(e, opcode, index, value, ptr, opt);
 }
