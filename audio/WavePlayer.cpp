@@ -6,9 +6,9 @@
 #include <initializer_list>
 #include <new>
 
+#include "audio/EffectBinding.h"
 #include "audio/WaveFile.h"
 #include "audio/WaveOutDevice.h"
-#include "host/PlugWnd.h"
 
 namespace
 {
@@ -75,9 +75,9 @@ class CBusy
 };
 } // namespace
 
-CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CPlugWnd* plugWnd_, HWND newsWindow_)
+CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CEffectBinding* effect_, HWND newsWindow_)
     : feederThread(nullptr), handshakeEvent(nullptr), wakeEvent(nullptr), feederThreadId(0),
-      newsWindow(newsWindow_), pathBuffer(), reader(nullptr), device(nullptr), plugWnd(plugWnd_),
+      newsWindow(newsWindow_), pathBuffer(), reader(nullptr), device(nullptr), effect(effect_),
       streaming(0), stopRequest(0), alive(1), startRequest(0), playing(0), news(0), idleWakeUps(0),
       ready(0), busy(0), shutDown(0), feederEnded(0), sampleRate(0), channels(0), lengthSeconds(0),
       firstStart(1)
@@ -192,7 +192,7 @@ void CWavePlayer::playStream(const Stream& taken, float** input, float** output)
         // A mono file plays as two equal channels.
         if (taken.channels == 1)
             std::memcpy(input[1], input[0], blockFrames * sizeof(float));
-        plugWnd->Process(input, output, blockFrames);
+        effect->Process(input, output, blockFrames);
         if (!taken.device->Write(output))
         {
             // Interrupted by a stop, or the device failed or stalled.
@@ -298,11 +298,10 @@ int CWavePlayer::acceptFile(const char* path, bool resume)
     sampleRate = rate;
     lengthSeconds = static_cast<int32_t>(candidate->getLength() / rate);
     std::strcpy(pathBuffer, fullPath);
-    AEffect* effect = plugWnd ? plugWnd->GetEffect() : nullptr;
     if (effect)
-        effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
-    if (resume && plugWnd)
-        plugWnd->Resume();
+        effect->SetSampleRate(static_cast<float>(rate));
+    if (resume && effect)
+        effect->Resume();
     EnterCriticalSection(&stateLock);
     startRequest = 1;
     playing = 1;
@@ -364,8 +363,8 @@ int CWavePlayer::Stop()
     if (!ready || busy || !playing)
         return 0;
     // The suspend may overlap the block the feeder is working on.
-    if (plugWnd)
-        plugWnd->Suspend();
+    if (effect)
+        effect->Suspend();
     if (!stopStream())
         return 0;
     releaseStream();
@@ -379,8 +378,8 @@ int CWavePlayer::Shutdown()
         return feederEnded;
     shutDown = 1;
     ready = 0;
-    if (playing && plugWnd)
-        plugWnd->Suspend();
+    if (playing && effect)
+        effect->Suspend();
     const bool idle = stopStream() != 0;
     playing = 0;
     alive = 0;

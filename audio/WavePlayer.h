@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
-class CPlugWnd;
+class CEffectBinding;
 class CWaveFile;
 class CWaveOutDevice;
 
@@ -21,7 +21,7 @@ class CWavePlayer
     // then shows the true state and calls TellNews.
     static constexpr UINT kNewsMessage = WM_USER;
 
-    CWavePlayer(HINSTANCE instance, CPlugWnd* plugWnd, HWND newsWindow = nullptr);
+    CWavePlayer(HINSTANCE instance, CEffectBinding* effect, HWND newsWindow = nullptr);
     // Shuts down first. Delete a controller only once Shutdown answered 1.
     ~CWavePlayer();
 
@@ -91,7 +91,7 @@ class CWavePlayer
     char pathBuffer[kPathBytes];
     CWaveFile* reader;
     CWaveOutDevice* device;
-    CPlugWnd* plugWnd;
+    CEffectBinding* effect;
     // Held only for the hand-over of a start request and of the feeder's
     // state, never across a device, file or message-box call.
     CRITICAL_SECTION stateLock;

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "editor/EditorBase.h"
+#include "plugin/EditorBase.h"
 #include "gui/IdleOwner.h"
 
 class CWidgetFrame;

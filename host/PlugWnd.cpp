@@ -130,6 +130,12 @@ int CPlugWnd::Process(float** inputs, float** outputs, int32_t sampleFrames)
     return 1;
 }
 
+void CPlugWnd::SetSampleRate(float rate)
+{
+    if (effectRecord && effectRecord->dispatcher)
+        send(effSetSampleRate, 0, 0, nullptr, rate);
+}
+
 void CPlugWnd::Resume()
 {
     if (effectRecord && effectRecord->dispatcher)

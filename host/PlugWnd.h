@@ -3,6 +3,7 @@
 // effect's editor lives, and the host's binding to the compiled-in plug-in
 // (entry function, record, dispatcher calls and the host callback).
 
+#include "audio/EffectBinding.h"
 #include "host/Window.h"
 #include "plugin/AEffect.h"
 #include "plugin/PluginEntry.h"
@@ -12,7 +13,7 @@
 VstIntPtr ZW_VSTCALL HostCallback(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                                   void* ptr, float opt);
 
-class CPlugWnd : public CWindow
+class CPlugWnd : public CWindow, public CEffectBinding
 {
   public:
     // The program binds CreatePluginInstance; tests may bind another entry.
@@ -25,9 +26,11 @@ class CPlugWnd : public CWindow
     LRESULT OnTimer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     int LoadPlugin();
-    int Process(float** inputs, float** outputs, int32_t sampleFrames);
-    void Resume();
-    void Suspend();
+    // The binding the playback controller plays through.
+    void SetSampleRate(float rate) override;
+    int Process(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void Resume() override;
+    void Suspend() override;
 
     AEffect* GetEffect() const { return effectRecord; }
     const ERect* GetEditorRect() const { return editorRect; }

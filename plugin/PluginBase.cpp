@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "editor/EditorBase.h"
+#include "plugin/EditorBase.h"
 
 namespace
 {

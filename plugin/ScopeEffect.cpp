@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "editor/ScopeEngine.h"
+#include "plugin/ScopeEngine.h"
 #include "plugin/ScopeDisplay.h"
 #include "plugin/ScopeParams.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/EditorBase.h"
+#include "plugin/EditorBase.h"
 
 namespace
 {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "TestScopeEditor.h"
-#include "editor/ScopeEngine.h"
+#include "plugin/ScopeEngine.h"
 
 // Every allocation of this test executable is counted. GCC sees the malloc
 // behind these and takes the frees for mismatches.

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "TestScopeEditor.h"
-#include "editor/StereoAnalyzer.h"
+#include "plugin/StereoAnalyzer.h"
 
 namespace
 {

@@ -3,7 +3,7 @@
 // A stand-in for the scope editor: owns a display store as the real one does
 // and notes what the effect tells it, without allocating.
 
-#include "editor/EditorBase.h"
+#include "plugin/EditorBase.h"
 #include "plugin/ScopeDisplay.h"
 #include "plugin/ScopeEffect.h"
 #include "plugin/ScopeParams.h"

@@ -1,4 +1,4 @@
-#include "editor/ScopeEngine.h"
+#include "plugin/ScopeEngine.h"
 
 #include <gtest/gtest.h>
 

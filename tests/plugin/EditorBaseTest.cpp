@@ -1,4 +1,4 @@
-#include "editor/EditorBase.h"
+#include "plugin/EditorBase.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <mutex>
 
-#include "editor/BlockProcessor.h"
-#include "editor/StereoAnalyzer.h"
+#include "plugin/BlockProcessor.h"
+#include "plugin/StereoAnalyzer.h"
 
 class CParamStore;
 

@@ -1,4 +1,4 @@
-#include "editor/BlockProcessor.h"
+#include "plugin/BlockProcessor.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "editor/StereoAnalyzer.h"
+#include "plugin/StereoAnalyzer.h"
 
 #include <cfloat>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "editor/EditorBase.h"
+#include "plugin/EditorBase.h"
 
 #include "plugin/PluginBase.h"
 
