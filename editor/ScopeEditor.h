@@ -6,6 +6,7 @@
 #include "editor/CaptionEditor.h"
 #include "gui/ValueListener.h"
 #include "plugin/ScopeDisplay.h"
+#include "resources/ResourceIds.h"
 
 class CCaptionedPopupPicture;
 class CCorrelationPointerView;
@@ -23,14 +24,15 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
 {
   public:
     // Ids of the editor's pictures, loaded once for the editor's lifetime.
-    static constexpr int32_t kBackgroundId = 101;
-    static constexpr int32_t kCreditsId = 102;
-    static constexpr int32_t kMonoButtonId = 103;
-    static constexpr int32_t kScopeId = 105;
-    static constexpr int32_t kPointerStripId = 106;
-    static constexpr int32_t kRangeBarId = 107;
-    static constexpr int32_t kFirstBitmapId = 101;
-    static constexpr int32_t kBitmapCount = 8;
+    static constexpr int32_t kBackgroundId = IDB_EDITOR_BACKGROUND;
+    static constexpr int32_t kCreditsId = IDB_CREDITS;
+    static constexpr int32_t kMonoButtonId = IDB_MONO_BUTTON;
+    static constexpr int32_t kScopeId = IDB_SCOPE_BACKGROUND;
+    static constexpr int32_t kPointerStripId = IDB_POINTER_STRIP;
+    static constexpr int32_t kRangeBarId = IDB_RANGE_BAR;
+    // The editor loads the run from its background to the play button.
+    static constexpr int32_t kFirstBitmapId = IDB_EDITOR_BACKGROUND;
+    static constexpr int32_t kBitmapCount = IDB_BUTTON_PLAY - IDB_EDITOR_BACKGROUND + 1;
 
     static constexpr int32_t kCreditsTag = 0;
     static constexpr int32_t kMonoTag = 1;

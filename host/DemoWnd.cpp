@@ -3,6 +3,7 @@
 #include "audio/WavePlayer.h"
 #include "host/InfoWnd.h"
 #include "host/PlugWnd.h"
+#include "resources/ResourceIds.h"
 
 #include <initializer_list>
 
@@ -14,18 +15,9 @@ const DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;
 const DWORD kStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU;
 const char kDefaultFile[] = "Audio\\Zanderwick\\Stereo.wav";
 
-const int kIconId = 101;
-const int kSmallIconId = 102;
-const int kPlayBitmapId = 108;
-const int kStopBitmapId = 109;
-const int kOpenBitmapId = 110;
-const int kHelpBitmapId = 111;
-const int kToolbarBitmapId = 112;
-
 // The toolbar: 500 x 31 of its background picture, buttons of 23 x 22 with
 // the pressed state 22 rows below the normal one.
 const int kToolbarWidth = 500;
-const int kToolbarHeight = 31;
 const int kButtonWidth = 23;
 const int kButtonHeight = 22;
 const int kPressedOffset = 22;
@@ -65,8 +57,8 @@ int CDemoWnd::Create(HWND parent)
 {
     parentHwnd = parent;
 
-    RegisterHostClass(instance, kClassName, LoadIconA(instance, MAKEINTRESOURCEA(kIconId)),
-                      LoadIconA(instance, MAKEINTRESOURCEA(kSmallIconId)),
+    RegisterHostClass(instance, kClassName, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK)),
+                      LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK_SMALL)),
                       static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 
     HWND window = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, 0, 0, parent, nullptr,
@@ -81,11 +73,11 @@ int CDemoWnd::Create(HWND parent)
         HDC* dc;
         HBITMAP* bitmap;
         int id;
-    } pictures[] = {{&playDc, &playBitmap, kPlayBitmapId},
-                    {&stopDc, &stopBitmap, kStopBitmapId},
-                    {&toolbarDc, &toolbarBitmap, kToolbarBitmapId},
-                    {&openDc, &openBitmap, kOpenBitmapId},
-                    {&helpDc, &helpBitmap, kHelpBitmapId}};
+    } pictures[] = {{&playDc, &playBitmap, IDB_BUTTON_PLAY},
+                    {&stopDc, &stopBitmap, IDB_BUTTON_STOP},
+                    {&toolbarDc, &toolbarBitmap, IDB_TOOLBAR_BACKGROUND},
+                    {&openDc, &openBitmap, IDB_BUTTON_OPEN},
+                    {&helpDc, &helpBitmap, IDB_BUTTON_HELP}};
     for (const auto& picture : pictures)
         *picture.dc = CreateCompatibleDC(windowDc);
     for (const auto& picture : pictures)

@@ -15,6 +15,8 @@ class CDemoWnd : public CWindow
   public:
     static constexpr int kCommandQuit = 2049;
     static constexpr int kCommandHelp = 2053;
+    // The toolbar across the top; the plug-in window sits under it.
+    static constexpr int kToolbarHeight = 31;
 
     explicit CDemoWnd(HINSTANCE instance);
     ~CDemoWnd() override;

@@ -1,17 +1,13 @@
 #include "host/InfoWnd.h"
 
+#include "resources/ResourceIds.h"
+
 namespace
 {
 const char kClassName[] = "CINFOWND";
 const char kTitle[] = "Zanderwick Info";
 const DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;
 const DWORD kStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL | WS_SYSMENU;
-const INT_PTR kSystemColorBrush = 5;
-
-const int kIconId = 101;
-const int kSmallIconId = 102;
-const int kGermanPageId = 113;
-const int kEnglishPageId = 114;
 
 const int kScrollRange = 1000;
 const int kPageStep = 10;
@@ -67,9 +63,9 @@ int CInfoWnd::Create(HWND parent)
 {
     parentHwnd = parent;
 
-    RegisterHostClass(instance, kClassName, LoadIconA(instance, MAKEINTRESOURCEA(kIconId)),
-                      LoadIconA(instance, MAKEINTRESOURCEA(kSmallIconId)),
-                      reinterpret_cast<HBRUSH>(kSystemColorBrush));
+    RegisterHostClass(instance, kClassName, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK)),
+                      LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK_SMALL)),
+                      WindowColorBrush());
 
     HWND window = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, 0, 0, parent, nullptr,
                                   instance, nullptr);
@@ -80,8 +76,8 @@ int CInfoWnd::Create(HWND parent)
     showGerman = 0;
     germanDc = CreateCompatibleDC(windowDc);
     englishDc = CreateCompatibleDC(windowDc);
-    germanBitmap = loadPage(instance, kGermanPageId, &germanWidth, &germanHeight);
-    englishBitmap = loadPage(instance, kEnglishPageId, &englishWidth, &englishHeight);
+    germanBitmap = loadPage(instance, IDB_HELP_GERMAN, &germanWidth, &germanHeight);
+    englishBitmap = loadPage(instance, IDB_HELP_ENGLISH, &englishWidth, &englishHeight);
     germanDcDefault = SelectObject(germanDc, germanBitmap);
     englishDcDefault = SelectObject(englishDc, englishBitmap);
 

@@ -1,6 +1,7 @@
 #include "host/PlugWnd.h"
 
 #include "gui/ModuleInstance.h"
+#include "host/DemoWnd.h"
 
 namespace
 {
@@ -9,8 +10,6 @@ const int32_t kIdleSleepMs = 5;
 
 const char kClassName[] = "CPLUGWND";
 const DWORD kStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-// The editor sits under the demo window's toolbar.
-const int kToolbarHeight = 31;
 // The demo window's frame around the editor, and the offsets that centre
 // the whole window a little left of and above the screen's middle.
 const int kExtraWidth = 10;
@@ -82,7 +81,8 @@ int CPlugWnd::Create(HWND parentWindow)
         width = editorRect->right;
         height = editorRect->bottom;
     }
-    MoveWindow(hwnd, 0, kToolbarHeight, width, height, FALSE);
+    // The editor sits under the demo window's toolbar.
+    MoveWindow(hwnd, 0, CDemoWnd::kToolbarHeight, width, height, FALSE);
     ShowWindow(hwnd, SW_SHOWNORMAL);
 
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2 - kLeftShift;

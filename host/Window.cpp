@@ -3,8 +3,6 @@
 namespace
 {
 const char kClassName[] = "CWINDOW";
-// Background brush of the plain class: a system colour given as a value.
-const INT_PTR kSystemColorBrush = 5;
 } // namespace
 
 CWindow::CWindow(HINSTANCE instance_)
@@ -21,8 +19,7 @@ int CWindow::Create(HWND parent)
     parentHwnd = parent;
 
     RegisterHostClass(instance, kClassName, LoadIconA(nullptr, IDI_APPLICATION),
-                      LoadIconA(nullptr, IDI_APPLICATION),
-                      reinterpret_cast<HBRUSH>(kSystemColorBrush));
+                      LoadIconA(nullptr, IDI_APPLICATION), WindowColorBrush());
 
     HWND window =
         CreateWindowExA(0, kClassName, nullptr, 0, 0, 0, 0, 0, parent, nullptr, instance, nullptr);

@@ -28,6 +28,10 @@ class CWindow
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   protected:
+    // The system-colour brush value 5 (the window colour): the background of
+    // the plain window class and of the help window.
+    static HBRUSH WindowColorBrush() { return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5)); }
+
     // Registers one of the host's window classes: own DC, the arrow cursor
     // and the shared window procedure. A second registration of the same
     // name fails and the existing class is used.
