@@ -5,6 +5,7 @@
 
 #include "editor/CorrelationPointerView.h"
 #include "editor/CorrelationRangeView.h"
+#include "editor/EditorLayout.h"
 #include "editor/ScopeView.h"
 #include "editor/SkinBitmapSet.h"
 #include "gui/CaptionedPopupPicture.h"
@@ -15,12 +16,6 @@
 
 namespace
 {
-const PortRect kCreditsClickArea = {145, 231, 205, 255};
-const PortPoint kMonoButtonAt = {88, 231};
-const PortRect kScopeArea = {46, 56, 177, 185};
-const PortRect kPointerArea = {22, 212, 199, 220};
-const PortRect kRangeArea = {25, 206, 197, 209};
-const PortRect kCaptionAreas[3] = {{9, 249, 159, 261}, {112, 249, 262, 261}, {52, 42, 202, 54}};
 const char kVersionLine[] = "Version 1.0";
 } // namespace
 
@@ -72,13 +67,13 @@ int32_t CScopeEditor::open(void* parentWindow)
         kCreditsClickArea, this, kCreditsTag, bitmaps->bitmapFor(kCreditsId), creditsArea, {0, 0}));
     setCaptionTexts("", "", kVersionLine);
     if (captionPopup)
-        captionPopup->setCaptions(captions[0], captions[1], captions[2], kCaptionAreas[0],
-                                  kCaptionAreas[1], kCaptionAreas[2]);
+        captionPopup->setCaptions(captions[0], captions[1], captions[2], kFirstCaptionArea,
+                                  kSecondCaptionArea, kVersionLineArea);
 
     // The button's picture holds its two states one above the other.
-    const PortRect monoArea = {kMonoButtonAt.x, kMonoButtonAt.y,
-                               kMonoButtonAt.x + bitmaps->widthOf(kMonoButtonId),
-                               kMonoButtonAt.y + bitmaps->heightOf(kMonoButtonId) / 2};
+    const PortRect monoArea = {kMonoButtonArea.left, kMonoButtonArea.top,
+                               kMonoButtonArea.left + bitmaps->widthOf(kMonoButtonId),
+                               kMonoButtonArea.top + bitmaps->heightOf(kMonoButtonId) / 2};
     monoButton =
         adopt(new CSwitchButton(monoArea, this, kMonoTag, bitmaps->bitmapFor(kMonoButtonId)));
     if (monoButton)

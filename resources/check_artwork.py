@@ -11,17 +11,28 @@ import re
 import struct
 import sys
 
+from editor_layout import editor_layout
+
 HERE = os.path.dirname(os.path.abspath(__file__))
+LAYOUT = editor_layout()
+RANGE_VIEW = LAYOUT["kRangeArea"]
+POINTER_VIEW = LAYOUT["kPointerArea"]
+
+
+def size_of(rect, states=1):
+    """Width and height of a picture that fills rect (in this many states)."""
+    return rect[2] - rect[0], (rect[3] - rect[1]) * states
+
 
 # id: (file name, width, height, bits per pixel)
 BITMAPS = {
     101: ("101_editor_background.bmp", 220, 270, 24),
     102: ("102_credits.bmp", 220, 270, 24),
-    103: ("103_mono_button.bmp", 46, 38, 24),
-    104: ("104_scope_background_copy.bmp", 131, 129, 24),
-    105: ("105_scope_background.bmp", 131, 129, 24),
-    106: ("106_pointer_strip.bmp", 177, 8, 24),
-    107: ("107_range_bar.bmp", 172, 3, 24),
+    103: ("103_mono_button.bmp", *size_of(LAYOUT["kMonoButtonArea"], 2), 24),
+    104: ("104_scope_background_copy.bmp", *size_of(LAYOUT["kScopeArea"]), 24),
+    105: ("105_scope_background.bmp", *size_of(LAYOUT["kScopeArea"]), 24),
+    106: ("106_pointer_strip.bmp", *size_of(POINTER_VIEW), 24),
+    107: ("107_range_bar.bmp", *size_of(RANGE_VIEW), 24),
     108: ("108_button_play.bmp", 23, 44, 24),
     109: ("109_button_stop.bmp", 23, 44, 24),
     110: ("110_button_open.bmp", 23, 44, 24),
@@ -32,8 +43,6 @@ BITMAPS = {
 }
 ICONS = {101: "zanderwick.ico", 102: "zanderwick_small.ico"}
 
-RANGE_VIEW = (25, 206, 197, 209)
-POINTER_VIEW = (22, 212, 199, 220)
 RANGE_TICKS = (0, 68, 85, 102, 171)
 POINTER_TICKS = (2, 70, 88, 105, 173)
 FLAG_UK = (409, 9, 466, 56)
@@ -251,17 +260,27 @@ def check_icon(iid, path):
         check("icon %d" % iid, False, str(e))
 
 
+def resource_ids():
+    """{name: number} of the ids the scripts and the code share."""
+    with open(os.path.join(HERE, "ResourceIds.h")) as f:
+        return {m.group(1): int(m.group(2))
+                for m in (re.match(r"#define\s+(\w+)\s+(\d+)\s*$", ln) for ln in f) if m}
+
+
 def check_rc():
     path = os.path.join(HERE, "ZanderwickDemo.rc")
     with open(path) as f:
         lines = [ln.strip() for ln in f if ln.strip() and not ln.strip().startswith("//")]
+    ids = resource_ids()
     found = {}
     for ln in lines:
-        m = re.match(r'^(\d+)\s+(BITMAP|ICON)\s+"([^"]+)"$', ln)
-        if not m:
+        if ln == '#include "ResourceIds.h"':
+            continue
+        m = re.match(r'^(\w+)\s+(BITMAP|ICON)\s+"([^"]+)"$', ln)
+        if not m or m.group(1) not in ids:
             check("resource script line understood", False, ln)
             continue
-        found[(m.group(2), int(m.group(1)))] = m.group(3)
+        found[(m.group(2), ids[m.group(1)])] = m.group(3)
     want = {("BITMAP", b): "bitmaps/" + n for b, (n, _, _, _) in BITMAPS.items()}
     want.update({("ICON", i): "icons/" + n for i, n in ICONS.items()})
     check("resource script numbers every picture and icon", found == want,

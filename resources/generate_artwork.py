@@ -9,7 +9,8 @@ artwork, then run check_artwork.py.
 Positions that the program relies on (the scope view, the correlation
 views, the MONO switch, the logo's click area, the toolbar buttons, the help
 pages' flags and the credits' version line) are collected in the constants
-below; everything else is free design.
+below, the editor's read from editor/EditorLayout.h; everything else is free
+design.
 """
 
 import math
@@ -20,6 +21,8 @@ import sys
 
 from PIL import Image, ImageDraw, ImageFont
 
+from editor_layout import editor_layout
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 BITMAP_DIR = os.path.join(HERE, "bitmaps")
 ICON_DIR = os.path.join(HERE, "icons")
@@ -29,20 +32,21 @@ ICON_DIR = os.path.join(HERE, "icons")
 # left, top, right, bottom with right and bottom exclusive).
 
 EDITOR_SIZE = (220, 270)
-SCOPE_VIEW = (46, 56, 177, 185)          # the program draws the dots here
-RANGE_VIEW = (25, 206, 197, 209)         # min..max band of the correlation
-POINTER_VIEW = (22, 212, 199, 220)       # the correlation pointer's strip
-MONO_BUTTON = (88, 231, 134, 250)        # the MONO switch (one state shown)
-LOGO_AREA = (145, 231, 205, 255)         # click here for the credits
-VERSION_LINE = (52, 42, 202, 54)         # on the credits: "Version 1.0"
+LAYOUT = editor_layout()
+SCOPE_VIEW = LAYOUT["kScopeArea"]        # the program draws the dots here
+RANGE_VIEW = LAYOUT["kRangeArea"]        # min..max band of the correlation
+POINTER_VIEW = LAYOUT["kPointerArea"]    # the correlation pointer's strip
+MONO_BUTTON = LAYOUT["kMonoButtonArea"]  # the MONO switch (one state shown)
+LOGO_AREA = LAYOUT["kCreditsClickArea"]  # click here for the credits
+VERSION_LINE = LAYOUT["kVersionLineArea"]  # on the credits: "Version 1.0"
 
 # Columns where the views put -1, -0.2, 0, +0.2 and +1, relative to their
 # own left edge.
 RANGE_TICKS = (0, 68, 85, 102, 171)
 POINTER_TICKS = (2, 70, 88, 105, 173)
 
-SCOPE_SIZE = (131, 129)
-SCOPE_CENTRE = (65, 64)
+SCOPE_SIZE = (SCOPE_VIEW[2] - SCOPE_VIEW[0], SCOPE_VIEW[3] - SCOPE_VIEW[1])
+SCOPE_CENTRE = ((SCOPE_SIZE[0] - 1) // 2, (SCOPE_SIZE[1] - 1) // 2)
 # The view maps +-1.6109737 onto its full width/height; one unit of side or
 # mid is therefore about 40 pixels, and the loudest possible point (both
 # channels at the peak) lies sqrt(2) units from the centre.

@@ -1,0 +1,20 @@
+#pragma once
+// Where the scope editor's parts sit on its panel, in the panel's pixels:
+// left, top, right, bottom, right and bottom exclusive. The artwork is drawn
+// around the same places: resources/generate_artwork.py and check_artwork.py
+// read the constexpr lines of this file, so keep each on one line.
+
+#include "gui/PortTypes.h"
+
+constexpr PortRect kScopeArea = {46, 56, 177, 185};
+constexpr PortRect kRangeArea = {25, 206, 197, 209};
+constexpr PortRect kPointerArea = {22, 212, 199, 220};
+// The MONO switch shows one of its picture's two states at a time.
+constexpr PortRect kMonoButtonArea = {88, 231, 134, 250};
+// Over the logo: a click here shows the credits.
+constexpr PortRect kCreditsClickArea = {145, 231, 205, 255};
+// The credits' three caption lines; the third is the version line, and the
+// second reaches past the panel's right edge.
+constexpr PortRect kFirstCaptionArea = {9, 249, 159, 261};
+constexpr PortRect kSecondCaptionArea = {112, 249, 262, 261};
+constexpr PortRect kVersionLineArea = {52, 42, 202, 54};
