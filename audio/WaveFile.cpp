@@ -1,19 +1,16 @@
 #include "audio/WaveFile.h"
 
+#include "audio/ErrorBox.h"
+
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 
 void showError(const char* format, ...)
 {
-    char text[256];
     va_list args;
     va_start(args, format);
-    if (std::vsnprintf(text, sizeof text, format, args) < 0)
-        text[0] = '\0';
+    showErrorBoxV(MB_ICONERROR, format, args);
     va_end(args);
-    text[sizeof text - 1] = '\0';
-    MessageBoxA(nullptr, text, "ERROR", MB_OK | MB_ICONERROR);
 }
 
 CWaveFile::CWaveFile(const char* path, int32_t capacityFrames)

@@ -7,8 +7,7 @@
 #include "audio/WaveReader.h"
 #include "audio/WinFile.h"
 
-// Shows a modal error box (no owner, caption "ERROR", error icon) with a
-// printf-formatted text cut to 255 characters; returns when it is closed.
+// The WAV reader's messages: the program's error box with the error icon.
 void showError(const char* format, ...);
 
 // One WAV file opened for playback: checks that it is uncompressed PCM or

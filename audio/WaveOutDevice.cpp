@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <new>
 
+#include "audio/ErrorBox.h"
 #include "audio/SampleConverter.h"
 
 namespace
@@ -126,7 +127,7 @@ int32_t CWaveOutDevice::Open()
 
 void CWaveOutDevice::tellBusy()
 {
-    MessageBoxA(nullptr, "Output-Device busy", "ERROR", MB_OK | MB_TOPMOST);
+    showErrorBox(MB_TOPMOST, "Output-Device busy");
 }
 
 int32_t CWaveOutDevice::Write(const float* const* channelPointers)

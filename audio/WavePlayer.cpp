@@ -7,6 +7,7 @@
 #include <new>
 
 #include "audio/EffectBinding.h"
+#include "audio/ErrorBox.h"
 #include "audio/WaveFile.h"
 #include "audio/WaveOutDevice.h"
 
@@ -29,17 +30,11 @@ const DWORD kDeviceDisposeWaitMs = 500;
 // Playback repeats at most the first 15 seconds of a file (plus one block).
 const int32_t kLoopSeconds = 15;
 
-const char kDefaultCaption[] = "ERROR";
 const char kDialogFilter[] = "Wave-Datei (*.wav)\0*.wav\0";
 const char kDialogFolder[] = ".\\Audio\\Quillomara";
 
 // The open dialog keeps the last chosen path and starts from it next time.
 char dialogFileName[CWavePlayer::kPathBytes];
-
-void tell(const char* text)
-{
-    MessageBoxA(nullptr, text, kDefaultCaption, MB_OK);
-}
 
 int32_t blockFramesFor(int32_t sampleRate)
 {
@@ -270,7 +265,7 @@ int CWavePlayer::acceptFile(const char* path, bool resume)
     if (const char* refusal = refusalFor(*candidate))
     {
         delete candidate;
-        tell(refusal);
+        showErrorBox(0, "%s", refusal);
         return 0;
     }
     // The window may have been closed while a message was up.
@@ -352,7 +347,7 @@ int CWavePlayer::Play()
     CBusy running(busy);
     if (!pathBuffer[0])
     {
-        tell("No open Wavefile");
+        showErrorBox(0, "No open Wavefile");
         return 0;
     }
     return acceptFile(pathBuffer, true);

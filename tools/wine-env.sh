@@ -1,6 +1,7 @@
 # Sourced by ./test and ./run: one Xvfb and one persistent wineserver with a
 # Wine prefix inside build/, shared by every Windows process of the run.
 #
+#   zw_wine_prefix <dir> win32|win64    exports WINEPREFIX and friends, makes it once
 #   zw_env_start <build-dir>            exports DISPLAY, WINEPREFIX, HOME and friends
 #   zw_env_use_prefix <dir> win32|win64 moves the Windows side to another prefix
 #                                       (its own wineserver), keeping the display
@@ -37,22 +38,17 @@ zw_env_start() {
   zw_env_use_prefix "$build" win32
 }
 
-# A prefix of the given architecture in <dir>/wineprefix, made once, with a
-# persistent wineserver. A win64 prefix runs 64-bit programs natively.
-zw_env_use_prefix() {
+# Exports the Wine settings of our prefixes for <dir>/wineprefix of the given
+# architecture, and makes the prefix once (no offers to fetch .NET or HTML
+# runtimes, Wine's own fonts in place). ./run uses it for a desktop too.
+zw_wine_prefix() {
   local build=$1 arch=$2
   mkdir -p "$build"
   build=$(cd "$build" && pwd)
-  if [[ -n ${ZW_WINESERVER_STARTED:-} ]]; then
-    wineserver -k 2>/dev/null || true
-    ZW_WINESERVER_STARTED=
-  fi
-
   export WINEPREFIX=$build/wineprefix
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
   export WINEARCH=$arch
-
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     echo "wine-env: creating the $arch Wine prefix" >&2
     rm -rf "$WINEPREFIX"
@@ -60,6 +56,16 @@ zw_env_use_prefix() {
     wineserver -w
   fi
   zw_link_wine_fonts
+}
+
+# A prefix of the given architecture in <dir>/wineprefix, made once, with a
+# persistent wineserver. A win64 prefix runs 64-bit programs natively.
+zw_env_use_prefix() {
+  if [[ -n ${ZW_WINESERVER_STARTED:-} ]]; then
+    wineserver -k 2>/dev/null || true
+    ZW_WINESERVER_STARTED=
+  fi
+  zw_wine_prefix "$1" "$2"
   wineserver -p
   ZW_WINESERVER_STARTED=1
   # No window manager runs on this display. Left "managed", Wine waits two
