@@ -19,23 +19,20 @@ CWaveOutDevice::CWaveOutDevice(int32_t id, uint16_t channels, uint16_t bits, int
                                int32_t frames)
     : deviceId(id), channelCount(channels), bitsPerSample(bits), rate(sampleRate),
       framesPerBuffer(frames), bytesPerSample(static_cast<uint16_t>((bits + 7) / 8)),
-      bufferCount(kBufferCount), buffers(nullptr), headers(nullptr), deviceThread(nullptr),
-      threadEvent(nullptr), deviceThreadId(0), threadReady(false), waveOut(nullptr), queuedCount(0),
-      writeIndex(0), bufferReturned(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      bufferCount(kBufferCount), buffers(), headers(), deviceThread(nullptr), threadEvent(nullptr),
+      deviceThreadId(0), threadReady(false), waveOut(nullptr), queuedCount(0), writeIndex(0),
+      bufferReturned(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
       interrupted(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     // Everything a block needs is allocated here; a failure stops
     // construction, and the device then refuses to open or write.
-    buffers = new (std::nothrow) uint8_t*[bufferCount]();
-    headers = new (std::nothrow) WAVEHDR*[bufferCount]();
-    if (!buffers || !headers || !bufferReturned || !interrupted)
+    if (!bufferReturned || !interrupted)
         return;
     const size_t bufferBytes = static_cast<size_t>(channelCount) * bytesPerSample * frames;
-    for (int i = 0; i < bufferCount; ++i)
+    for (auto& buffer : buffers)
     {
-        buffers[i] = new (std::nothrow) uint8_t[bufferBytes]();
-        headers[i] = new (std::nothrow) WAVEHDR();
-        if (!buffers[i] || !headers[i])
+        buffer.reset(new (std::nothrow) uint8_t[bufferBytes]());
+        if (!buffer)
             return;
     }
     threadEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -63,12 +60,6 @@ CWaveOutDevice::~CWaveOutDevice()
     for (HANDLE event : {threadEvent, bufferReturned, interrupted})
         if (event)
             CloseHandle(event);
-    for (int i = 0; buffers && i < bufferCount; ++i)
-        delete[] buffers[i];
-    delete[] buffers;
-    for (int i = 0; headers && i < bufferCount; ++i)
-        delete headers[i];
-    delete[] headers;
 }
 
 DWORD WINAPI CWaveOutDevice::threadMain(LPVOID self)
@@ -144,10 +135,10 @@ int32_t CWaveOutDevice::Write(const float* const* channelPointers)
             return 0;
     }
     const int32_t index = writeIndex;
-    convertToPcm16(channelPointers, channelCount, framesPerBuffer, buffers[index]);
-    WAVEHDR* header = headers[index];
+    convertToPcm16(channelPointers, channelCount, framesPerBuffer, buffers[index].get());
+    WAVEHDR* header = &headers[index];
     std::memset(header, 0, sizeof(WAVEHDR));
-    header->lpData = reinterpret_cast<LPSTR>(buffers[index]);
+    header->lpData = reinterpret_cast<LPSTR>(buffers[index].get());
     header->dwBufferLength = static_cast<DWORD>(bytesPerSample * channelCount * framesPerBuffer);
     if (waveOutPrepareHeader(waveOut, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
         return 0;
@@ -195,16 +186,15 @@ DWORD WINAPI CWaveOutDevice::disposeMain(LPVOID device)
     return 0;
 }
 
-void CWaveOutDevice::dispose(CWaveOutDevice* device, DWORD waitMs)
+void CWaveOutDevice::dispose(std::unique_ptr<CWaveOutDevice> device, DWORD waitMs)
 {
     if (!device)
         return;
-    HANDLE thread = CreateThread(nullptr, 0, disposeMain, device, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, disposeMain, device.get(), 0, nullptr);
     if (!thread)
-    {
-        delete device;
         return;
-    }
+    // The thread has it now.
+    device.release();
     WaitForSingleObject(thread, waitMs);
     CloseHandle(thread);
 }

@@ -4,8 +4,10 @@
 
 #include <mmsystem.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 // Streams blocks of float audio to a wave-out device as 16-bit PCM through a
 // ring of eight buffers. The feeder thread opens the device and writes; a
@@ -49,7 +51,7 @@ class CWaveOutDevice
     static void tellBusy();
     // Destroys a device on a thread of its own and waits at most waitMs for
     // it; a device whose driver does not come back is left to that thread.
-    static void dispose(CWaveOutDevice* device, DWORD waitMs);
+    static void dispose(std::unique_ptr<CWaveOutDevice> device, DWORD waitMs);
 
   protected:
     static DWORD WINAPI threadMain(LPVOID self);
@@ -62,8 +64,10 @@ class CWaveOutDevice
     int32_t framesPerBuffer;
     uint16_t bytesPerSample;
     uint16_t bufferCount;
-    uint8_t** buffers;
-    WAVEHDR** headers;
+    // The driver reads each buffer and header through the pointers it is
+    // given; they live as long as the device.
+    std::array<std::unique_ptr<uint8_t[]>, kBufferCount> buffers;
+    std::array<WAVEHDR, kBufferCount> headers;
     HANDLE deviceThread;
     HANDLE threadEvent;
     DWORD deviceThreadId;

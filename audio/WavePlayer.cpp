@@ -5,6 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <new>
+#include <utility>
 
 #include "audio/EffectBinding.h"
 #include "audio/ErrorBox.h"
@@ -72,9 +73,9 @@ class CBusy
 
 CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CEffectBinding* effect_, HWND newsWindow_)
     : feederThread(nullptr), handshakeEvent(nullptr), wakeEvent(nullptr), feederThreadId(0),
-      newsWindow(newsWindow_), pathBuffer(), reader(nullptr), device(nullptr), effect(effect_),
-      streaming(0), stopRequest(0), alive(1), startRequest(0), playing(0), news(0), idleWakeUps(0),
-      ready(0), busy(0), shutDown(0), feederEnded(0), sampleRate(0), channels(0), lengthSeconds(0),
+      newsWindow(newsWindow_), pathBuffer(), reader(), device(), effect(effect_), streaming(0),
+      stopRequest(0), alive(1), startRequest(0), playing(0), news(0), idleWakeUps(0), ready(0),
+      busy(0), shutDown(0), feederEnded(0), sampleRate(0), channels(0), lengthSeconds(0),
       firstStart(1)
 {
     InitializeCriticalSection(&stateLock);
@@ -110,12 +111,12 @@ DWORD WINAPI CWavePlayer::feederMain(LPVOID self)
 
 void CWavePlayer::feed()
 {
-    float* memory = new (std::nothrow) float[kChannelBuffers * kMaxBlockFrames];
+    std::unique_ptr<float[]> memory(new (std::nothrow) float[kChannelBuffers * kMaxBlockFrames]);
     if (!memory)
         return;
     SetEvent(handshakeEvent);
-    float* input[2] = {memory, memory + kMaxBlockFrames};
-    float* output[2] = {memory + 2 * kMaxBlockFrames, memory + 3 * kMaxBlockFrames};
+    float* input[2] = {&memory[0], &memory[kMaxBlockFrames]};
+    float* output[2] = {&memory[2 * kMaxBlockFrames], &memory[3 * kMaxBlockFrames]};
     pause(kStartupSleepMs);
 
     while (alive)
@@ -132,7 +133,6 @@ void CWavePlayer::feed()
             ++idleWakeUps;
         }
     }
-    delete[] memory;
 }
 
 void CWavePlayer::pause(DWORD milliseconds)
@@ -160,7 +160,7 @@ bool CWavePlayer::takeStartRequest(Stream& taken)
     const bool take = startRequest.exchange(0) && alive && reader && device;
     if (take)
     {
-        taken = {reader, device, sampleRate, channels, lengthSeconds};
+        taken = {reader.get(), device.get(), sampleRate, channels, lengthSeconds};
         stopRequest = 0;
         streaming = 1;
         ResetEvent(handshakeEvent);
@@ -239,10 +239,8 @@ int CWavePlayer::stopStream()
 
 void CWavePlayer::releaseStream()
 {
-    delete reader;
-    reader = nullptr;
-    CWaveOutDevice::dispose(device, kDeviceDisposeWaitMs);
-    device = nullptr;
+    reader.reset();
+    CWaveOutDevice::dispose(std::move(device), kDeviceDisposeWaitMs);
 }
 
 int CWavePlayer::acceptFile(const char* path, bool resume)
@@ -254,44 +252,35 @@ int CWavePlayer::acceptFile(const char* path, bool resume)
     if (fullLength == 0 || fullLength >= sizeof fullPath)
         std::strcpy(fullPath, path);
     // The candidate tells the user what is wrong with the file itself.
-    CWaveFile* candidate = new (std::nothrow) CWaveFile(path, kReaderCapacityFrames);
-    if (!candidate)
+    std::unique_ptr<CWaveFile> candidate(new (std::nothrow) CWaveFile(path, kReaderCapacityFrames));
+    if (!candidate || !candidate->isOpen())
         return 0;
-    if (!candidate->isOpen())
-    {
-        delete candidate;
-        return 0;
-    }
     if (const char* refusal = refusalFor(*candidate))
     {
-        delete candidate;
+        candidate.reset();
         showErrorBox(0, "%s", refusal);
         return 0;
     }
     // The window may have been closed while a message was up.
     if (shutDown)
-    {
-        delete candidate;
         return 0;
-    }
     const int32_t rate = candidate->getSampleRate() == 44100.0 ? 44100 : 48000;
     // Output is always 16-bit stereo, whatever the file holds.
-    CWaveOutDevice* candidateDevice =
-        new (std::nothrow) CWaveOutDevice(0, 2, 16, rate, blockFramesFor(rate));
+    std::unique_ptr<CWaveOutDevice> candidateDevice(
+        new (std::nothrow) CWaveOutDevice(0, 2, 16, rate, blockFramesFor(rate)));
     if (!candidateDevice || !stopStream())
     {
-        delete candidate;
-        CWaveOutDevice::dispose(candidateDevice, kDeviceDisposeWaitMs);
+        CWaveOutDevice::dispose(std::move(candidateDevice), kDeviceDisposeWaitMs);
         return 0;
     }
 
     // Only an accepted file replaces the current one.
     releaseStream();
-    reader = candidate;
-    device = candidateDevice;
     channels = candidate->getChannels();
     sampleRate = rate;
     lengthSeconds = static_cast<int32_t>(candidate->getLength() / rate);
+    reader = std::move(candidate);
+    device = std::move(candidateDevice);
     std::strcpy(pathBuffer, fullPath);
     if (effect)
         effect->SetSampleRate(static_cast<float>(rate));

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 class CEffectBinding;
 class CWaveFile;
@@ -89,8 +90,8 @@ class CWavePlayer
     HWND newsWindow;
     // The last accepted path; empty until a file was accepted.
     char pathBuffer[kPathBytes];
-    CWaveFile* reader;
-    CWaveOutDevice* device;
+    std::unique_ptr<CWaveFile> reader;
+    std::unique_ptr<CWaveOutDevice> device;
     CEffectBinding* effect;
     // Held only for the hand-over of a start request and of the feeder's
     // state, never across a device, file or message-box call.

@@ -35,14 +35,11 @@ uint32_t le32(const uint8_t* p)
 
 CWaveReader::CWaveReader()
     : file(nullptr), layout{0, 0, 0, 0, 0}, formatTag(0), sampleRate(0.0), dataStart(0), dataEnd(0),
-      readOffset(0), length(0), position(0), bufferFrames(0), buffer(nullptr)
+      readOffset(0), length(0), position(0), bufferFrames(0)
 {
 }
 
-CWaveReader::~CWaveReader()
-{
-    delete[] buffer;
-}
+CWaveReader::~CWaveReader() = default;
 
 WaveOpenResult CWaveReader::open(CFileAccess* source, int32_t capacityFrames)
 {
@@ -125,7 +122,7 @@ WaveOpenResult CWaveReader::allocateBuffer(int32_t capacityFrames)
         frames = 1;
     if (capacityFrames < frames)
         frames = capacityFrames < 1 ? 1 : capacityFrames;
-    buffer = new (std::nothrow) uint8_t[static_cast<size_t>(frames) * layout.frameBytes];
+    buffer.reset(new (std::nothrow) uint8_t[static_cast<size_t>(frames) * layout.frameBytes]);
     if (!buffer)
         return kWaveNoMemory;
     bufferFrames = frames;
@@ -159,7 +156,7 @@ int32_t CWaveReader::read(float* const* channels, int32_t first, int32_t end)
         // left in the buffer is not sound.
         const int64_t left = failed ? 0 : dataEnd - readOffset;
         const int32_t wanted = left <= 0 ? 0 : left < bytes ? static_cast<int32_t>(left) : bytes;
-        int32_t arrived = wanted > 0 ? file->read(buffer, wanted) : 0;
+        int32_t arrived = wanted > 0 ? file->read(buffer.get(), wanted) : 0;
         if (arrived < 0)
         {
             failed = true;
@@ -170,9 +167,10 @@ int32_t CWaveReader::read(float* const* channels, int32_t first, int32_t end)
         // samples are unsigned, and a zero byte there would be full scale
         // negative.
         if (arrived < bytes)
-            std::memset(buffer + arrived, !layout.isFloat && layout.bitsPerSample <= 8 ? 0x80 : 0,
+            std::memset(buffer.get() + arrived,
+                        !layout.isFloat && layout.bitsPerSample <= 8 ? 0x80 : 0,
                         static_cast<size_t>(bytes - arrived));
-        convertToFloat(buffer, layout, channels, first, count);
+        convertToFloat(buffer.get(), layout, channels, first, count);
         const int32_t got = arrived / layout.frameBytes;
         total += got;
         position += got;

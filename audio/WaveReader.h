@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "audio/FileAccess.h"
 #include "audio/SampleConverter.h"
@@ -76,5 +77,5 @@ class CWaveReader
     int64_t length;
     int64_t position;
     int32_t bufferFrames;
-    uint8_t* buffer;
+    std::unique_ptr<uint8_t[]> buffer;
 };

@@ -16,19 +16,15 @@ const int32_t kBaseRow = 7;
 
 CCorrelationPointerView::CCorrelationPointerView(const PortRect& rect, CSkinBitmap* background)
     : CWidget(rect), changed(0), negativeColor(kColorCorrNegative), neutralColor(kColorCorrNeutral),
-      positiveColor(kColorCorrPositive), triangle(new PortPoint[3]()),
-      currentColor(kColorCorrNeutral), background(background), scale(new CValueScale(0))
+      positiveColor(kColorCorrPositive), triangle(), currentColor(kColorCorrNeutral),
+      background(background), scale(std::make_unique<CValueScale>(0))
 {
     scale->setRanges(-kScaleBound, kScaleBound, 0.0f,
                      static_cast<float>(rect.right - rect.left - 1));
     setCorrelation(0.0f);
 }
 
-CCorrelationPointerView::~CCorrelationPointerView()
-{
-    delete[] triangle;
-    delete scale;
-}
+CCorrelationPointerView::~CCorrelationPointerView() = default;
 
 void CCorrelationPointerView::setCorrelation(float value)
 {
@@ -54,7 +50,7 @@ void CCorrelationPointerView::paint(CPaintPort& port)
     if (background)
         background->paintTo(offscreen, {0, 0, width, height}, {0, 0});
     offscreen.setBrushColor(currentColor);
-    offscreen.paintPolygon(triangle, 3);
+    offscreen.paintPolygon(triangle.data(), 3);
     offscreen.copyTo(port, rect, {0, 0});
 }
 

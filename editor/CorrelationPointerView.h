@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 
 #include "gui/Widget.h"
 
@@ -26,7 +28,7 @@ class CCorrelationPointerView : public CWidget
 
     void setCorrelation(float value);
 
-    const PortPoint* getTriangle() const { return triangle; }
+    const PortPoint* getTriangle() const { return triangle.data(); }
     PortColor getColor() const { return currentColor; }
     bool isChanged() const { return changed != 0; }
 
@@ -35,8 +37,8 @@ class CCorrelationPointerView : public CWidget
     PortColor negativeColor;
     PortColor neutralColor;
     PortColor positiveColor;
-    PortPoint* triangle;
+    std::array<PortPoint, 3> triangle;
     PortColor currentColor;
     CSkinBitmap* background;
-    CValueScale* scale;
+    std::unique_ptr<CValueScale> scale;
 };

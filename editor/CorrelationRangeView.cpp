@@ -8,7 +8,7 @@
 CCorrelationRangeView::CCorrelationRangeView(const PortRect& rect, CSkinBitmap* background)
     : CWidget(rect), changed(0), lowEnd(), band(), highEnd(), negativeColor(kColorCorrNegative),
       neutralColor(kColorCorrNeutral), positiveColor(kColorCorrPositive), background(background),
-      scale(new CValueScale(0)), minimum(0.0f), maximum(0.0f), waiting(1), held(0)
+      scale(std::make_unique<CValueScale>(0)), minimum(0.0f), maximum(0.0f), waiting(1), held(0)
 {
     scale->setRanges(-1.0f, 1.0f, 0.0f, static_cast<float>(rect.right - rect.left - 1));
     // Only the left and right edges ever move.
@@ -16,10 +16,7 @@ CCorrelationRangeView::CCorrelationRangeView(const PortRect& rect, CSkinBitmap* 
     lowEnd.bottom = band.bottom = highEnd.bottom = height;
 }
 
-CCorrelationRangeView::~CCorrelationRangeView()
-{
-    delete scale;
-}
+CCorrelationRangeView::~CCorrelationRangeView() = default;
 
 void CCorrelationRangeView::setCorrelation(float value)
 {

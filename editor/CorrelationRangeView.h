@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "gui/Widget.h"
 
@@ -50,7 +51,7 @@ class CCorrelationRangeView : public CWidget
     PortColor neutralColor;
     PortColor positiveColor;
     CSkinBitmap* background;
-    CValueScale* scale;
+    std::unique_ptr<CValueScale> scale;
     float minimum;
     float maximum;
     int32_t waiting;

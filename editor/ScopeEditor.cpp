@@ -20,11 +20,11 @@ const char kVersionLine[] = "Version 1.0";
 } // namespace
 
 CScopeEditor::CScopeEditor(CPluginBase* owner)
-    : CCaptionEditor(owner), store(new CScopeParams()), captionPopup(nullptr),
-      bitmaps(new CSkinBitmapSet(kFirstBitmapId, kBitmapCount)), monoButton(nullptr),
+    : CCaptionEditor(owner), store(std::make_unique<CScopeParams>()), captionPopup(nullptr),
+      bitmaps(std::make_unique<CSkinBitmapSet>(kFirstBitmapId, kBitmapCount)), monoButton(nullptr),
       scopeView(nullptr), pointerView(nullptr), rangeView(nullptr), monoShown(0.0f),
-      monoHandedOver(0.0f), xPoints(new float[CScopeParams::kNumPoints]()),
-      yPoints(new float[CScopeParams::kNumPoints]()), lastIdleRun(0)
+      monoHandedOver(0.0f), xPoints(CScopeParams::kNumPoints), yPoints(CScopeParams::kNumPoints),
+      lastIdleRun(0)
 {
     size.top = 0;
     size.left = 0;
@@ -36,18 +36,13 @@ CScopeEditor::~CScopeEditor()
 {
     // The frame's widgets report to this editor and draw the set's pictures.
     close();
-    delete bitmaps;
-    delete store;
-    delete[] xPoints;
-    delete[] yPoints;
 }
 
-template <typename Widget> Widget* CScopeEditor::adopt(Widget* widget)
+template <typename Widget> Widget* CScopeEditor::adopt(std::unique_ptr<Widget> widget)
 {
-    if (frame->appendChild(widget))
-        return widget;
-    delete widget;
-    return nullptr;
+    if (!frame->appendChild(widget.get()))
+        return nullptr;
+    return widget.release();
 }
 
 int32_t CScopeEditor::open(void* parentWindow)
@@ -58,13 +53,15 @@ int32_t CScopeEditor::open(void* parentWindow)
 
     const int32_t width = bitmaps->widthOf(kBackgroundId);
     const int32_t height = bitmaps->heightOf(kBackgroundId);
-    frame = new CWidgetFrame({0, 0, width, height}, static_cast<HWND>(parentWindow), this);
+    frame = std::make_unique<CWidgetFrame>(PortRect{0, 0, width, height},
+                                           static_cast<HWND>(parentWindow), this);
     frame->setBackdrop(bitmaps->bitmapFor(kBackgroundId));
 
     const PortRect creditsArea = {0, 0, bitmaps->widthOf(kCreditsId),
                                   bitmaps->heightOf(kCreditsId)};
-    captionPopup = adopt(new CCaptionedPopupPicture(
-        kCreditsClickArea, this, kCreditsTag, bitmaps->bitmapFor(kCreditsId), creditsArea, {0, 0}));
+    captionPopup = adopt(std::make_unique<CCaptionedPopupPicture>(
+        kCreditsClickArea, this, kCreditsTag, bitmaps->bitmapFor(kCreditsId), creditsArea,
+        PortPoint{0, 0}));
     setCaptionTexts("", "", kVersionLine);
     if (captionPopup)
         captionPopup->setCaptions(captions[0], captions[1], captions[2], kFirstCaptionArea,
@@ -74,16 +71,17 @@ int32_t CScopeEditor::open(void* parentWindow)
     const PortRect monoArea = {kMonoButtonArea.left, kMonoButtonArea.top,
                                kMonoButtonArea.left + bitmaps->widthOf(kMonoButtonId),
                                kMonoButtonArea.top + bitmaps->heightOf(kMonoButtonId) / 2};
-    monoButton =
-        adopt(new CSwitchButton(monoArea, this, kMonoTag, bitmaps->bitmapFor(kMonoButtonId)));
+    monoButton = adopt(std::make_unique<CSwitchButton>(monoArea, this, kMonoTag,
+                                                       bitmaps->bitmapFor(kMonoButtonId)));
     if (monoButton)
         monoButton->setValue(getControlValue(monoButton));
 
-    scopeView =
-        adopt(new CScopeView(kScopeArea, CScopeParams::kNumPoints, bitmaps->bitmapFor(kScopeId)));
-    pointerView =
-        adopt(new CCorrelationPointerView(kPointerArea, bitmaps->bitmapFor(kPointerStripId)));
-    rangeView = adopt(new CCorrelationRangeView(kRangeArea, bitmaps->bitmapFor(kRangeBarId)));
+    scopeView = adopt(std::make_unique<CScopeView>(kScopeArea, CScopeParams::kNumPoints,
+                                                   bitmaps->bitmapFor(kScopeId)));
+    pointerView = adopt(std::make_unique<CCorrelationPointerView>(
+        kPointerArea, bitmaps->bitmapFor(kPointerStripId)));
+    rangeView =
+        adopt(std::make_unique<CCorrelationRangeView>(kRangeArea, bitmaps->bitmapFor(kRangeBarId)));
 
     store->markAllChanged();
     requestRedraw();
@@ -92,8 +90,7 @@ int32_t CScopeEditor::open(void* parentWindow)
 
 void CScopeEditor::close()
 {
-    delete frame;
-    frame = nullptr;
+    frame.reset();
     captionPopup = nullptr;
     monoButton = nullptr;
     scopeView = nullptr;
@@ -118,8 +115,10 @@ void CScopeEditor::idle()
                     store->isChanged(CScopeParams::kCorrelation);
         if (published)
         {
-            store->readBlock(CScopeParams::kSidePoints, xPoints, CScopeParams::kPointBlockBytes, 0);
-            store->readBlock(CScopeParams::kMidPoints, yPoints, CScopeParams::kPointBlockBytes, 0);
+            store->readBlock(CScopeParams::kSidePoints, xPoints.data(),
+                             CScopeParams::kPointBlockBytes, 0);
+            store->readBlock(CScopeParams::kMidPoints, yPoints.data(),
+                             CScopeParams::kPointBlockBytes, 0);
         }
         correlation = store->getValue(CScopeParams::kCorrelation, true);
     }
@@ -132,7 +131,7 @@ void CScopeEditor::idle()
     }
     monoHandedOver = monoShown;
     if (scopeView)
-        scopeView->setPoints(xPoints, yPoints);
+        scopeView->setPoints(xPoints.data(), yPoints.data());
     // While MONO is on, the meter shows the summed signal's correlation.
     if (pointerView)
         pointerView->setCorrelation(monoShown != 0.0f ? 1.0f : correlation);
@@ -195,5 +194,5 @@ void CScopeEditor::onValueChanged(CPaintPort& port, CValueWidget* control)
 
 CParamStore* CScopeEditor::displayStore()
 {
-    return store;
+    return store.get();
 }

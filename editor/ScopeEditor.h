@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
+#include <vector>
 
 #include "editor/CaptionEditor.h"
 #include "gui/ValueListener.h"
@@ -64,11 +66,11 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
 
   private:
     // The frame owns what it holds; a widget it cannot take is dropped.
-    template <typename Widget> Widget* adopt(Widget* widget);
+    template <typename Widget> Widget* adopt(std::unique_ptr<Widget> widget);
 
-    CScopeParams* store;
+    std::unique_ptr<CScopeParams> store;
     CCaptionedPopupPicture* captionPopup;
-    CSkinBitmapSet* bitmaps;
+    std::unique_ptr<CSkinBitmapSet> bitmaps;
     CSwitchButton* monoButton;
     CScopeView* scopeView;
     CCorrelationPointerView* pointerView;
@@ -76,8 +78,8 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     float monoShown;
     // The MONO value the views were last given data for.
     float monoHandedOver;
-    float* xPoints;
-    float* yPoints;
+    std::vector<float> xPoints;
+    std::vector<float> yPoints;
     // Each editor keeps its own pace: several may run in one host.
     std::clock_t lastIdleRun;
 };

@@ -6,9 +6,9 @@
 #include "gui/SkinBitmap.h"
 
 CScopeView::CScopeView(const PortRect& rect, int32_t pointCount, CSkinBitmap* background)
-    : CWidget(rect), pointCount(pointCount), changed(0), points(new PortPoint[pointCount]()),
-      dotColor(kColorScopeDots), background(background), xScale(new CValueScale(0)),
-      yScale(new CValueScale(0))
+    : CWidget(rect), pointCount(pointCount), changed(0), points(pointCount > 0 ? pointCount : 0),
+      dotColor(kColorScopeDots), background(background), xScale(std::make_unique<CValueScale>(0)),
+      yScale(std::make_unique<CValueScale>(0))
 {
     setScales(-kRange, kRange, -kRange, kRange, kColorScopeDots);
     const float zero = 0.0f;
@@ -17,12 +17,7 @@ CScopeView::CScopeView(const PortRect& rect, int32_t pointCount, CSkinBitmap* ba
         points[i] = centre;
 }
 
-CScopeView::~CScopeView()
-{
-    delete[] points;
-    delete xScale;
-    delete yScale;
-}
+CScopeView::~CScopeView() = default;
 
 void CScopeView::setScales(float xLow, float xHigh, float yLow, float yHigh, PortColor color)
 {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "gui/Widget.h"
 
@@ -36,9 +38,9 @@ class CScopeView : public CWidget
   private:
     int32_t pointCount;
     int32_t changed;
-    PortPoint* points;
+    std::vector<PortPoint> points;
     PortColor dotColor;
     CSkinBitmap* background;
-    CValueScale* xScale;
-    CValueScale* yScale;
+    std::unique_ptr<CValueScale> xScale;
+    std::unique_ptr<CValueScale> yScale;
 };

@@ -3,17 +3,16 @@
 #include "gui/SkinBitmap.h"
 
 CSkinBitmapSet::CSkinBitmapSet(int32_t firstId, int32_t count)
-    : firstId(firstId), count(count), bitmaps(new CSkinBitmap*[count])
+    : firstId(firstId), count(count), bitmaps()
 {
     for (int32_t i = 0; i < count; ++i)
-        bitmaps[i] = new CSkinBitmap(firstId + i);
+        bitmaps.push_back(new CSkinBitmap(firstId + i));
 }
 
 CSkinBitmapSet::~CSkinBitmapSet()
 {
     for (int32_t i = 0; i < count; ++i)
         bitmaps[i]->release();
-    delete[] bitmaps;
 }
 
 CSkinBitmap* CSkinBitmapSet::bitmapFor(int32_t id) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class CSkinBitmap;
 
@@ -24,5 +25,6 @@ class CSkinBitmapSet
   private:
     int32_t firstId;
     int32_t count;
-    CSkinBitmap** bitmaps;
+    // One reference held on each, released with the set.
+    std::vector<CSkinBitmap*> bitmaps;
 };

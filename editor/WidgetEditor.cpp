@@ -4,7 +4,7 @@
 #include "plugin/PluginBase.h"
 
 CWidgetEditor::CWidgetEditor(CPluginBase* owner)
-    : CEditorBase(owner), size(), frame(nullptr), controlIdle(0)
+    : CEditorBase(owner), size(), frame(), controlIdle(0)
 {
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
-#include "plugin/EditorBase.h"
 #include "gui/IdleOwner.h"
+#include "plugin/EditorBase.h"
 
 class CWidgetFrame;
 
@@ -31,10 +32,10 @@ class CWidgetEditor : public CEditorBase, public CIdleOwner
     // never.
     void onFrameTimer() override;
 
-    CWidgetFrame* getFrame() const { return frame; }
+    CWidgetFrame* getFrame() const { return frame.get(); }
 
   protected:
     ERect size;
-    CWidgetFrame* frame;
+    std::unique_ptr<CWidgetFrame> frame;
     int16_t controlIdle;
 };

@@ -46,8 +46,8 @@ void CWidgetFrame::unregisterWindowClass()
 
 CWidgetFrame::CWidgetFrame(const PortRect& rect, HWND parentWindow, CIdleOwner* owner)
     : CWidget(rect), owner(owner), parentWindow(parentWindow), background(nullptr), childCount(0),
-      childCapacity(0), children(nullptr), exclusiveChild(nullptr), firstPaintPending(1),
-      window(nullptr), timer(0)
+      childCapacity(0), children(), exclusiveChild(nullptr), firstPaintPending(1), window(nullptr),
+      timer(0)
 {
     registerWindowClass();
     window = CreateWindowExA(0, gClassName, "Window", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
@@ -64,16 +64,16 @@ CWidgetFrame::~CWidgetFrame()
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
     DestroyWindow(window);
     unregisterWindowClass();
+    // In the order they were added.
     for (int32_t i = 0; i < childCount; ++i)
-        delete children[i];
-    delete[] children;
+        children[i].reset();
     if (background)
         background->release();
 }
 
 CWidget* CWidgetFrame::getChild(int32_t index) const
 {
-    return index >= 0 && index < childCount ? children[index] : nullptr;
+    return index >= 0 && index < childCount ? children[index].get() : nullptr;
 }
 
 void CWidgetFrame::paint(CPaintPort& port)
@@ -132,15 +132,15 @@ bool CWidgetFrame::appendChild(CWidget* child)
     if (childCount == childCapacity)
     {
         // On failure the list stays as it was, so nothing already added is lost.
-        CWidget** grown = new (std::nothrow) CWidget*[childCapacity + kGrowth];
+        std::unique_ptr<std::unique_ptr<CWidget>[]> grown(
+            new (std::nothrow) std::unique_ptr<CWidget>[childCapacity + kGrowth]);
         if (!grown)
             return false;
-        std::copy(children, children + childCount, grown);
-        delete[] children;
-        children = grown;
+        std::move(children.get(), children.get() + childCount, grown.get());
+        children = std::move(grown);
         childCapacity += kGrowth;
     }
-    children[childCount++] = child;
+    children[childCount++].reset(child);
     child->setParent(this);
     return true;
 }
@@ -149,9 +149,11 @@ bool CWidgetFrame::removeChild(CWidget* child)
 {
     for (int32_t i = 0; i < childCount; ++i)
     {
-        if (children[i] == child)
+        if (children[i].get() == child)
         {
-            std::copy(children + i + 1, children + childCount, children + i);
+            // Taken out, not destroyed: it is the caller's again.
+            static_cast<void>(children[i].release());
+            std::move(children.get() + i + 1, children.get() + childCount, children.get() + i);
             --childCount;
             break;
         }

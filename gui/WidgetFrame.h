@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "gui/Widget.h"
 
 class CIdleOwner;
@@ -59,7 +61,7 @@ class CWidgetFrame : public CWidget
     CSkinBitmap* background;
     int32_t childCount;
     int32_t childCapacity;
-    CWidget** children;
+    std::unique_ptr<std::unique_ptr<CWidget>[]> children;
     CWidget* exclusiveChild;
     uint8_t firstPaintPending;
     HWND window;

@@ -31,20 +31,15 @@ const UINT kBringToTop = SWP_NOMOVE | SWP_NOSIZE;
 } // namespace
 
 CDemoWnd::CDemoWnd(HINSTANCE instance_)
-    : CWindow(instance_), helpWnd(nullptr), plugWnd(nullptr), player(nullptr), playDc(nullptr),
+    : CWindow(instance_), helpWnd(nullptr), plugWnd(nullptr), player(), playDc(nullptr),
       stopDc(nullptr), toolbarDc(nullptr), openDc(nullptr), helpDc(nullptr), playingShown(0),
       playBitmap(nullptr), stopBitmap(nullptr), toolbarBitmap(nullptr), openBitmap(nullptr),
-      helpBitmap(nullptr), playButton(nullptr), stopButton(nullptr), openButton(nullptr),
-      helpButton(nullptr), closing(0)
+      helpBitmap(nullptr), closing(0)
 {
 }
 
 CDemoWnd::~CDemoWnd()
 {
-    delete playButton;
-    delete stopButton;
-    delete openButton;
-    delete helpButton;
     for (HDC dc : {playDc, stopDc, toolbarDc, openDc, helpDc})
         if (dc)
             DeleteDC(dc);
@@ -86,14 +81,14 @@ int CDemoWnd::Create(HWND parent)
         SelectObject(*picture.dc, *picture.bitmap);
     }
 
-    openButton = new CToolButton(kOpenLeft, kButtonTop, kButtonWidth, kButtonHeight, windowDc,
-                                 openDc, 0, 0, kPressedOffset);
-    stopButton = new CToolButton(kStopLeft, kButtonTop, kButtonWidth, kButtonHeight, windowDc,
-                                 stopDc, 0, 0, kPressedOffset);
-    playButton = new CToolButton(kPlayLeft, kButtonTop, kButtonWidth, kButtonHeight, windowDc,
-                                 playDc, 0, 0, kPressedOffset);
-    helpButton = new CToolButton(kHelpLeft, kButtonTop, kButtonWidth, kButtonHeight, windowDc,
-                                 helpDc, 0, 0, kPressedOffset);
+    openButton = std::make_unique<CToolButton>(kOpenLeft, kButtonTop, kButtonWidth, kButtonHeight,
+                                               windowDc, openDc, 0, 0, kPressedOffset);
+    stopButton = std::make_unique<CToolButton>(kStopLeft, kButtonTop, kButtonWidth, kButtonHeight,
+                                               windowDc, stopDc, 0, 0, kPressedOffset);
+    playButton = std::make_unique<CToolButton>(kPlayLeft, kButtonTop, kButtonWidth, kButtonHeight,
+                                               windowDc, playDc, 0, 0, kPressedOffset);
+    helpButton = std::make_unique<CToolButton>(kHelpLeft, kButtonTop, kButtonWidth, kButtonHeight,
+                                               windowDc, helpDc, 0, 0, kPressedOffset);
 
     // The help window opens once the message loop runs.
     PostMessageA(hwnd, WM_COMMAND, kCommandHelp, 0);
@@ -103,14 +98,14 @@ int CDemoWnd::Create(HWND parent)
 int CDemoWnd::Attach(HINSTANCE instance_, CPlugWnd* plugWnd_)
 {
     plugWnd = plugWnd_;
-    player = new CWavePlayer(instance_, plugWnd, hwnd);
+    player = std::make_unique<CWavePlayer>(instance_, plugWnd, hwnd);
     Ask([](CWavePlayer& p) { return p.LoadFile(kDefaultFile); });
     return 1;
 }
 
 template <typename Call> int CDemoWnd::Ask(Call call)
 {
-    CWavePlayer* asked = player;
+    CWavePlayer* asked = player.get();
     if (!asked)
         return 0;
     const int result = call(*asked);
@@ -131,17 +126,14 @@ void CDemoWnd::FollowPlayer(CWavePlayer* asked)
 
 bool CDemoWnd::Settle(CWavePlayer* asked)
 {
-    if (!asked || player != asked)
+    if (!asked || player.get() != asked)
         return false;
     if (!closing)
         return true;
     // The window was closed while a call showed a message box or the open
     // dialog: the controller goes once nothing runs in it any more.
     if (!asked->IsBusy())
-    {
-        delete asked;
-        player = nullptr;
-    }
+        player.reset();
     return false;
 }
 
@@ -153,12 +145,9 @@ void CDemoWnd::EndPlayer()
     // A feeder stuck in a driver call still uses its controller; the process
     // ends right after this, so it is left to that end.
     if (!player->Shutdown())
-        player = nullptr;
+        static_cast<void>(player.release());
     else if (!player->IsBusy())
-    {
-        delete player;
-        player = nullptr;
-    }
+        player.reset();
 }
 
 bool CDemoWnd::IsPlaying() const
@@ -287,6 +276,6 @@ LRESULT CDemoWnd::OnDestroy(HWND, UINT, WPARAM, LPARAM)
 LRESULT CDemoWnd::OnUser(HWND, UINT, WPARAM, LPARAM)
 {
     // The feeder's news: a stream it had to give up.
-    FollowPlayer(player);
+    FollowPlayer(player.get());
     return 0;
 }

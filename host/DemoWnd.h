@@ -3,6 +3,8 @@
 // buttons over the plug-in window. It owns the playback controller, turns
 // clicks and keys into its commands and opens the help window.
 
+#include <memory>
+
 #include "host/ToolButton.h"
 #include "host/Window.h"
 
@@ -34,7 +36,7 @@ class CDemoWnd : public CWindow
 
     int PlayingShown() const { return playingShown; }
     CInfoWnd* HelpWindow() const { return helpWnd; }
-    CWavePlayer* Player() const { return player; }
+    CWavePlayer* Player() const { return player.get(); }
 
   private:
     // Runs one call into the controller, then follows its state.
@@ -54,7 +56,7 @@ class CDemoWnd : public CWindow
 
     CInfoWnd* helpWnd;
     CPlugWnd* plugWnd;
-    CWavePlayer* player;
+    std::unique_ptr<CWavePlayer> player;
     HDC playDc;
     HDC stopDc;
     HDC toolbarDc;
@@ -66,9 +68,9 @@ class CDemoWnd : public CWindow
     HBITMAP toolbarBitmap;
     HBITMAP openBitmap;
     HBITMAP helpBitmap;
-    CToolButton* playButton;
-    CToolButton* stopButton;
-    CToolButton* openButton;
-    CToolButton* helpButton;
+    std::unique_ptr<CToolButton> playButton;
+    std::unique_ptr<CToolButton> stopButton;
+    std::unique_ptr<CToolButton> openButton;
+    std::unique_ptr<CToolButton> helpButton;
     int closing;
 };

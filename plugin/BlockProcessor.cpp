@@ -12,22 +12,21 @@ void copySamples(float* target, const float* source, int32_t count)
 
 CBlockProcessor::CBlockProcessor(int32_t inputs, int32_t size, int32_t outputs)
     : inputCount(inputs > 0 ? inputs : 0), outputCount(outputs), inPlace(0),
-      blockSize(size > 0 ? size : 1), fill(0), inputBlocks(nullptr), outputBlocks(nullptr),
-      inputCursors(nullptr), outputCursors(nullptr), streamRoutine(nullptr)
+      blockSize(size > 0 ? size : 1), fill(0), streamRoutine(nullptr)
 {
     inPlace = inputCount == outputCount || outputCount == -1;
     if (!inPlace && outputCount < 0)
         outputCount = 0;
     const int32_t outputChannels = getOutputChannels();
 
-    inputBlocks = new float*[inputCount]();
-    inputCursors = new float*[inputCount]();
-    for (int32_t ch = 0; ch < inputCount; ++ch)
-        inputBlocks[ch] = new float[blockSize];
-    outputBlocks = new float*[outputChannels]();
-    outputCursors = new float*[outputChannels]();
-    for (int32_t ch = 0; ch < outputChannels; ++ch)
-        outputBlocks[ch] = new float[blockSize];
+    blockSamples.resize(static_cast<size_t>(inputCount + outputChannels) * blockSize);
+    float* block = blockSamples.data();
+    for (int32_t ch = 0; ch < inputCount; ++ch, block += blockSize)
+        inputBlocks.push_back(block);
+    for (int32_t ch = 0; ch < outputChannels; ++ch, block += blockSize)
+        outputBlocks.push_back(block);
+    inputCursors.resize(inputCount);
+    outputCursors.resize(outputChannels);
     clearBlocks();
 
     if (!inPlace)
@@ -38,17 +37,7 @@ CBlockProcessor::CBlockProcessor(int32_t inputs, int32_t size, int32_t outputs)
         streamRoutine = &CBlockProcessor::streamInPlace;
 }
 
-CBlockProcessor::~CBlockProcessor()
-{
-    for (int32_t ch = 0; ch < inputCount; ++ch)
-        delete[] inputBlocks[ch];
-    for (int32_t ch = 0; ch < getOutputChannels(); ++ch)
-        delete[] outputBlocks[ch];
-    delete[] inputBlocks;
-    delete[] outputBlocks;
-    delete[] inputCursors;
-    delete[] outputCursors;
-}
+CBlockProcessor::~CBlockProcessor() = default;
 
 void CBlockProcessor::clearBlocks()
 {
@@ -104,7 +93,7 @@ void CBlockProcessor::streamChannels(float** inputs, float** outputs, int32_t fr
             fill += n;
             break;
         }
-        processBlock(inputBlocks, outputBlocks);
+        processBlock(inputBlocks.data(), outputBlocks.data());
         for (int32_t ch = 0; ch < inputChannels; ++ch)
             inputCursors[ch] += n;
         for (int32_t ch = 0; ch < outputChannels; ++ch)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // Cuts host buffers of any length into fixed blocks and hands every frame
 // back exactly one block later, after processBlock has worked on it. The
@@ -44,9 +45,11 @@ class CBlockProcessor
     int32_t inPlace;
     int32_t blockSize;
     int32_t fill;
-    float** inputBlocks;
-    float** outputBlocks;
-    float** inputCursors;
-    float** outputCursors;
+    // Every block, the input ones first, in one allocation.
+    std::vector<float> blockSamples;
+    std::vector<float*> inputBlocks;
+    std::vector<float*> outputBlocks;
+    std::vector<float*> inputCursors;
+    std::vector<float*> outputCursors;
     StreamRoutine streamRoutine;
 };

@@ -19,21 +19,15 @@ void copyText(char (&target)[kTextSize], const char* source)
 } // namespace
 
 CParamStore::CParamStore(int32_t numEntries)
-    : entries(nullptr), blocks(nullptr), count(numEntries > 0 ? numEntries : 0)
+    : entries(), blocks(), count(numEntries > 0 ? numEntries : 0)
 {
     if (count == 0)
         return;
-    entries = new ParamEntry[count]();
-    blocks = new uint8_t*[count]();
+    entries.reset(new ParamEntry[count]());
+    blocks.reset(new std::unique_ptr<uint8_t[]>[count]);
 }
 
-CParamStore::~CParamStore()
-{
-    for (int32_t i = 0; i < count; ++i)
-        delete[] blocks[i];
-    delete[] blocks;
-    delete[] entries;
-}
+CParamStore::~CParamStore() = default;
 
 float CParamStore::getValue(int32_t index, bool clearChanged)
 {
@@ -105,10 +99,9 @@ void CParamStore::define(int32_t index, float value, float min, float max, const
     entry.changed = changed;
     entry.size = size;
 
-    delete[] blocks[index];
-    blocks[index] = nullptr;
+    blocks[index].reset();
     if (size != kScalarSize && size > 0)
-        blocks[index] = new uint8_t[size];
+        blocks[index].reset(new uint8_t[size]);
 }
 
 int32_t CParamStore::isChanged(int32_t index) const
@@ -178,5 +171,5 @@ uint8_t* CParamStore::blockRange(int32_t index, int32_t length, int32_t offset) 
     const int32_t size = entries[index].size;
     if (offset < 0 || length < 0 || offset > size || length > size - offset)
         return nullptr;
-    return blocks[index];
+    return blocks[index].get();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 // One value of a store: a scalar (size 4) or a data block (any other size).
@@ -75,8 +76,9 @@ class CParamStore
     // The buffer of a block entry when [offset, offset + length) lies inside it.
     uint8_t* blockRange(int32_t index, int32_t length, int32_t offset) const;
 
-    ParamEntry* entries;
-    uint8_t** blocks;
+    std::unique_ptr<ParamEntry[]> entries;
+    // The buffer of each block entry; empty for scalars.
+    std::unique_ptr<std::unique_ptr<uint8_t[]>[]> blocks;
     int32_t count;
 
   private:

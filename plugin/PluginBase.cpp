@@ -27,7 +27,7 @@ int32_t narrowed(VstIntPtr value)
 } // namespace
 
 CPluginBase::CPluginBase(HostCallbackProc callback, int32_t programs, int32_t params)
-    : sampleRate(44100.0f), editor(nullptr), hostCallback(callback), numPrograms(programs),
+    : sampleRate(44100.0f), editor(), hostCallback(callback), numPrograms(programs),
       numParams(params), currentProgram(0), blockSize(1024)
 {
     std::memset(&record, 0, sizeof(record));
@@ -47,14 +47,13 @@ CPluginBase::CPluginBase(HostCallbackProc callback, int32_t programs, int32_t pa
     record.processReplacing = &CPluginBase::processReplacingEntry;
 }
 
-CPluginBase::~CPluginBase()
-{
-    delete editor;
-}
+CPluginBase::~CPluginBase() = default;
 
 void CPluginBase::registerEditor(CEditorBase* newEditor)
 {
-    editor = newEditor;
+    // An editor may announce itself more than once while it is built.
+    if (editor.get() != newEditor)
+        editor.reset(newEditor);
     setFlag(kFlagHasEditor, true);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "plugin/AEffect.h"
 
@@ -68,7 +69,7 @@ class CPluginBase
     virtual void formatInteger(int32_t value, char* text);
 
     AEffect* getRecord() { return &record; }
-    CEditorBase* getEditor() const { return editor; }
+    CEditorBase* getEditor() const { return editor.get(); }
 
     // The editor announces itself here; the effect owns it from then on.
     void registerEditor(CEditorBase* newEditor);
@@ -85,7 +86,7 @@ class CPluginBase
 
   protected:
     float sampleRate;
-    CEditorBase* editor;
+    std::unique_ptr<CEditorBase> editor;
     HostCallbackProc hostCallback;
     int32_t numPrograms;
     int32_t numParams;

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <new>
 
-#include "plugin/ScopeEngine.h"
 #include "plugin/ScopeDisplay.h"
+#include "plugin/ScopeEngine.h"
 #include "plugin/ScopeParams.h"
 
 namespace
@@ -36,8 +36,8 @@ int32_t wholeRate(float rate)
 } // namespace
 
 CScopeEffect::CScopeEffect(HostCallbackProc callback)
-    : CPluginBase(callback, kNumPrograms, 1), chunkSize(0), programBlock(nullptr),
-      programs(nullptr), params(nullptr), engine(nullptr), display(nullptr)
+    : CPluginBase(callback, kNumPrograms, 1), chunkSize(0), programBlock(), programs(nullptr),
+      params(), engine(), display(nullptr)
 {
     currentProgram = 0;
     setFlagChunks(true);
@@ -45,9 +45,9 @@ CScopeEffect::CScopeEffect(HostCallbackProc callback)
 
 CScopeEffect::~CScopeEffect()
 {
-    delete[] programBlock;
-    delete params;
-    delete engine;
+    programBlock.reset();
+    params.reset();
+    engine.reset();
     // The base class deletes the editor; nothing may reach it through here.
     display = nullptr;
 }
@@ -55,9 +55,9 @@ CScopeEffect::~CScopeEffect()
 void CScopeEffect::initialize()
 {
     createEditor();
-    params = new CScopeParams();
+    params = std::make_unique<CScopeParams>();
     params->markAllChanged();
-    engine = nullptr;
+    engine.reset();
     setUniqueId(kScopeEffectId);
     setNumInputs(2);
     setNumOutputs(2);
@@ -84,9 +84,9 @@ void CScopeEffect::layOutPrograms()
     const size_t slotBytes = kNumPrograms * sizeof(ProgramSlot);
     const size_t dataBytes = kNumPrograms * static_cast<size_t>(chunkSize);
     const size_t nameBytes = kNumPrograms * kProgramNameSize;
-    programBlock = new uint8_t[tableBytes + slotBytes + dataBytes + nameBytes]();
+    programBlock.reset(new uint8_t[tableBytes + slotBytes + dataBytes + nameBytes]());
 
-    uint8_t* table = programBlock;
+    uint8_t* table = programBlock.get();
     uint8_t* slots = table + tableBytes;
     uint8_t* data = slots + slotBytes;
     char* names = reinterpret_cast<char*>(data + dataBytes);
@@ -161,7 +161,7 @@ void CScopeEffect::blockStep(float** inputs, float** outputs, int32_t sampleFram
 {
     if (!engine)
         return;
-    engine->takeMono(params);
+    engine->takeMono(params.get());
     engine->runStream(inputs, outputs, sampleFrames, accumulate);
     if (display)
         engine->publishResults(display->displayStore());
@@ -243,8 +243,7 @@ int32_t CScopeEffect::setChunk(void* data, int32_t byteSize, bool isPreset)
 void CScopeEffect::setSampleRate(float rate)
 {
     sampleRate = rate;
-    delete engine;
-    engine = nullptr;
+    engine.reset();
     createEngine(record.numInputs, wholeRate(rate), record.numOutputs);
     if (engine)
         record.initialDelay = engine->blockLength();
@@ -252,7 +251,7 @@ void CScopeEffect::setSampleRate(float rate)
     {
         params->markAllChanged();
         if (engine)
-            engine->takeMono(params);
+            engine->takeMono(params.get());
     }
 }
 
@@ -272,7 +271,8 @@ void CScopeEffect::resume() {}
 
 void CScopeEffect::createEngine(int32_t inputCount, int32_t rate, int32_t outputCount)
 {
-    engine = new (std::nothrow) CScopeEngine(inputCount, static_cast<double>(rate), outputCount);
+    engine.reset(new (std::nothrow)
+                     CScopeEngine(inputCount, static_cast<double>(rate), outputCount));
 }
 
 void CScopeEffect::writeParameterBlock(int32_t index, const void* source, int32_t length,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "plugin/AEffect.h"
 #include "plugin/PluginBase.h"
@@ -68,7 +69,7 @@ class CScopeEffect : public CPluginBase
     virtual void saveProgram(int32_t program);
     virtual void loadProgram(int32_t program);
 
-    CScopeEngine* getEngine() const { return engine; }
+    CScopeEngine* getEngine() const { return engine.get(); }
     CScopeDisplay* getDisplay() const { return display; }
 
   protected:
@@ -81,9 +82,9 @@ class CScopeEffect : public CPluginBase
     void layOutPrograms();
 
     int32_t chunkSize;
-    uint8_t* programBlock;
+    std::unique_ptr<uint8_t[]> programBlock;
     ProgramSlot** programs;
-    CScopeParams* params;
-    CScopeEngine* engine;
+    std::unique_ptr<CScopeParams> params;
+    std::unique_ptr<CScopeEngine> engine;
     CScopeDisplay* display;
 };

@@ -16,14 +16,11 @@ static_assert(kBlockLength * sizeof(float) == CScopeParams::kPointBlockBytes,
 
 CScopeEngine::CScopeEngine(int32_t inputCount, double /*sampleRate*/, int32_t outputCount)
     : CBlockProcessor(inputCount, kBlockLength, outputCount == 0 ? inputCount : outputCount),
-      analyzer(new CStereoAnalyzer(kBlockLength))
+      analyzer(std::make_unique<CStereoAnalyzer>(kBlockLength))
 {
 }
 
-CScopeEngine::~CScopeEngine()
-{
-    delete analyzer;
-}
+CScopeEngine::~CScopeEngine() = default;
 
 void CScopeEngine::processBlock(float** in, float** out)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "plugin/BlockProcessor.h"
@@ -36,9 +37,9 @@ class CScopeEngine : public CBlockProcessor
     int32_t clearDisplay();
     int32_t blockLength() const { return blockSize; }
 
-    const CStereoAnalyzer* getAnalyzer() const { return analyzer; }
+    const CStereoAnalyzer* getAnalyzer() const { return analyzer.get(); }
 
   private:
-    CStereoAnalyzer* analyzer;
+    std::unique_ptr<CStereoAnalyzer> analyzer;
     std::mutex engineLock;
 };

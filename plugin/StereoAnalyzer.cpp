@@ -1,5 +1,6 @@
 #include "plugin/StereoAnalyzer.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -121,18 +122,12 @@ float limitStep(float previous, float maxStep, float target)
 
 CStereoAnalyzer::CStereoAnalyzer(int32_t length)
     : blockLength(length > 0 ? length : 0), mono(0), first(1),
-      maxStep(static_cast<float>(blockLength) * kMaxStepPerSample), side(nullptr), mid(nullptr),
-      corr(0.0f), previousCorr(0.0f)
+      maxStep(static_cast<float>(blockLength) * kMaxStepPerSample), side(blockLength),
+      mid(blockLength), corr(0.0f), previousCorr(0.0f)
 {
-    side = new float[blockLength]();
-    mid = new float[blockLength]();
 }
 
-CStereoAnalyzer::~CStereoAnalyzer()
-{
-    delete[] side;
-    delete[] mid;
-}
+CStereoAnalyzer::~CStereoAnalyzer() = default;
 
 void CStereoAnalyzer::setMono(int32_t flag)
 {
@@ -141,8 +136,8 @@ void CStereoAnalyzer::setMono(int32_t flag)
 
 void CStereoAnalyzer::resetAnalysis()
 {
-    std::memset(side, 0, sizeof(float) * static_cast<size_t>(blockLength));
-    std::memset(mid, 0, sizeof(float) * static_cast<size_t>(blockLength));
+    std::fill(side.begin(), side.end(), 0.0f);
+    std::fill(mid.begin(), mid.end(), 0.0f);
     corr = 0.0f;
     first = 1;
 }
@@ -222,9 +217,9 @@ void CStereoAnalyzer::analyzeBlock(float** channels, float** outputs, int32_t /*
     // block or its mono sum is heard), the scaling, the side and mid points.
     int32_t nanFrames = 0;
     if (mono)
-        nanFrames = monoPoints(left, right, outLeft, outRight, side, mid, scale, n);
+        nanFrames = monoPoints(left, right, outLeft, outRight, side.data(), mid.data(), scale, n);
     else
-        stereoPoints(left, right, outLeft, outRight, side, mid, scale, n);
+        stereoPoints(left, right, outLeft, outRight, side.data(), mid.data(), scale, n);
 
     // Second step on the processed block. Scaling by a finite factor of at
     // least 1 keeps every sign and every silent sample, and the block then

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // Frames per analysis block: the engine's block size, the effect's latency
 // and the number of scope points.
@@ -39,8 +40,8 @@ class CStereoAnalyzer
     // Centres the points and lets the next block set the correlation at once.
     void resetAnalysis();
 
-    const float* sidePoints() const { return side; }
-    const float* midPoints() const { return mid; }
+    const float* sidePoints() const { return side.data(); }
+    const float* midPoints() const { return mid.data(); }
     float correlation() const { return corr; }
     int32_t getBlockLength() const { return blockLength; }
 
@@ -52,8 +53,8 @@ class CStereoAnalyzer
     int32_t mono;
     int32_t first;
     float maxStep;
-    float* side;
-    float* mid;
+    std::vector<float> side;
+    std::vector<float> mid;
     float corr;
     float previousCorr;
 };
