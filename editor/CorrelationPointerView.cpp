@@ -1,10 +1,9 @@
 #include "editor/CorrelationPointerView.h"
 
 #include "editor/CorrelationRangeView.h"
+#include "editor/PaintView.h"
 #include "editor/PixelPosition.h"
 #include "editor/ValueScale.h"
-#include "gui/OffscreenPort.h"
-#include "gui/SkinBitmap.h"
 
 namespace
 {
@@ -44,14 +43,12 @@ void CCorrelationPointerView::setCorrelation(float value)
 
 void CCorrelationPointerView::paint(CPaintPort& port)
 {
-    const int32_t width = rect.right - rect.left;
-    const int32_t height = rect.bottom - rect.top;
-    COffscreenPort offscreen(parent, width, height, kColorBlack);
-    if (background)
-        background->paintTo(offscreen, {0, 0, width, height}, {0, 0});
-    offscreen.setBrushColor(currentColor);
-    offscreen.paintPolygon(triangle.data(), 3);
-    offscreen.copyTo(port, rect, {0, 0});
+    paintView(*this, port, background,
+              [&](COffscreenPort& offscreen, int32_t, int32_t)
+              {
+                  offscreen.setBrushColor(currentColor);
+                  offscreen.paintPolygon(triangle.data(), 3);
+              });
 }
 
 void CCorrelationPointerView::refresh(CPaintPort& port)

@@ -1,9 +1,8 @@
 #include "editor/CorrelationRangeView.h"
 
+#include "editor/PaintView.h"
 #include "editor/PixelPosition.h"
 #include "editor/ValueScale.h"
-#include "gui/OffscreenPort.h"
-#include "gui/SkinBitmap.h"
 
 CCorrelationRangeView::CCorrelationRangeView(const PortRect& rect, CSkinBitmap* background)
     : CWidget(rect), changed(0), lowEnd(), band(), highEnd(), negativeColor(kColorCorrNegative),
@@ -61,27 +60,24 @@ void CCorrelationRangeView::resetRange()
 
 void CCorrelationRangeView::paint(CPaintPort& port)
 {
-    const int32_t width = rect.right - rect.left;
-    const int32_t height = rect.bottom - rect.top;
-    COffscreenPort offscreen(parent, width, height, kColorBlack);
-    if (background)
-        background->paintTo(offscreen, {0, 0, width, height}, {0, 0});
-    if (!waiting)
-    {
-        offscreen.setBrushColor(neutralColor);
-        offscreen.paintRect(band);
-        if (minimum < kNegativeThreshold)
-        {
-            offscreen.setBrushColor(negativeColor);
-            offscreen.paintRect(lowEnd);
-        }
-        if (maximum > kPositiveThreshold)
-        {
-            offscreen.setBrushColor(positiveColor);
-            offscreen.paintRect(highEnd);
-        }
-    }
-    offscreen.copyTo(port, rect, {0, 0});
+    paintView(*this, port, background,
+              [&](COffscreenPort& offscreen, int32_t, int32_t)
+              {
+                  if (waiting)
+                      return;
+                  offscreen.setBrushColor(neutralColor);
+                  offscreen.paintRect(band);
+                  if (minimum < kNegativeThreshold)
+                  {
+                      offscreen.setBrushColor(negativeColor);
+                      offscreen.paintRect(lowEnd);
+                  }
+                  if (maximum > kPositiveThreshold)
+                  {
+                      offscreen.setBrushColor(positiveColor);
+                      offscreen.paintRect(highEnd);
+                  }
+              });
 }
 
 void CCorrelationRangeView::refresh(CPaintPort& port)

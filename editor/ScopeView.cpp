@@ -1,9 +1,8 @@
 #include "editor/ScopeView.h"
 
+#include "editor/PaintView.h"
 #include "editor/PixelPosition.h"
 #include "editor/ValueScale.h"
-#include "gui/OffscreenPort.h"
-#include "gui/SkinBitmap.h"
 
 CScopeView::CScopeView(const PortRect& rect, int32_t pointCount, CSkinBitmap* background)
     : CWidget(rect), pointCount(pointCount), changed(0), points(pointCount > 0 ? pointCount : 0),
@@ -38,19 +37,17 @@ void CScopeView::setPoints(const float* xs, const float* ys)
 
 void CScopeView::paint(CPaintPort& port)
 {
-    const int32_t width = rect.right - rect.left;
-    const int32_t height = rect.bottom - rect.top;
-    COffscreenPort offscreen(parent, width, height, kColorBlack);
-    if (background)
-        background->paintTo(offscreen, {0, 0, width, height}, {0, 0});
-    for (int32_t i = 0; i < pointCount; ++i)
-    {
-        const PortPoint point = points[i];
-        // Values beyond the range fall outside the picture and leave no mark.
-        if (point.x >= 0 && point.x < width && point.y >= 0 && point.y < height)
-            offscreen.plotPixel(point, dotColor);
-    }
-    offscreen.copyTo(port, rect, {0, 0});
+    paintView(*this, port, background,
+              [&](COffscreenPort& offscreen, int32_t width, int32_t height)
+              {
+                  for (const PortPoint& point : points)
+                  {
+                      // Values beyond the range fall outside the picture and
+                      // leave no mark.
+                      if (point.x >= 0 && point.x < width && point.y >= 0 && point.y < height)
+                          offscreen.plotPixel(point, dotColor);
+                  }
+              });
 }
 
 void CScopeView::refresh(CPaintPort& port)

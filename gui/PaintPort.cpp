@@ -23,6 +23,16 @@ const FontEntry kFonts[] = {
 };
 const int32_t kFontCount = sizeof(kFonts) / sizeof(kFonts[0]);
 
+// Selects what the port just made and deletes the object of the same kind
+// that it made before.
+template <typename Handle> void takeOver(HDC context, Handle& owned, Handle created)
+{
+    SelectObject(context, created);
+    if (owned)
+        DeleteObject(owned);
+    owned = created;
+}
+
 const FontEntry& fontEntry(PortFontId id)
 {
     return kFonts[id >= 0 && id < kFontCount ? id : kFontBold];
@@ -76,10 +86,7 @@ void CPaintPort::replacePen()
     description.lopnWidth.y = lineWidth;
     description.lopnColor = toColorRef(penColor);
     HPEN created = CreatePenIndirect(&description);
-    SelectObject(context, created);
-    if (pen)
-        DeleteObject(pen);
-    pen = created;
+    takeOver(context, pen, created);
 }
 
 void CPaintPort::setPenColor(PortColor color)
@@ -107,10 +114,7 @@ void CPaintPort::setBrushColor(PortColor color)
         GetLastError();
         return;
     }
-    SelectObject(context, created);
-    if (brush)
-        DeleteObject(brush);
-    brush = created;
+    takeOver(context, brush, created);
 }
 
 void CPaintPort::setTextColor(PortColor color)
@@ -133,10 +137,7 @@ void CPaintPort::selectFont(PortFontId id, int32_t size)
     description.lfPitchAndFamily = entry.pitchAndFamily;
     std::strncpy(description.lfFaceName, entry.face, LF_FACESIZE - 1);
     HFONT created = CreateFontIndirectA(&description);
-    SelectObject(context, created);
-    if (font)
-        DeleteObject(font);
-    font = created;
+    takeOver(context, font, created);
 }
 
 void CPaintPort::paintRect(const PortRect& rect)

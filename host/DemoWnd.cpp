@@ -52,15 +52,12 @@ int CDemoWnd::Create(HWND parent)
 {
     parentHwnd = parent;
 
-    RegisterHostClass(instance, kClassName, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK)),
-                      LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK_SMALL)),
-                      static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-
-    HWND window = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, 0, 0, parent, nullptr,
-                                  instance, nullptr);
-    if (!window)
+    const HostClass windowClass = {kClassName,
+                                   LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK)),
+                                   LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK_SMALL)),
+                                   static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))};
+    if (!CreateHostWindow(windowClass, kExStyle, kTitle, kStyle, parent))
         return 0;
-    AdoptWindow(window);
     playingShown = 0;
 
     const struct

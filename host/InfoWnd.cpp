@@ -63,15 +63,11 @@ int CInfoWnd::Create(HWND parent)
 {
     parentHwnd = parent;
 
-    RegisterHostClass(instance, kClassName, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK)),
-                      LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK_SMALL)),
-                      WindowColorBrush());
-
-    HWND window = CreateWindowExA(kExStyle, kClassName, kTitle, kStyle, 0, 0, 0, 0, parent, nullptr,
-                                  instance, nullptr);
-    if (!window)
+    const HostClass windowClass = {
+        kClassName, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK)),
+        LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK_SMALL)), WindowColorBrush()};
+    if (!CreateHostWindow(windowClass, kExStyle, kTitle, kStyle, parent))
         return 0;
-    AdoptWindow(window);
 
     showGerman = 0;
     germanDc = CreateCompatibleDC(windowDc);

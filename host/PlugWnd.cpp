@@ -57,15 +57,11 @@ int CPlugWnd::Create(HWND parentWindow)
     parent = parentWindow;
     parentHwnd = parentWindow;
 
-    RegisterHostClass(moduleInstance, kClassName, LoadIconA(nullptr, IDI_APPLICATION),
-                      LoadIconA(nullptr, IDI_APPLICATION),
-                      static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-
-    HWND window = CreateWindowExA(0, kClassName, nullptr, kStyle, 0, 0, 0, 0, parent, nullptr,
-                                  moduleInstance, nullptr);
-    if (!window)
+    const HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
+    const HostClass windowClass = {kClassName, icon, icon,
+                                   static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))};
+    if (!CreateHostWindow(windowClass, 0, nullptr, kStyle, parent))
         return 0;
-    AdoptWindow(window);
 
     int width = 0;
     int height = 0;

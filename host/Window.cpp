@@ -18,38 +18,33 @@ int CWindow::Create(HWND parent)
 {
     parentHwnd = parent;
 
-    RegisterHostClass(instance, kClassName, LoadIconA(nullptr, IDI_APPLICATION),
-                      LoadIconA(nullptr, IDI_APPLICATION), WindowColorBrush());
-
-    HWND window =
-        CreateWindowExA(0, kClassName, nullptr, 0, 0, 0, 0, 0, parent, nullptr, instance, nullptr);
-    if (!window)
-        return 0;
-    AdoptWindow(window);
-    return 1;
+    const HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
+    return CreateHostWindow({kClassName, icon, icon, WindowColorBrush()}, 0, nullptr, 0, parent);
 }
 
-void CWindow::RegisterHostClass(HINSTANCE instance, const char* className, HICON icon,
-                                HICON smallIcon, HBRUSH background)
+int CWindow::CreateHostWindow(const HostClass& windowClass, DWORD exStyle, const char* title,
+                              DWORD style, HWND parent)
 {
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof(wc);
     wc.style = CS_OWNDC;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
-    wc.hIcon = icon;
-    wc.hIconSm = smallIcon;
+    wc.hIcon = windowClass.icon;
+    wc.hIconSm = windowClass.smallIcon;
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = background;
-    wc.lpszClassName = className;
+    wc.hbrBackground = windowClass.background;
+    wc.lpszClassName = windowClass.name;
     RegisterClassExA(&wc);
-}
 
-void CWindow::AdoptWindow(HWND window)
-{
+    HWND window = CreateWindowExA(exStyle, windowClass.name, title, style, 0, 0, 0, 0, parent,
+                                  nullptr, instance, nullptr);
+    if (!window)
+        return 0;
     hwnd = window;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     windowDc = GetDC(window);
+    return 1;
 }
 
 LRESULT CWindow::OnDestroy(HWND, UINT, WPARAM, LPARAM)

@@ -32,15 +32,22 @@ class CWindow
     // the plain window class and of the help window.
     static HBRUSH WindowColorBrush() { return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5)); }
 
-    // Registers one of the host's window classes: own DC, the arrow cursor
-    // and the shared window procedure. A second registration of the same
-    // name fails and the existing class is used.
-    static void RegisterHostClass(HINSTANCE instance, const char* className, HICON icon,
-                                  HICON smallIcon, HBRUSH background);
+    // What sets one of the host's window classes apart; they all have their
+    // own DC, the arrow cursor and the shared window procedure.
+    struct HostClass
+    {
+        const char* name;
+        HICON icon;
+        HICON smallIcon;
+        HBRUSH background;
+    };
 
-    // Common end of every Create: remembers the window in both directions
-    // and keeps its own DC (all host classes are registered CS_OWNDC).
-    void AdoptWindow(HWND window);
+    // The common part of every Create: registers the class (a second
+    // registration of the same name fails and the existing class is used),
+    // creates the window at position and size 0, and remembers it in both
+    // directions with its own DC. 1, or 0 when the window cannot be created.
+    int CreateHostWindow(const HostClass& windowClass, DWORD exStyle, const char* title,
+                         DWORD style, HWND parent);
 
     HINSTANCE instance;
     HWND hwnd;

@@ -141,20 +141,20 @@ float CParamStore::denormalize(int32_t index, float normalized) const
 
 void CParamStore::getLabel(int32_t index, char* text) const
 {
-    if (!text)
-        return;
-    if (isIndex(index))
-        std::strcpy(text, entries[index].label);
-    else
-        text[0] = 0;
+    copyEntryText(index, &ParamEntry::label, text);
 }
 
 void CParamStore::getName(int32_t index, char* text) const
 {
+    copyEntryText(index, &ParamEntry::name, text);
+}
+
+void CParamStore::copyEntryText(int32_t index, char (ParamEntry::*field)[16], char* text) const
+{
     if (!text)
         return;
     if (isIndex(index))
-        std::strcpy(text, entries[index].name);
+        std::strcpy(text, entries[index].*field);
     else
         text[0] = 0;
 }

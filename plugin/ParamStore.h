@@ -73,6 +73,8 @@ class CParamStore
 
   protected:
     bool isIndex(int32_t index) const { return index >= 0 && index < count; }
+    // The label or name of an entry, text and terminator.
+    void copyEntryText(int32_t index, char (ParamEntry::*field)[16], char* text) const;
     // The buffer of a block entry when [offset, offset + length) lies inside it.
     uint8_t* blockRange(int32_t index, int32_t length, int32_t offset) const;
 
