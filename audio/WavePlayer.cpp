@@ -17,8 +17,6 @@ namespace
 const int32_t kReaderCapacityFrames = 1584000;
 const int32_t kMaxBlockFrames = 3840;
 const int32_t kChannelBuffers = 4;
-const DWORD kStartupSleepMs = 3000;
-const DWORD kFirstStartSleepMs = 2000;
 // The feeder sleeps until it is woken; this only bounds each sleep.
 const DWORD kIdleWaitMs = 1000;
 // Bounds of the GUI thread's waits. A write waiting for the device is
@@ -71,12 +69,14 @@ class CBusy
 };
 } // namespace
 
-CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CEffectBinding* effect_, HWND newsWindow_)
+CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CEffectBinding* effect_, HWND newsWindow_,
+                         StartDelays startDelays_)
     : feederThread(nullptr), handshakeEvent(nullptr), wakeEvent(nullptr), feederThreadId(0),
       newsWindow(newsWindow_), pathBuffer(), reader(), device(), effect(effect_), streaming(0),
       stopRequest(0), alive(1), startRequest(0), playing(0), news(0), idleWakeUps(0), ready(0),
       busy(0), shutDown(0), feederEnded(0), sampleRate(0), channels(0), lengthSeconds(0),
-      firstStart(1)
+      firstStart(1), startDelays(startDelays_)
+
 {
     InitializeCriticalSection(&stateLock);
     handshakeEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -117,7 +117,7 @@ void CWavePlayer::feed()
     SetEvent(handshakeEvent);
     float* input[2] = {&memory[0], &memory[kMaxBlockFrames]};
     float* output[2] = {&memory[2 * kMaxBlockFrames], &memory[3 * kMaxBlockFrames]};
-    pause(kStartupSleepMs);
+    pause(startDelays.startupMs);
 
     while (alive)
     {
@@ -151,7 +151,7 @@ bool CWavePlayer::takeStartRequest(Stream& taken)
         return false;
     if (firstStart)
     {
-        pause(kFirstStartSleepMs);
+        pause(startDelays.firstStartMs);
         firstStart = 0;
     }
     // A command during the sleep may have withdrawn the request, or made

@@ -22,7 +22,17 @@ class CWavePlayer
     // then shows the true state and calls TellNews.
     static constexpr UINT kNewsMessage = WM_USER;
 
-    CWavePlayer(HINSTANCE instance, CEffectBinding* effect, HWND newsWindow = nullptr);
+    // How long the feeder waits before it takes its first start request:
+    // once it was made, and again before that first start.
+    struct StartDelays
+    {
+        DWORD startupMs;
+        DWORD firstStartMs;
+    };
+    static constexpr StartDelays kStartDelays = {3000, 2000};
+
+    CWavePlayer(HINSTANCE instance, CEffectBinding* effect, HWND newsWindow = nullptr,
+                StartDelays startDelays = kStartDelays);
     // Shuts down first. Delete a controller only once Shutdown answered 1.
     ~CWavePlayer();
 
@@ -111,4 +121,5 @@ class CWavePlayer
     int32_t channels;
     int32_t lengthSeconds;
     int firstStart;
+    const StartDelays startDelays;
 };

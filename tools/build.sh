@@ -14,13 +14,20 @@ config=$1
 build=$root/build/$config
 targets=()
 
+# The native configurations take the newest clang installed with its
+# sanitizer and fuzzer libraries (tools/clang.sh).
+clang=()
+if [[ $config == native || $config == tsan || $config == bench ]]; then
+  source "$root/tools/clang.sh"
+  n=$(zw_clang_version)
+  clang=(-DCMAKE_C_COMPILER="clang-$n" -DCMAKE_CXX_COMPILER="clang++-$n")
+fi
+
 case $config in
   native)
-    args=(-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
-          -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+    args=("${clang[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   tsan)
-    args=(-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
-          -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZW_SANITIZERS=thread) ;;
+    args=("${clang[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZW_SANITIZERS=thread) ;;
   win32)
     args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
           -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
@@ -28,8 +35,7 @@ case $config in
     args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
           -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   bench)
-    args=(-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
-          -DCMAKE_BUILD_TYPE=Release -DZW_SANITIZERS= -DZW_BENCHMARKS=ON
+    args=("${clang[@]}" -DCMAKE_BUILD_TYPE=Release -DZW_SANITIZERS= -DZW_BENCHMARKS=ON
           -DCMAKE_CXX_FLAGS=-march=native)
     targets=(--target process_bench) ;;
   *)
@@ -37,7 +43,14 @@ case $config in
     exit 2 ;;
 esac
 
-if [[ ! -f $build/build.ninja ]]; then
+# A folder configured with other arguments (another compiler, other flags)
+# is configured afresh, so that nothing of the old configuration stays.
+stamp=$build/zw-configure-args
+wanted=$(printf '%s\n' "${args[@]}")
+if [[ ! -f $build/build.ninja || ! -f $stamp || $(<"$stamp") != "$wanted" ]]; then
+  [[ -f $stamp ]] && echo "build: $config has new arguments; configuring it afresh" >&2
+  rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles" "$stamp"
   cmake -S "$root" -B "$build" -G Ninja "${args[@]}" >/dev/null
+  echo "$wanted" >"$stamp"
 fi
 cmake --build "$build" "${targets[@]}" -- -j"$(nproc)"

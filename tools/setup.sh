@@ -14,10 +14,16 @@ packages=(
   xvfb xauth xdotool imagemagick x11-apps
   fonts-liberation2 fonts-wine
   googletest libgtest-dev libbenchmark-dev
-  clang-14 libclang-rt-14-dev
   cmake ninja-build g++
   sox
 )
+
+# The native checks use the newest clang installed with its runtime libraries
+# (tools/clang.sh): the newest clang gets its libraries, and a machine
+# without any clang gets Debian 12's clang-14.
+source "$(dirname "$0")/clang.sh"
+clang=$(zw_clang_versions | sed -n 1p)
+packages+=("clang-${clang:-14}" "libclang-rt-${clang:-14}-dev")
 
 as_root=()
 if [[ $(id -u) -ne 0 ]]; then as_root=(sudo); fi

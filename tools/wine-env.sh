@@ -77,6 +77,27 @@ zw_env_use_prefix() {
   # Start Wine's background services now, detached from our output: a
   # service that inherited a test's stdout would keep CTest waiting for it.
   wineboot >/dev/null 2>&1 </dev/null
+  zw_hold_desktop "$build"
+}
+
+# Wine ends its desktop process a moment after the last window program has
+# gone, and the next one starts it again as its own child, with its own
+# output: CTest then waits for that test until the desktop ends, which is
+# when nothing else runs any more. One idle program, detached from our
+# output, holds the desktop until the wineserver stops.
+zw_hold_desktop() {
+  local holder=$ZW_ROOT/build/win32/tools/zw_hold_desktop.exe log=$1/hold-desktop.log i
+  if [[ ! -f $holder ]]; then
+    echo "wine-env: no $holder; a test may outlast its program" >&2
+    return 0
+  fi
+  rm -f "$log"
+  (wine "$holder" </dev/null >"$log" 2>&1 &)
+  for i in $(seq 1 100); do
+    grep -q ready "$log" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  echo "wine-env: the desktop holder did not start" >&2
 }
 
 # Wine's own fonts ("Small Fonts", Wingdings, Tahoma, System, ...) come with

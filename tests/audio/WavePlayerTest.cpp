@@ -54,8 +54,10 @@ namespace
 {
 const int kDelay = 512;        // the effect's latency in frames
 const int kBlockFrames = 1764; // 40 ms at 44.1 kHz
-// The feeder starts about five seconds after the controller is made.
-const DWORD kStartupMs = 5000;
+// The program's feeder starts about five seconds after its controller is
+// made; here one and a half will do.
+const CWavePlayer::StartDelays kDelays = {1000, 500};
+const DWORD kStartupMs = kDelays.startupMs + kDelays.firstStartMs;
 
 std::string writeFile(const char* name, const Bytes& bytes)
 {
@@ -93,7 +95,7 @@ class WavePlayerTest : public ::testing::Test
     {
         plug = new CPlugWnd(GetModuleHandleA(nullptr));
         ASSERT_EQ(1, plug->LoadPlugin());
-        player = new CWavePlayer(GetModuleHandleA(nullptr), plug);
+        player = new CWavePlayer(GetModuleHandleA(nullptr), plug, nullptr, kDelays);
         ASSERT_EQ(1, player->IsReady());
     }
     void TearDown() override
@@ -218,7 +220,7 @@ TEST_F(WavePlayerTest, PlayWithoutAFileSaysSoAndTheIdleFeederSleeps)
     EXPECT_EQ("No open Wavefile", watcher.seen()[0].text);
     // Past its start-up sleep, a feeder with nothing to do wakes up (next to)
     // never: a second's worth of polling would be dozens.
-    Sleep(kStartupMs - 1500);
+    Sleep(kDelays.startupMs + 500);
     const int32_t before = player->IdleWakeUps();
     Sleep(1000);
     EXPECT_LT(player->IdleWakeUps() - before, 5);
@@ -240,9 +242,9 @@ TEST_F(WavePlayerTest, StopDuringTheStartDelaysNeverTouchesTheOldDevice)
     Sleep(kStartupMs + 300);
     EXPECT_EQ(0, player->IsPlaying());
     // Play again after the delays: it starts from frame 0 with a fresh
-    // engine, after the first start's own delay of 2 s.
+    // engine, after the first start's own delay.
     ASSERT_EQ(1, player->Play());
-    Sleep(2000 + 1500);
+    Sleep(kDelays.firstStartMs + 1500);
     ASSERT_EQ(1, player->Stop());
     CapturedSound sound = readCapturedSound();
     ASSERT_TRUE(sound.valid);
@@ -470,7 +472,7 @@ TEST(WavePlayer, TellsThePluginTheSampleRateBeforeTheFirstBlockOfEachFile)
 {
     CPlugWnd plug(GetModuleHandleA(nullptr), recordingEntry);
     ASSERT_EQ(1, plug.LoadPlugin());
-    CWavePlayer player(GetModuleHandleA(nullptr), &plug);
+    CWavePlayer player(GetModuleHandleA(nullptr), &plug, nullptr, kDelays);
     std::string at44 = writeFile("player-rate44.wav", pcmWave(2, 44100, 16, Bytes(8000, 1)));
     std::string at48 = writeFile("player-rate48.wav", pcmWave(1, 48000, 16, Bytes(8000, 1)));
     recorder.events.clear();
