@@ -77,7 +77,7 @@ zw_env_use_prefix() {
   # Start Wine's background services now, detached from our output: a
   # service that inherited a test's stdout would keep CTest waiting for it.
   wineboot >/dev/null 2>&1 </dev/null
-  zw_hold_desktop "$build"
+  zw_hold_desktop "$1"
 }
 
 # Wine ends its desktop process a moment after the last window program has
