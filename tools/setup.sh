@@ -46,30 +46,26 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${as_root[@]}" dpkg --add-architecture i386
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  installed "$p" || missing+=("$p")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
+# Installs those of the given packages that are missing; fails as apt-get does.
+install_missing() {
+  local p missing=()
+  for p in "$@"; do
+    installed "$p" || missing+=("$p")
+  done
+  [[ ${#missing[@]} -eq 0 ]] && return 0
   echo "setup: installing ${missing[*]}" >&2
   apt_update
   "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+}
+
+install_missing "${packages[@]}"
 
 # A real third-party host for the plug-in DLL: LMMS, whose i386 build runs
 # Windows plug-ins under Wine. Its test skips (and says why) where it cannot
 # be installed, so a failure here does not stop the set-up.
 host_packages=(lmms:i386 lmms-vst-server:i386)
-missing=()
-for p in "${host_packages[@]}"; do
-  installed "$p" || missing+=("$p")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-  echo "setup: installing ${missing[*]}" >&2
-  apt_update
-  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
-    echo "setup: could not install ${missing[*]}; the LMMS test will be skipped" >&2
-fi
+install_missing "${host_packages[@]}" ||
+  echo "setup: could not install ${host_packages[*]}; the LMMS test will be skipped" >&2
 
 # 32-bit Wine needs a kernel that runs i386 Linux programs. Some virtual
 # machines boot with that switched off; there we run the i386 side of Wine
