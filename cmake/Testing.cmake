@@ -13,26 +13,62 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
-# zw_add_gtest(NAME <name> [PORTABLE] SOURCES <files...> [LIBRARIES <libs...>])
+# zw_add_gtest(NAME <name> [PORTABLE] [OWN_DISPLAY] SOURCES <files...>
+#              [LIBRARIES <libs...>] [PARTS <entry> <filter> ...])
 #
 # A PORTABLE test is built natively and for Windows; any other only for
 # Windows. Each executable is one CTest entry and writes its results as
-# GoogleTest XML into ZW_RESULTS_DIR.
+# GoogleTest XML into ZW_RESULTS_DIR. PARTS split a long executable: the
+# cases that match each GoogleTest filter run as an entry of their own, which
+# may run beside the others, and the entry <name> runs every case that no
+# part takes, so that a new case is never left out.
+#
+# OWN_DISPLAY marks tests that read their windows back from the screen or
+# press the real pointer and keys: another test's window must not come up
+# over theirs. Under Wine each of their entries takes one of the run's
+# "displays", which ./test starts and only such entries use.
 function(zw_add_gtest)
-  cmake_parse_arguments(T "PORTABLE" "NAME" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(T "PORTABLE;OWN_DISPLAY" "NAME" "SOURCES;LIBRARIES;PARTS" ${ARGN})
   if(NOT ZW_WINDOWS AND NOT T_PORTABLE)
     return()
   endif()
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBRARIES} GTest::gtest_main)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR})
+  set(taken "")
+  set(entries ${T_NAME})
+  while(T_PARTS)
+    list(POP_FRONT T_PARTS entry filter)
+    zw_add_gtest_entry(${entry} ${T_NAME} ${filter})
+    string(APPEND taken ":${filter}")
+    list(APPEND entries ${entry})
+  endwhile()
+  if(taken)
+    string(SUBSTRING "${taken}" 1 -1 taken)
+    zw_add_gtest_entry(${T_NAME} ${T_NAME} "-${taken}")
+  else()
+    zw_add_gtest_entry(${T_NAME} ${T_NAME} "")
+  endif()
+  if(ZW_WINDOWS AND T_OWN_DISPLAY)
+    set_tests_properties(${entries} PROPERTIES RESOURCE_GROUPS displays:1)
+  endif()
+endfunction()
+
+# One CTest entry running the cases of a GoogleTest executable that match the
+# filter (all for an empty one), with a results file and a sound capture of
+# its own.
+function(zw_add_gtest_entry entry executable filter)
   if(ZW_WINDOWS)
     # Wine resolves the unix path through the Z: drive.
-    set(xml "xml:Z:${ZW_RESULTS_DIR}/${T_NAME}.xml")
+    set(xml "xml:Z:${ZW_RESULTS_DIR}/${entry}.xml")
   else()
-    set(xml "xml:${ZW_RESULTS_DIR}/${T_NAME}.xml")
+    set(xml "xml:${ZW_RESULTS_DIR}/${entry}.xml")
   endif()
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_output=${xml})
-  set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "ZW_CAPTURE_WAV=${CMAKE_BINARY_DIR}/captures/${T_NAME}.wav")
+  set(arguments --gtest_output=${xml})
+  if(filter)
+    list(APPEND arguments "--gtest_filter=${filter}")
+  endif()
+  add_test(NAME ${entry} COMMAND ${executable} ${arguments})
+  set_tests_properties(${entry} PROPERTIES
+    ENVIRONMENT "ZW_CAPTURE_WAV=${CMAKE_BINARY_DIR}/captures/${entry}.wav")
 endfunction()

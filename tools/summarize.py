@@ -16,7 +16,7 @@ def ctest_entries(junit_path):
     """(name, passed, skip reason or None, seconds) for every CTest entry of
     one configuration, and the seconds they took together."""
     if not os.path.exists(junit_path):
-        return [], 0.0
+        return None, 0.0
     entries = []
     root = ET.parse(junit_path).getroot()
     for case in root.iter("testcase"):
@@ -52,6 +52,11 @@ def main():
     for build in configs:
         label = os.path.basename(build)
         entries, total = ctest_entries(os.path.join(build, "ctest-junit.xml"))
+        if entries is None:
+            # CTest did not get as far as running the tests.
+            print(f"  {label:8} {'(no test results)':40} {0:5} passed {1:4} failed")
+            failed += 1
+            continue
         for name, ok, reason, seconds in entries:
             if reason:
                 print(f"  {label:8} {name:40} skipped: {reason} ({seconds:.1f} s)")

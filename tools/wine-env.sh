@@ -2,13 +2,16 @@
 # Wine prefix inside build/, shared by every Windows process of the run.
 #
 #   zw_wine_prefix <dir> win32|win64    exports WINEPREFIX and friends, makes it once
-#   zw_env_start <build-dir>            exports DISPLAY, WINEPREFIX, HOME and friends
-#   zw_env_use_prefix <dir> win32|win64 moves the Windows side to another prefix
-#                                       (its own wineserver), keeping the display
+#   zw_env_start <build-dir> [win32|win64]
+#                                       exports DISPLAY, WINEPREFIX, HOME and friends
 #   zw_env_stop                         stops what zw_env_start started
+#   zw_env_start_displays <n>...        starts displays with prefixes of their own,
+#                                       in the background
+#   zw_env_wait_displays                waits until those are up
+#   zw_env_stop_displays                stops those
 
 zw_env_start() {
-  local build=$1
+  local build=$1 arch=${2:-win32}
   mkdir -p "$build"
   build=$(cd "$build" && pwd)
 
@@ -35,19 +38,21 @@ zw_env_start() {
   export DISPLAY=:$(head -n1 "$fdfile")
   rm -f "$fdfile"
 
-  zw_env_use_prefix "$build" win32
+  zw_env_use_prefix "$build" "$arch"
 }
 
 # Exports the Wine settings of our prefixes for <dir>/wineprefix of the given
 # architecture, and makes the prefix once (no offers to fetch .NET or HTML
 # runtimes, Wine's own fonts in place). ./run uses it for a desktop too.
+# Wine's HID and USB bus drivers stay off: nothing here uses them, and their
+# device polling would cost each prefix a steady few per cent of a core.
 zw_wine_prefix() {
   local build=$1 arch=$2
   mkdir -p "$build"
   build=$(cd "$build" && pwd)
   export WINEPREFIX=$build/wineprefix
   export WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+  export WINEDLLOVERRIDES="mscoree=d;mshtml=d;winebus.sys=d;wineusb.sys=d"
   export WINEARCH=$arch
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     echo "wine-env: creating the $arch Wine prefix" >&2
@@ -144,4 +149,63 @@ zw_env_stop() {
     wait "$ZW_XVFB_PID" 2>/dev/null || true
     ZW_XVFB_PID=
   fi
+}
+
+# More displays, each with a Wine prefix and a wineserver of its own in
+# build/wine-<n>, for tests that need a display to themselves: two programs
+# on one display cover each other's windows, and a window that comes up takes
+# the pointer and the keys from a test that presses them. They start in the
+# background, one after another (side by side, they would only take longer
+# each), and each writes its set-up to build/wine-<n>/display.env when it is
+# up (or "failed"); tools/wine-exec.sh waits for that file when a test is
+# given the display.
+zw_env_start_displays() {
+  local n
+  for n in "$@"; do
+    mkdir -p "$ZW_ROOT/build/wine-$n"
+    rm -f "$ZW_ROOT/build/wine-$n/display.env"
+  done
+  (
+    for n in "$@"; do
+      local build=$ZW_ROOT/build/wine-$n
+      ZW_WINESERVER_STARTED=
+      ZW_XVFB_PID=
+      if zw_env_start "$build" >"$build/start.log" 2>&1; then
+        printf 'DISPLAY=%q WINEPREFIX=%q HOME=%q ZW_XVFB_PID=%q\n' \
+          "$DISPLAY" "$WINEPREFIX" "$HOME" "$ZW_XVFB_PID" >"$build/display.env.new"
+      else
+        zw_env_stop
+        echo failed >"$build/display.env.new"
+      fi
+      mv "$build/display.env.new" "$build/display.env"
+    done
+  ) &
+  ZW_DISPLAYS+=("$@")
+  ZW_DISPLAY_STARTERS+=("$!")
+}
+ZW_DISPLAYS=()
+ZW_DISPLAY_STARTERS=()
+
+# Waits until the displays zw_env_start_displays started are up (or failed);
+# a subshell may call it too.
+zw_env_wait_displays() {
+  local n
+  for n in "${ZW_DISPLAYS[@]}"; do
+    while [[ ! -f $ZW_ROOT/build/wine-$n/display.env ]]; do sleep 0.2; done
+  done
+}
+
+# Waits for the displays zw_env_start_display started and stops them.
+zw_env_stop_displays() {
+  local n
+  for n in "${ZW_DISPLAY_STARTERS[@]}"; do wait "$n"; done
+  for n in "${ZW_DISPLAYS[@]}"; do
+    (
+      source "$ZW_ROOT/build/wine-$n/display.env" 2>/dev/null || exit 0
+      [[ -n ${WINEPREFIX:-} ]] && WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null
+      [[ -n ${ZW_XVFB_PID:-} ]] && kill "$ZW_XVFB_PID" 2>/dev/null
+    )
+  done
+  ZW_DISPLAYS=()
+  ZW_DISPLAY_STARTERS=()
 }

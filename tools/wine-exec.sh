@@ -5,4 +5,24 @@ if [[ -z ${WINEPREFIX:-} || -z ${DISPLAY:-} ]]; then
   echo "wine-exec: run the Windows tests through ./test (no Wine set-up)" >&2
   exit 2
 fi
+# A test that CTest gave a display of its own (RESOURCE_GROUPS displays:1,
+# "id:<n>,slots:1") runs there instead. Those displays start in the
+# background (zw_env_start_display); their set-up is read once they are up.
+display=${CTEST_RESOURCE_GROUP_0_DISPLAYS:-}
+display=${display#id:}
+display=${display%%,*}
+if [[ -n $display ]]; then
+  env=$(dirname "$0")/../build/wine-$display/display.env
+  for ((i = 0; i < 1800; ++i)); do
+    [[ -f $env ]] && break
+    sleep 0.1
+  done
+  unset ZW_XVFB_PID
+  source "$env" 2>/dev/null
+  if [[ -z ${ZW_XVFB_PID:-} ]]; then
+    echo "wine-exec: display $display did not start (build/wine-$display/start.log)" >&2
+    exit 2
+  fi
+  export DISPLAY WINEPREFIX HOME
+fi
 exec wine "$@"

@@ -17,7 +17,9 @@ bytes=200000
   exec sleep 600
 ) &
 reader=$!
-ZW_CAPTURE_WAV=$dir/sound ZW_HEARD=$dir/heard ZW_HEARD_BYTES=$bytes wine "$@"
+# Through the Windows tests' runner, which moves it to the display CTest gave it.
+ZW_CAPTURE_WAV=$dir/sound ZW_HEARD=$dir/heard ZW_HEARD_BYTES=$bytes \
+  "$(dirname "$0")/../../tools/wine-exec.sh" "$@"
 code=$?
 kill "$reader" 2>/dev/null
 wait "$reader" 2>/dev/null
