@@ -1,5 +1,6 @@
-# Sourced by ./test and ./run: one Xvfb and one persistent wineserver with a
-# Wine prefix inside build/, shared by every Windows process of the run.
+# Sourced by ./test, ./run and the benchmark: an Xvfb display and a
+# persistent wineserver with a Wine prefix inside build/, shared by the
+# Windows processes that run there.
 #
 #   zw_wine_prefix <dir> win32|win64    exports WINEPREFIX and friends, makes it once
 #   zw_env_start <build-dir> [win32|win64]
@@ -38,7 +39,19 @@ zw_env_start() {
   export DISPLAY=:$(head -n1 "$fdfile")
   rm -f "$fdfile"
 
-  zw_env_use_prefix "$build" "$arch"
+  zw_wine_prefix "$build" "$arch"
+  wineserver -p
+  ZW_WINESERVER_STARTED=1
+  # No window manager runs on this display. Left "managed", Wine waits two
+  # seconds for one whenever it hides a window it has activated; unmanaged
+  # windows are placed and hidden by Wine alone, as nothing else would.
+  if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  fi
+  # Start Wine's background services now, detached from our output: a
+  # service that inherited a test's stdout would keep CTest waiting for it.
+  wineboot >/dev/null 2>&1 </dev/null
+  zw_hold_desktop "$build"
 }
 
 # Exports the Wine settings of our prefixes for <dir>/wineprefix of the given
@@ -61,28 +74,6 @@ zw_wine_prefix() {
     wineserver -w
   fi
   zw_link_wine_fonts
-}
-
-# A prefix of the given architecture in <dir>/wineprefix, made once, with a
-# persistent wineserver. A win64 prefix runs 64-bit programs natively.
-zw_env_use_prefix() {
-  if [[ -n ${ZW_WINESERVER_STARTED:-} ]]; then
-    wineserver -k 2>/dev/null || true
-    ZW_WINESERVER_STARTED=
-  fi
-  zw_wine_prefix "$1" "$2"
-  wineserver -p
-  ZW_WINESERVER_STARTED=1
-  # No window manager runs on this display. Left "managed", Wine waits two
-  # seconds for one whenever it hides a window it has activated; unmanaged
-  # windows are placed and hidden by Wine alone, as nothing else would.
-  if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  fi
-  # Start Wine's background services now, detached from our output: a
-  # service that inherited a test's stdout would keep CTest waiting for it.
-  wineboot >/dev/null 2>&1 </dev/null
-  zw_hold_desktop "$1"
 }
 
 # Wine ends its desktop process a moment after the last window program has
