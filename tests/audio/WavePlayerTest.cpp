@@ -5,50 +5,17 @@
 #include "audio/WavePlayer.h"
 #include "host/PlugWnd.h"
 #include "tests/audio/WaveBuilder.h"
+#include "tests/support/AllocationCount.h"
 #include "tests/support/CapturedSound.h"
 #include "tests/support/DialogWatcher.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
-#include <new>
 #include <string>
 #include <vector>
 
-// Every allocation of this test executable is counted, so that a test can
-// tell that a command left nothing behind. GCC sees the malloc behind these
-// and takes the frees for mismatches.
-namespace
-{
-std::atomic<long> gLiveAllocations{0};
-void* counted(std::size_t size)
-{
-    ++gLiveAllocations;
-    return std::malloc(size ? size : 1);
-}
-void uncounted(void* p)
-{
-    if (p)
-        --gLiveAllocations;
-    std::free(p);
-}
-} // namespace
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-// clang-format off
-void* operator new(std::size_t n) { if (void* p = counted(n)) return p; throw std::bad_alloc(); }
-void* operator new[](std::size_t n) { return operator new(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
-void operator delete(void* p) noexcept { uncounted(p); }
-void operator delete[](void* p) noexcept { uncounted(p); }
-void operator delete(void* p, std::size_t) noexcept { uncounted(p); }
-void operator delete[](void* p, std::size_t) noexcept { uncounted(p); }
-// clang-format on
 
 namespace
 {
@@ -368,7 +335,7 @@ TEST_F(WavePlayerTest, ACommandWhileAMessageIsUpIsRefusedAndLeavesNothingBehind)
                                   GetModuleHandleA(nullptr), nullptr);
     int nested = -1;
     gClick = [&] { nested = player->OpenFromDialog(); };
-    const long liveBefore = gLiveAllocations;
+    const long liveBefore = allocationsLive();
     {
         // The first choice is no WAV file; while its message is up, the
         // open button is clicked again and a good file would be chosen.
@@ -388,7 +355,7 @@ TEST_F(WavePlayerTest, ACommandWhileAMessageIsUpIsRefusedAndLeavesNothingBehind)
         EXPECT_EQ(0, nested) << "the second open was let in";
         EXPECT_EQ(1u, open.count());
     }
-    EXPECT_EQ(liveBefore, gLiveAllocations.load()) << "allocations left behind";
+    EXPECT_EQ(liveBefore, allocationsLive()) << "allocations left behind";
     EXPECT_EQ(1, player->IsPlaying()) << "the good file plays on";
 
     const double cpuBefore = processCpuMs();

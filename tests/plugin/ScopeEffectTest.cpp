@@ -2,40 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "TestScopeEditor.h"
 #include "plugin/ScopeEngine.h"
-
-// Every allocation of this test executable is counted. GCC sees the malloc
-// behind these and takes the frees for mismatches.
-namespace
-{
-std::atomic<long> gAllocations{0};
-void* counted(std::size_t size)
-{
-    ++gAllocations;
-    return std::malloc(size ? size : 1);
-}
-} // namespace
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-// clang-format off
-void* operator new(std::size_t n) { if (void* p = counted(n)) return p; throw std::bad_alloc(); }
-void* operator new[](std::size_t n) { return operator new(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
-void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return counted(n); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-// clang-format on
+#include "tests/support/AllocationCount.h"
 
 namespace
 {
@@ -224,7 +197,7 @@ TEST(ScopeEffect, ProcessingAllocatesNothingAfterConstruction)
     std::vector<float> l(1764, 0.5f), r(1764, -0.25f), outL(1764), outR(1764);
     float* in[] = {l.data(), r.data()};
     float* out[] = {outL.data(), outR.data()};
-    const long before = gAllocations;
+    const long before = allocationsMade();
     for (int round = 0; round < 50; ++round)
     {
         e->setParameter(e, 0, static_cast<float>(round % 2));
@@ -233,7 +206,7 @@ TEST(ScopeEffect, ProcessingAllocatesNothingAfterConstruction)
         if (round % 10 == 0)
             call(e, effMainsChanged, 0, 0);
     }
-    EXPECT_EQ(gAllocations - before, 0);
+    EXPECT_EQ(allocationsMade() - before, 0);
     EXPECT_GT(before, 0) << "the counter is in place";
     call(e, effClose);
 }
