@@ -33,12 +33,67 @@ installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
 }
 
+# The package registry has bad days: one index of many fails to download
+# ("File has unexpected size ... Mirror sync in progress?"). The update is
+# tried a few times; if an index still fails, the set-up says which and goes
+# on with the lists that did arrive.
 updated=0
+ZW_APT_RETRIES=${ZW_APT_RETRIES:-3}
+ZW_APT_PAUSE=${ZW_APT_PAUSE:-15}
 apt_update() {
-  if [[ $updated -eq 0 ]]; then
-    "${as_root[@]}" apt-get update -qq
-    updated=1
+  [[ $updated -eq 1 ]] && return 0
+  updated=1
+  local attempt log failed=
+  log=$(mktemp)
+  for ((attempt = 1; attempt <= ZW_APT_RETRIES; ++attempt)); do
+    "${as_root[@]}" apt-get update -qq >"$log" 2>&1 || true
+    failed=$(sed -n -E 's/^(E|W): Failed to fetch +//p' "$log")
+    if [[ -z $failed ]] && ! grep -q '^E: ' "$log"; then
+      rm -f "$log"
+      return 0
+    fi
+    if ((attempt < ZW_APT_RETRIES)); then
+      echo "setup: apt-get update failed (attempt $attempt of $ZW_APT_RETRIES); again in ${ZW_APT_PAUSE} s" >&2
+      sleep "$ZW_APT_PAUSE"
+    fi
+  done
+  if [[ -n $failed ]]; then
+    echo "setup: these package lists could not be fetched; going on with the others:" >&2
+    sed 's/^/setup:   /' <<<"$failed" >&2
+  else
+    echo "setup: apt-get update failed; going on with the lists there are:" >&2
+    sed 's/^/setup:   /' "$log" >&2
   fi
+  rm -f "$log"
+}
+
+# A missing list leaves the packages of one architecture behind their twins
+# of the other (a security update for amd64 but not for i386), and multi-arch
+# libraries must match: apt reports "held broken packages". Taking every
+# package from the release's main suite (apt's target release) gives both
+# architectures the same versions again.
+release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+apt_install() {
+  local log
+  log=$(mktemp)
+  if "${as_root[@]}" apt-get install -y -qq --no-install-recommends "$@" >"$log" 2>&1; then
+    rm -f "$log"
+    return 0
+  fi
+  if [[ -n $release && $1 != -t ]]; then
+    echo "setup: installing failed; trying again with every package from $release:" >&2
+    grep -E '^E: ' "$log" | sed 's/^/setup:   /' >&2
+    if "${as_root[@]}" apt-get install -y -qq --no-install-recommends -t "$release" "$@" \
+      >"$log" 2>&1; then
+      rm -f "$log"
+      return 0
+    fi
+  fi
+  echo "setup: could not install $*; apt-get said:" >&2
+  grep -v -E '^(Reading|Building|Selecting|Preparing|Unpacking|Setting up|Processing)' "$log" |
+    tail -n 20 | sed 's/^/setup:   /' >&2
+  rm -f "$log"
+  return 1
 }
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -55,7 +110,7 @@ install_missing() {
   [[ ${#missing[@]} -eq 0 ]] && return 0
   echo "setup: installing ${missing[*]}" >&2
   apt_update
-  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt_install "${missing[@]}"
 }
 
 install_missing "${packages[@]}"
@@ -93,8 +148,7 @@ SRC
       updated=0
     fi
     apt_update
-    "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
-      -t bookworm-backports qemu-user-static >/dev/null
+    apt_install -t bookworm-backports qemu-user-static
   fi
   binfmt=/proc/sys/fs/binfmt_misc
   if [[ ! -e $binfmt/register ]]; then
