@@ -16,8 +16,12 @@ static_assert(kBlockLength * sizeof(float) == CScopeParams::kPointBlockBytes,
 
 CScopeEngine::CScopeEngine(int32_t inputCount, double /*sampleRate*/, int32_t outputCount)
     : CBlockProcessor(inputCount, kBlockLength, outputCount == 0 ? inputCount : outputCount),
-      analyzer(std::make_unique<CStereoAnalyzer>(kBlockLength))
+      analyzer(std::make_unique<CStereoAnalyzer>(kBlockLength)),
+      delayedSamples(static_cast<size_t>(getOutputChannels()) * kBlockLength),
+      delayedBlocks(getOutputChannels()), inputsAt(inputCount)
 {
+    for (int32_t ch = 0; ch < getOutputChannels(); ++ch)
+        delayedBlocks[ch] = delayedSamples.data() + static_cast<size_t>(ch) * kBlockLength;
 }
 
 CScopeEngine::~CScopeEngine() = default;
@@ -44,19 +48,34 @@ void CScopeEngine::runStream(float** inputs, float** outputs, int32_t frames, in
         stream(inputs, outputs, frames);
         return;
     }
-    // The delayed signal goes over the host's inputs, so there must be an
-    // input buffer for every output channel.
     const int32_t channels = getOutputChannels();
-    if (!inputs || !outputs || frames <= 0 || channels > inputCount)
+    if (!inputs || !outputs || frames <= 0)
         return;
-    stream(inputs, inputs, frames);
-    for (int32_t ch = 0; ch < channels; ++ch)
+    // At most a block at a time through the engine's own buffers, then added.
+    for (int32_t ch = 0; ch < inputCount; ++ch)
+        inputsAt[ch] = inputs[ch];
+    for (int32_t done = 0; done < frames;)
     {
-        const float* delayed = inputs[ch];
-        float* target = outputs[ch];
-        for (int32_t i = 0; i < frames; ++i)
-            target[i] = delayed[i] + target[i];
+        const int32_t n = frames - done < kBlockLength ? frames - done : kBlockLength;
+        stream(inputsAt.data(), delayedBlocks.data(), n);
+        for (int32_t ch = 0; ch < channels; ++ch)
+        {
+            const float* delayed = delayedBlocks[ch];
+            float* target = outputs[ch] + done;
+            for (int32_t i = 0; i < n; ++i)
+                target[i] += delayed[i];
+        }
+        for (int32_t ch = 0; ch < inputCount; ++ch)
+            inputsAt[ch] += n;
+        done += n;
     }
+}
+
+void CScopeEngine::restart()
+{
+    EngineLock hold(engineLock);
+    clearBlocks();
+    analyzer->resetAnalysis();
 }
 
 void CScopeEngine::takeMono(CParamStore* store)

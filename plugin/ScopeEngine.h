@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "plugin/BlockProcessor.h"
 #include "plugin/StereoAnalyzer.h"
@@ -12,9 +13,11 @@ class CParamStore;
 // The effect's processing: 512-frame blocks, each analysed for the scope and
 // the correlation meter, handed back one block later.
 //
-// A suspend (GUI thread) may overlap a process call (processing thread), so
-// every operation below holds the engine's lock; the processing thread only
-// ever waits for a suspend's reset and one publication.
+// A suspend or a rate change (GUI thread) may overlap a process call
+// (processing thread), so every operation below holds the engine's lock; the
+// processing thread only ever waits for a reset of the blocks or one
+// publication. The engine lives as long as the effect: nothing the
+// processing thread uses is freed or rebuilt under it.
 class CScopeEngine : public CBlockProcessor
 {
   public:
@@ -26,8 +29,12 @@ class CScopeEngine : public CBlockProcessor
     void processBlock(float** inputBlocks, float** outputBlocks) override;
 
     // accumulate 0 replaces the outputs; otherwise the delayed signal is
-    // written over the inputs and added to the outputs.
+    // added to them. The inputs are only read: hosts may hand the same
+    // buffers to several plug-ins.
     void runStream(float** inputs, float** outputs, int32_t frames, int32_t accumulate);
+    // Starts over as a new engine would: nothing buffered survives and the
+    // meter starts unsmoothed. The Mono setting stays.
+    void restart();
     // Takes the store's Mono entry when it is marked changed; only 1.0 or
     // more switches the mono sum on.
     void takeMono(CParamStore* store);
@@ -41,5 +48,10 @@ class CScopeEngine : public CBlockProcessor
 
   private:
     std::unique_ptr<CStereoAnalyzer> analyzer;
+    // Where an accumulating call's delayed signal goes before it is added,
+    // one block per output channel, and the cursors over the host's buffers.
+    std::vector<float> delayedSamples;
+    std::vector<float*> delayedBlocks;
+    std::vector<float*> inputsAt;
     std::mutex engineLock;
 };

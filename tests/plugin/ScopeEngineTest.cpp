@@ -43,16 +43,16 @@ void expectDelayedBy512(const std::vector<int32_t>& lengths, bool separate, int3
         for (int32_t i = 0; i < n; ++i, ++frame)
         {
             // Accumulating adds the delayed frame d to what the outputs held,
-            // which for shared buffers is d itself.
+            // which for shared buffers is the input frame x.
             const float d = frame < 512 ? 0.0f : static_cast<float>(frame - 512 + 1);
-            const float expected = !accumulate ? d : separate ? d + 0.25f : 2.0f * d;
-            ASSERT_EQ(resultL[i], expected) << "frame " << frame;
-            ASSERT_EQ((separate ? outR : r)[i], !accumulate ? -0.5f * d
-                                                : separate  ? -0.5f * d + 0.25f
-                                                            : -d);
+            const float x = static_cast<float>(frame + 1);
+            const float held = separate ? 0.25f : x;
+            ASSERT_EQ(resultL[i], accumulate ? held + d : d) << "frame " << frame;
+            ASSERT_EQ((separate ? outR : r)[i],
+                      accumulate ? (separate ? 0.25f : -0.5f * x) - 0.5f * d : -0.5f * d);
             if (accumulate && separate)
             {
-                ASSERT_EQ(l[i], d) << "the host's inputs hold the delayed signal";
+                ASSERT_EQ(l[i], static_cast<float>(frame + 1)) << "the host's inputs are only read";
             }
         }
     }
