@@ -144,6 +144,13 @@ enum HostOpcode : int32_t
     audioMasterPinConnected = 4,
 };
 
+// The most characters of each text that a host's buffer takes, before the
+// terminator: hosts allocate this plus one byte and nothing more.
+constexpr int32_t kMaxParamTextChars = 8;
+constexpr int32_t kMaxProgramNameChars = 23;
+constexpr int32_t kMaxEffectNameChars = 31;
+constexpr int32_t kMaxVendorTextChars = 63;
+
 // Bits of AEffect::flags.
 constexpr int32_t kFlagHasEditor = 0x01;
 constexpr int32_t kFlagHasClip = 0x02;

@@ -5,7 +5,7 @@
 namespace
 {
 constexpr int32_t kScalarSize = 4;
-constexpr int32_t kTextSize = 16;
+constexpr int32_t kTextSize = CParamStore::kTextSize;
 
 using StoreLock = std::lock_guard<std::recursive_mutex>;
 

@@ -34,6 +34,9 @@ struct ParamEntry
 class CParamStore
 {
   public:
+    // Bytes of an entry's label and name, terminator included.
+    static constexpr int32_t kTextSize = 16;
+
     explicit CParamStore(int32_t count);
     ~CParamStore();
 

@@ -26,6 +26,17 @@ int32_t narrowed(VstIntPtr value)
 }
 } // namespace
 
+int32_t copyHostText(char* text, const char* source, int32_t maxChars)
+{
+    if (!text)
+        return 0;
+    const size_t length = source ? strnlen(source, static_cast<size_t>(maxChars)) : 0;
+    if (length > 0)
+        std::memcpy(text, source, length);
+    text[length] = 0;
+    return 1;
+}
+
 CPluginBase::CPluginBase(HostCallbackProc callback, int32_t programs, int32_t params)
     : sampleRate(44100.0f), editor(), hostCallback(callback), numPrograms(programs),
       numParams(params), currentProgram(0), blockSize(1024)

@@ -7,6 +7,10 @@
 
 class CEditorBase;
 
+// Copies at most maxChars characters of source and a terminator into a
+// host's buffer; reads no more of source than it copies. 0 without a buffer.
+int32_t copyHostText(char* text, const char* source, int32_t maxChars);
+
 // Generic VST 2 effect: owns the record the host talks to, turns dispatcher
 // opcodes into virtual calls and wraps the calls back to the host. The order
 // of the virtual operations is part of the interface; append, never insert.

@@ -10,28 +10,15 @@
 namespace
 {
 const char kInitialProgramName[] = "Init";
-// Hosts give these texts 32 bytes at least; all stay well within.
 const char kEffectName[] = "Zanderwick Scope";
 const char kVendorName[] = "Zanderwick";
 const char kProductName[] = "Zanderwick Scope";
 constexpr float kInitialSampleRate = 44100.0f;
 
-// The name and its terminator, nothing more.
-int32_t copyName(char* text, const char* name)
+// A parameter value as the host may store it: a finite number in [0, 1].
+bool isStorable(float value)
 {
-    if (!text)
-        return 0;
-    std::strcpy(text, name);
-    return 1;
-}
-
-// The engine is told the rate as a whole number; a rate outside the int
-// range (or NaN) must not reach the conversion.
-int32_t wholeRate(float rate)
-{
-    if (!(rate > -2147483648.0f && rate < 2147483648.0f))
-        return 0;
-    return static_cast<int32_t>(rate);
+    return value >= 0.0f && value <= 1.0f;
 }
 } // namespace
 
@@ -52,17 +39,23 @@ CScopeEffect::~CScopeEffect()
     display = nullptr;
 }
 
-void CScopeEffect::initialize()
+bool CScopeEffect::initialize()
 {
     createEditor();
     params = std::make_unique<CScopeParams>();
     params->markAllChanged();
-    engine.reset();
     setUniqueId(kScopeEffectId);
     setNumInputs(2);
     setNumOutputs(2);
     setFlagMono(true);
     setFlagReplacing(true);
+    // One engine for the effect's life, sized for any block a host sends: a
+    // rate change only restarts it, so a host that changes the rate while
+    // its audio thread processes pulls nothing from under that thread.
+    createEngine(record.numInputs, static_cast<int32_t>(kInitialSampleRate), record.numOutputs);
+    if (!engine)
+        return false;
+    record.initialDelay = engine->blockLength();
     setSampleRate(kInitialSampleRate);
 
     chunkSize = params->getSize(CScopeParams::kMono);
@@ -74,6 +67,7 @@ void CScopeEffect::initialize()
     }
     if (display)
         loadProgram(0);
+    return true;
 }
 
 void CScopeEffect::layOutPrograms()
@@ -108,11 +102,11 @@ VstIntPtr CScopeEffect::dispatch(int32_t opcode, int32_t index, VstIntPtr value,
     case effGetPlugCategory:
         return kPlugCategoryAnalysis;
     case effGetEffectName:
-        return copyName(text, kEffectName);
+        return copyHostText(text, kEffectName, kMaxEffectNameChars);
     case effGetVendorString:
-        return copyName(text, kVendorName);
+        return copyHostText(text, kVendorName, kMaxVendorTextChars);
     case effGetProductString:
-        return copyName(text, kProductName);
+        return copyHostText(text, kProductName, kMaxVendorTextChars);
     case effGetVendorVersion:
         return kVendorVersion;
     case effCanDo:
@@ -136,6 +130,12 @@ VstIntPtr CScopeEffect::dispatch(int32_t opcode, int32_t index, VstIntPtr value,
 
 void CScopeEffect::setParameter(int32_t index, float value)
 {
+    // Any thread may call this, the audio thread too: it stores the value,
+    // and the editor shows it from its own thread. NaN is ignored, anything
+    // else held to [0, 1].
+    if (!isParameter(index) || value != value)
+        return;
+    value = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
     params->setNormalized(index, value);
     if (display)
         display->setParameter(index, value);
@@ -143,7 +143,10 @@ void CScopeEffect::setParameter(int32_t index, float value)
 
 float CScopeEffect::getParameter(int32_t index)
 {
-    return params->getNormalized(index, false);
+    if (!isParameter(index))
+        return 0.0f;
+    const float value = params->getNormalized(index, false);
+    return isStorable(value) ? value : 0.0f;
 }
 
 void CScopeEffect::processAccumulating(float** inputs, float** outputs, int32_t sampleFrames)
@@ -159,8 +162,6 @@ void CScopeEffect::processReplacing(float** inputs, float** outputs, int32_t sam
 void CScopeEffect::blockStep(float** inputs, float** outputs, int32_t sampleFrames,
                              int32_t accumulate)
 {
-    if (!engine)
-        return;
     engine->takeMono(params.get());
     engine->runStream(inputs, outputs, sampleFrames, accumulate);
     if (display)
@@ -180,29 +181,34 @@ void CScopeEffect::setProgram(int32_t program)
 
 void CScopeEffect::setProgramName(const char* name)
 {
-    if (!name)
-        return;
-    char* target = programs[currentProgram]->name;
-    std::strncpy(target, name, kProgramNameSize - 1);
-    target[kProgramNameSize - 1] = 0;
+    // The name area holds more, but a name must fit the host's 24-byte
+    // buffer when it comes back; the host's text is read no further.
+    if (name)
+        copyHostText(programs[currentProgram]->name, name, kMaxProgramNameChars);
 }
 
 void CScopeEffect::getProgramName(char* text)
 {
-    // The name and its terminator only: hosts size the buffer for the text.
-    if (text)
-        std::strcpy(text, programs[currentProgram]->name);
+    copyHostText(text, programs[currentProgram]->name, kMaxProgramNameChars);
 }
 
 void CScopeEffect::getParameterLabel(int32_t index, char* text)
 {
-    params->getLabel(index, text);
+    char label[CParamStore::kTextSize] = "";
+    if (isParameter(index))
+        params->getLabel(index, label);
+    copyHostText(text, label, kMaxParamTextChars);
 }
 
 void CScopeEffect::getParameterDisplay(int32_t index, char* text)
 {
     if (!text)
         return;
+    if (!isParameter(index))
+    {
+        text[0] = 0;
+        return;
+    }
     // A look only: clearing the changed mark here would hide a new Mono
     // value from the engine's next block.
     formatFloat(params->getValue(index, false), text);
@@ -210,7 +216,10 @@ void CScopeEffect::getParameterDisplay(int32_t index, char* text)
 
 void CScopeEffect::getParameterName(int32_t index, char* text)
 {
-    params->getName(index, text);
+    char name[CParamStore::kTextSize] = "";
+    if (isParameter(index))
+        params->getName(index, name);
+    copyHostText(text, name, kMaxParamTextChars);
 }
 
 int32_t CScopeEffect::getChunk(void** data, bool isPreset)
@@ -229,30 +238,38 @@ int32_t CScopeEffect::getChunk(void** data, bool isPreset)
 
 int32_t CScopeEffect::setChunk(void* data, int32_t byteSize, bool isPreset)
 {
-    // Never more than the program (or the bank) holds; a negative size
-    // copies nothing.
-    const int32_t capacity = isPreset ? chunkSize : kNumPrograms * chunkSize;
-    const int32_t bytes = byteSize < 0 ? 0 : (byteSize < capacity ? byteSize : capacity);
+    // Chunks come from project files, and those come from anywhere: only a
+    // chunk such as getChunk writes is taken, whole, or nothing changes.
+    if (!isValidChunk(data, byteSize, isPreset))
+        return 0;
     uint8_t* target = isPreset ? programs[currentProgram]->data : programs[0]->data;
-    if (data && bytes > 0)
-        std::memcpy(target, data, static_cast<size_t>(bytes));
+    std::memcpy(target, data, static_cast<size_t>(byteSize));
     loadProgram(currentProgram);
-    return 0;
+    return 1;
+}
+
+bool CScopeEffect::isValidChunk(const void* data, int32_t byteSize, bool isPreset)
+{
+    const int32_t values = isPreset ? 1 : kNumPrograms;
+    if (!data || byteSize != values * kChunkValueBytes)
+        return false;
+    for (int32_t i = 0; i < values; ++i)
+    {
+        float value;
+        std::memcpy(&value, static_cast<const uint8_t*>(data) + i * kChunkValueBytes,
+                    sizeof(value));
+        if (!isStorable(value))
+            return false;
+    }
+    return true;
 }
 
 void CScopeEffect::setSampleRate(float rate)
 {
     sampleRate = rate;
-    engine.reset();
-    createEngine(record.numInputs, wholeRate(rate), record.numOutputs);
-    if (engine)
-        record.initialDelay = engine->blockLength();
-    if (params)
-    {
-        params->markAllChanged();
-        if (engine)
-            engine->takeMono(params.get());
-    }
+    engine->restart();
+    params->markAllChanged();
+    engine->takeMono(params.get());
 }
 
 void CScopeEffect::suspend()
@@ -328,6 +345,10 @@ AEffect* ZW_VSTCALL CreatePluginInstance(HostCallbackProc hostCallback)
     CScopeEffect* effect = new (std::nothrow) CScopeEffect(hostCallback);
     if (!effect)
         return nullptr;
-    effect->initialize();
+    if (!effect->initialize())
+    {
+        delete effect;
+        return nullptr;
+    }
     return effect->getRecord();
 }

@@ -20,7 +20,7 @@ struct ProgramSlot
 
 // The stereo scope: two inputs, two outputs, one parameter (Mono) and four
 // programs whose data is the parameter data (programs are chunks). It owns
-// its parameter store, its processing engine (rebuilt on every sample-rate
+// its parameter store, its processing engine (restarted on every sample-rate
 // change) and, once there is one, its editor.
 //
 // The editor reaches the effect as a CEditorBase (registered in `editor`)
@@ -31,14 +31,21 @@ class CScopeEffect : public CPluginBase
   public:
     static constexpr int32_t kNumPrograms = 4;
     static constexpr int32_t kProgramNameSize = 32;
+    // A chunk holds one little-endian float per program.
+    static constexpr int32_t kChunkValueBytes = 4;
     static constexpr int32_t kVendorVersion = 1000;
     static constexpr int32_t kVstVersion = 2400;
 
     explicit CScopeEffect(HostCallbackProc hostCallback);
     ~CScopeEffect() override;
 
-    // The second construction step; CreatePluginInstance runs it once.
-    void initialize();
+    // The second construction step; CreatePluginInstance runs it once. False
+    // when the processing could not be built.
+    bool initialize();
+
+    // Whether setChunk takes these bytes: the size getChunk writes for a
+    // program (isPreset) or the bank, and every value finite and in [0, 1].
+    static bool isValidChunk(const void* data, int32_t byteSize, bool isPreset);
 
     // What other hosts ask beyond the opcodes the base class knows: identity,
     // category, abilities and tail. Everything else goes to the base class.
@@ -78,6 +85,7 @@ class CScopeEffect : public CPluginBase
 
   private:
     bool isProgram(int32_t program) const { return program >= 0 && program < kNumPrograms; }
+    bool isParameter(int32_t index) const { return index >= 0 && index < numParams; }
     void blockStep(float** inputs, float** outputs, int32_t sampleFrames, int32_t accumulate);
     void layOutPrograms();
 

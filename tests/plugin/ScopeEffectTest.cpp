@@ -101,7 +101,7 @@ TEST(ScopeEffect, ProgramsAndChunksStayInsideTheirAreas)
     call(e, effSetProgram, 0, 1);
     const std::string longName(40, 'x');
     call(e, effSetProgramName, 0, 0, const_cast<char*>(longName.c_str()));
-    EXPECT_EQ(text(e, effGetProgramName), std::string(31, 'x'));
+    EXPECT_EQ(text(e, effGetProgramName), std::string(23, 'x')) << "what a host's buffer takes";
     call(e, effSetProgram, 0, 3);
     EXPECT_EQ(text(e, effGetProgramName), "Init");
 
@@ -113,10 +113,12 @@ TEST(ScopeEffect, ProgramsAndChunksStayInsideTheirAreas)
 
     call(e, effSetProgram, 0, 0);
     float bank[16] = {0.0f, 1.0f, 0.0f, 1.0f};
-    EXPECT_EQ(call(e, effSetChunk, 0, 4 * 16, bank), 0) << "a long bank is cut to four programs";
+    EXPECT_EQ(call(e, effSetChunk, 0, 4 * 16, bank), 0) << "a long bank is refused";
+    EXPECT_EQ(e->getParameter(e, 0), 1.0f);
+    EXPECT_EQ(call(e, effSetChunk, 0, 16, bank), 1);
     EXPECT_EQ(e->getParameter(e, 0), 0.0f);
     float on = 1.0f;
-    EXPECT_EQ(call(e, effSetChunk, 1, 400, &on), 0);
+    EXPECT_EQ(call(e, effSetChunk, 1, 4, &on), 1);
     EXPECT_EQ(e->getParameter(e, 0), 1.0f);
     EXPECT_EQ(call(e, effSetChunk, 1, -4, bank), 0);
     EXPECT_EQ(e->getParameter(e, 0), 1.0f) << "a negative size copies nothing";
@@ -147,11 +149,11 @@ TEST(ScopeEffect, TextGettersWriteTheTextAndItsTerminatorOnly)
     EXPECT_EQ(written(effGetProgramName), "Init");
     const std::string name = "Wide stereo, vocals left";
     call(e, effSetProgramName, 0, 0, const_cast<char*>(name.c_str()));
-    EXPECT_EQ(written(effGetProgramName), name);
+    EXPECT_EQ(written(effGetProgramName), name.substr(0, 23));
     call(e, effClose);
 }
 
-TEST(ScopeEffect, SampleRateRebuildsTheEngineAndSuspendPublishesACleanDisplay)
+TEST(ScopeEffect, SampleRateRestartsTheEngineAndSuspendPublishesACleanDisplay)
 {
     auto* effect = new CEditedScopeEffect(host);
     AEffect* e = effect->getRecord();
