@@ -23,8 +23,8 @@ CScopeEditor::CScopeEditor(CPluginBase* owner)
     : CCaptionEditor(owner), store(std::make_unique<CScopeParams>()), captionPopup(nullptr),
       bitmaps(std::make_unique<CSkinBitmapSet>(kFirstBitmapId, kBitmapCount)), monoButton(nullptr),
       scopeView(nullptr), pointerView(nullptr), rangeView(nullptr), monoShown(0.0f),
-      monoHandedOver(0.0f), xPoints(CScopeParams::kNumPoints), yPoints(CScopeParams::kNumPoints),
-      lastIdleRun(0)
+      monoHandedOver(0.0f), monoArrived(false), xPoints(CScopeParams::kNumPoints),
+      yPoints(CScopeParams::kNumPoints), lastIdleRun(0)
 {
     size.top = 0;
     size.left = 0;
@@ -83,6 +83,9 @@ int32_t CScopeEditor::open(void* parentWindow)
     rangeView =
         adopt(std::make_unique<CCorrelationRangeView>(kRangeArea, bitmaps->bitmapFor(kRangeBarId)));
 
+    // A fresh tree starts with MONO as the control's default; only changes
+    // that arrive from now on move it.
+    monoArrived = false;
     store->markAllChanged();
     requestRedraw();
     return 1;
@@ -104,6 +107,11 @@ void CScopeEditor::idle()
     if (now <= lastIdleRun + kIdleIntervalTicks)
         return;
     lastIdleRun = now;
+
+    // A Mono value set from any thread reaches the button here, on the
+    // editor's own thread.
+    if (monoArrived.exchange(false) && monoButton)
+        monoButton->setValue(store->getNormalized(CScopeParams::kMono, false));
 
     float correlation;
     bool published;
@@ -147,10 +155,11 @@ void CScopeEditor::idle()
 
 void CScopeEditor::setParameter(int32_t index, float value)
 {
+    // Hosts call this from any thread, their audio thread too, so it only
+    // stores: the next idle moves the button from the editor's thread.
     store->setNormalized(index, value);
-    // Shown by the next refresh pass.
-    if (index == CScopeParams::kMono && monoButton)
-        monoButton->setValue(value);
+    if (index == CScopeParams::kMono)
+        monoArrived = true;
     requestRedraw();
 }
 

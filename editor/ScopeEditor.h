@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -78,6 +79,8 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     float monoShown;
     // The MONO value the views were last given data for.
     float monoHandedOver;
+    // Set by setParameter on the caller's thread, taken by idle.
+    std::atomic<bool> monoArrived;
     std::vector<float> xPoints;
     std::vector<float> yPoints;
     // Each editor keeps its own pace: several may run in one host.

@@ -26,11 +26,8 @@ void CEditorBase::close() {}
 
 void CEditorBase::idle()
 {
-    if (redrawPending)
-    {
-        redrawPending = 0;
+    if (redrawPending.exchange(0))
         onRedrawRequest();
-    }
 }
 
 void CEditorBase::onRedrawRequest() {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "plugin/AEffect.h"
@@ -32,5 +33,6 @@ class CEditorBase
   protected:
     CPluginBase* effect;
     void* parentWindow;
-    int32_t redrawPending;
+    // Asked for from any thread, served by idle on the editor's own.
+    std::atomic<int32_t> redrawPending;
 };

@@ -167,8 +167,10 @@ TEST(ScopeEditor, MonoPinsThePointerAndSuspendClearsTheDisplay)
         bench.editor->displayStore()->getValue(CScopeParams::kCorrelation, false);
     EXPECT_LT(correlation, 0.9f);
     EXPECT_EQ(pointerColumn(correlation), bench.pointer().first) << "follows again";
-    // A change from the host moves the button, not the meter.
+    // A change from the host moves the button on the next idle, not the meter.
     bench.effect->setParameter(bench.effect, 0, 1.0f);
+    EXPECT_EQ(0.0f, bench.editor->getMonoButton()->getValue()) << "the caller's thread stores only";
+    bench.idleAndTick();
     EXPECT_EQ(1.0f, bench.editor->getMonoButton()->getValue());
     EXPECT_EQ(0.0f, bench.editor->getMonoShown());
 
