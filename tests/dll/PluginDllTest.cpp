@@ -3,6 +3,7 @@
 // both bitnesses.
 
 #include "plugin/AEffect.h"
+#include "tests/dll/DllHost.h"
 #include "tests/support/GuiTestSupport.h"
 
 #include <windows.h>
@@ -32,16 +33,6 @@ VstIntPtr ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, f
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-VstIntPtr call(AEffect* e, int32_t opcode, int32_t index = 0, VstIntPtr value = 0,
-               void* ptr = nullptr, float opt = 0.0f)
-{
-    return e->dispatcher(e, opcode, index, value, ptr, opt);
-}
-
-PluginEntryProc entryOf(HMODULE module, const char* name)
-{
-    return reinterpret_cast<PluginEntryProc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 std::string frameClassOf(HMODULE module)
 {
@@ -63,17 +54,6 @@ int threadsOfThisProcess()
     return count;
 }
 
-// Two different noises, so that any slip of a frame or a channel shows.
-std::vector<float> noise(int frames, unsigned seed)
-{
-    std::vector<float> values(frames);
-    for (float& v : values)
-    {
-        seed = seed * 1664525u + 1013904223u;
-        v = static_cast<float>(static_cast<int>(seed >> 8) - (1 << 23)) / (1 << 23);
-    }
-    return values;
-}
 
 void process(AEffect* e, std::vector<float>& left, std::vector<float>& right,
              std::vector<float>& outLeft, std::vector<float>& outRight, int at, int frames)
@@ -83,11 +63,6 @@ void process(AEffect* e, std::vector<float>& left, std::vector<float>& right,
     e->processReplacing(e, inputs, outputs, frames);
 }
 
-// The editor's own window inside the host's.
-HWND frameIn(HWND parent)
-{
-    return FindWindowExA(parent, nullptr, nullptr, "Window");
-}
 
 // The columns and the rows that hold the scope's dots, and how many dots.
 struct Dots
