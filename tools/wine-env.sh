@@ -26,13 +26,9 @@ zw_env_start() {
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" \
     >"$build/xvfb.log" 2>&1 &
   ZW_XVFB_PID=$!
-  local i
-  for i in $(seq 1 100); do
-    [[ -s $fdfile ]] && break
-    sleep 0.1
-  done
-  if [[ ! -s $fdfile ]]; then
-    echo "wine-env: Xvfb did not start" >&2
+  if ! zw_wait_for "$ZW_XVFB_PID" 300 test -s "$fdfile"; then
+    echo "wine-env: Xvfb did not start ($build/xvfb.log):" >&2
+    tail -n 5 "$build/xvfb.log" >&2
     rm -f "$fdfile"
     return 1
   fi
@@ -82,18 +78,35 @@ zw_wine_prefix() {
 # when nothing else runs any more. One idle program, detached from our
 # output, holds the desktop until the wineserver stops.
 zw_hold_desktop() {
-  local holder=$ZW_ROOT/build/win32/tools/zw_hold_desktop.exe log=$1/hold-desktop.log i
+  local holder=$ZW_ROOT/build/win32/tools/zw_hold_desktop.exe log=$1/hold-desktop.log
   if [[ ! -f $holder ]]; then
     echo "wine-env: no $holder; a test may outlast its program" >&2
     return 0
   fi
   rm -f "$log"
-  (wine "$holder" </dev/null >"$log" 2>&1 &)
-  for i in $(seq 1 100); do
-    grep -q ready "$log" 2>/dev/null && return 0
+  wine "$holder" </dev/null >"$log" 2>&1 &
+  local pid=$!
+  disown "$pid"
+  zw_wait_for "$pid" 300 grep -q ready "$log" ||
+    echo "wine-env: the desktop holder did not start ($log)" >&2
+}
+
+# Waits until the command succeeds, for as long as the process that is to
+# make it so lives: fails at once once that process has ended without it,
+# and after the bound (seconds) only as a last resort, for a step that hangs.
+# A busy machine may take minutes where a quiet one takes a second.
+#   zw_wait_for <pid> <bound> <command...>
+zw_wait_for() {
+  local pid=$1 end=$((SECONDS + $2))
+  shift 2
+  until "$@"; do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      "$@"
+      return
+    fi
+    ((SECONDS < end)) || return 1
     sleep 0.1
   done
-  echo "wine-env: the desktop holder did not start" >&2
 }
 
 # Wine's own fonts ("Small Fonts", Wingdings, Tahoma, System, ...) come with
@@ -154,7 +167,7 @@ zw_env_start_displays() {
   local n
   for n in "$@"; do
     mkdir -p "$ZW_ROOT/build/wine-$n"
-    rm -f "$ZW_ROOT/build/wine-$n/display.env"
+    rm -f "$ZW_ROOT/build/wine-$n/display.env" "$ZW_ROOT/build/wine-$n/starter.pid"
   done
   (
     for n in "$@"; do
@@ -171,6 +184,11 @@ zw_env_start_displays() {
       mv "$build/display.env.new" "$build/display.env"
     done
   ) &
+  # Whoever waits for a display follows this starter: it is at work as long
+  # as it lives.
+  for n in "$@"; do
+    echo "$!" >"$ZW_ROOT/build/wine-$n/starter.pid"
+  done
   ZW_DISPLAYS+=("$@")
   ZW_DISPLAY_STARTERS+=("$!")
 }
@@ -182,7 +200,8 @@ ZW_DISPLAY_STARTERS=()
 zw_env_wait_displays() {
   local n
   for n in "${ZW_DISPLAYS[@]}"; do
-    while [[ ! -f $ZW_ROOT/build/wine-$n/display.env ]]; do sleep 0.2; done
+    zw_wait_for "$(cat "$ZW_ROOT/build/wine-$n/starter.pid")" 1800 \
+      test -f "$ZW_ROOT/build/wine-$n/display.env"
   done
 }
 

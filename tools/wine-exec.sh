@@ -12,15 +12,17 @@ display=${CTEST_RESOURCE_GROUP_0_DISPLAYS:-}
 display=${display#id:}
 display=${display%%,*}
 if [[ -n $display ]]; then
-  env=$(dirname "$0")/../build/wine-$display/display.env
-  for ((i = 0; i < 1800; ++i)); do
-    [[ -f $env ]] && break
-    sleep 0.1
-  done
+  ZW_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+  source "$ZW_ROOT/tools/wine-env.sh"
+  dir=$ZW_ROOT/build/wine-$display
+  # The displays start one after another; this one is on its way for as long
+  # as their starter lives, however busy the machine.
+  zw_wait_for "$(cat "$dir/starter.pid" 2>/dev/null)" 1800 test -f "$dir/display.env"
   unset ZW_XVFB_PID
-  source "$env" 2>/dev/null
+  source "$dir/display.env" 2>/dev/null
   if [[ -z ${ZW_XVFB_PID:-} ]]; then
-    echo "wine-exec: display $display did not start (build/wine-$display/start.log)" >&2
+    echo "wine-exec: display $display did not start ($dir/start.log):" >&2
+    tail -n 20 "$dir/start.log" >&2
     exit 2
   fi
   export DISPLAY WINEPREFIX HOME

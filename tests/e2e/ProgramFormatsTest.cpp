@@ -63,7 +63,7 @@ TEST(ProgramFormats, TrailingChunksAreSilentAndSoxFilesOfEachWidthPlayExactly)
     // sox's files (see CMakeLists.txt), opened one by one in the open dialog.
     // Each sends the sample rate again, so each starts on a fresh engine.
     const std::string sox = executableFolder() + "sox\\";
-    const std::vector<int16_t> source = readCapturedSound(sox + "sox16.wav").samples;
+    const std::vector<int16_t> source = readCapturedSound(sox + "sox16.wav", false).samples;
     ASSERT_EQ(2 * kFileFrames, static_cast<long>(source.size()));
     auto played = [&](int shift, float scale)
     {
