@@ -93,7 +93,7 @@ TEST(ProgramFormats, TrailingChunksAreSilentAndSoxFilesOfEachWidthPlayExactly)
         capture.remove();
         const POINT open = CToolbarView::centre(CToolbarView::kOpen);
         postClick(windows.demo, open.x, open.y);
-        ASSERT_TRUE(dialogs.waitFor(1, 10000)) << entry.first;
+        ASSERT_TRUE(dialogs.waitFor(1, kComesUpBound)) << entry.first;
         expectPlayed(capture, entry.second, kDelay + kFileFrames + 2000, entry.first);
     }
 

@@ -70,18 +70,6 @@ std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples, uint3
     return file;
 }
 
-bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    while (!condition())
-    {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
 size_t CCaptureFile::frames() const
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};

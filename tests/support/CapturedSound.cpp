@@ -32,6 +32,18 @@ uint16_t le16(const unsigned char* p)
 }
 } // namespace
 
+bool waitUntil(const std::function<bool()>& condition, unsigned long timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition())
+    {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
 CapturedSound readCapturedSound(const std::string& path, bool capture)
 {
     CapturedSound sound;

@@ -22,6 +22,9 @@ struct CapturedSound
     long find(const std::vector<int16_t>& needle, size_t fromFrame = 0) const;
 };
 
+// Polls the condition every 20 ms; false if it did not come true in time.
+bool waitUntil(const std::function<bool()>& condition, unsigned long timeoutMs);
+
 // The capture file of this test executable, as a path Windows can open.
 std::string captureFilePath();
 
