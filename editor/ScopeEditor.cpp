@@ -2,6 +2,7 @@
 
 #include <ctime>
 #include <mutex>
+#include <new>
 
 #include "editor/CorrelationPointerView.h"
 #include "editor/CorrelationRangeView.h"
@@ -30,6 +31,11 @@ CScopeEditor::CScopeEditor(CPluginBase* owner)
     size.left = 0;
     size.bottom = static_cast<int16_t>(bitmaps->heightOf(kBackgroundId));
     size.right = static_cast<int16_t>(bitmaps->widthOf(kBackgroundId));
+}
+
+CScopeDisplay* CScopeEditor::make(CPluginBase* effect)
+{
+    return new (std::nothrow) CScopeEditor(effect);
 }
 
 CScopeEditor::~CScopeEditor()

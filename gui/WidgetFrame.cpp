@@ -20,14 +20,22 @@ const char* CWidgetFrame::windowClassName()
     return gClassName;
 }
 
+std::string CWidgetFrame::windowClassNameOf(HINSTANCE module)
+{
+    // Every digit of the handle: a 64-bit module may load above 4 GB, and two
+    // modules must never share a class name.
+    char name[32];
+    std::snprintf(name, sizeof(name), "Plugin%08llx",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(module)));
+    return name;
+}
+
 void CWidgetFrame::registerWindowClass()
 {
     if (++gLiveFrames != 1)
         return;
-    // Every digit of the handle: a 64-bit module may load above 4 GB, and two
-    // modules must never share a class name.
-    std::snprintf(gClassName, sizeof(gClassName), "Plugin%08llx",
-                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(moduleInstance())));
+    std::snprintf(gClassName, sizeof(gClassName), "%s",
+                  windowClassNameOf(moduleInstance()).c_str());
     WNDCLASSA windowClass = {};
     windowClass.style = 0;
     windowClass.lpfnWndProc = windowProc;

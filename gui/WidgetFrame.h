@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "gui/Widget.h"
 
@@ -50,6 +51,8 @@ class CWidgetFrame : public CWidget
 
     // "Plugin" and the module instance in eight hex digits.
     static const char* windowClassName();
+    // The same for any module: the class its frames have.
+    static std::string windowClassNameOf(HINSTANCE module);
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

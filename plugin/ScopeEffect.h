@@ -24,8 +24,9 @@ struct ProgramSlot
 // change) and, once there is one, its editor.
 //
 // The editor reaches the effect as a CEditorBase (registered in `editor`)
-// and as a CScopeDisplay (`display`); createEditor sets both. Every call to
-// the editor is skipped while `display` is null.
+// and as a CScopeDisplay (`display`); createEditor makes it with the factory
+// the effect was given, which sets both. Every call to the editor is skipped
+// while `display` is null.
 class CScopeEffect : public CPluginBase
 {
   public:
@@ -36,7 +37,7 @@ class CScopeEffect : public CPluginBase
     static constexpr int32_t kVendorVersion = 1000;
     static constexpr int32_t kVstVersion = 2400;
 
-    explicit CScopeEffect(HostCallbackProc hostCallback);
+    explicit CScopeEffect(HostCallbackProc hostCallback, EditorFactory makeEditor = nullptr);
     ~CScopeEffect() override;
 
     // The second construction step; CreatePluginInstance runs it once. False
@@ -95,4 +96,5 @@ class CScopeEffect : public CPluginBase
     std::unique_ptr<CScopeParams> params;
     std::unique_ptr<CScopeEngine> engine;
     CScopeDisplay* display;
+    EditorFactory makeEditor;
 };

@@ -2,6 +2,8 @@
 // through VSTPluginMain and reached through the record only. Built and run in
 // both bitnesses.
 
+#include "editor/EditorLayout.h"
+#include "gui/WidgetFrame.h"
 #include "plugin/AEffect.h"
 #include "tests/dll/DllHost.h"
 #include "tests/support/GuiTestSupport.h"
@@ -25,21 +27,11 @@ namespace
 {
 const int kDelay = 512;
 const COLORREF kDot = RGB(255, 255, 0);
-// Where the goniometer sits in the editor.
-const RECT kScope = {46, 56, 177, 185};
+const RECT kScope = {kScopeArea.left, kScopeArea.top, kScopeArea.right, kScopeArea.bottom};
 
 VstIntPtr ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
 {
     return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-
-std::string frameClassOf(HMODULE module)
-{
-    char name[32];
-    std::snprintf(name, sizeof(name), "Plugin%08llx",
-                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(module)));
-    return name;
 }
 
 int threadsOfThisProcess()
@@ -54,7 +46,6 @@ int threadsOfThisProcess()
     return count;
 }
 
-
 void process(AEffect* e, std::vector<float>& left, std::vector<float>& right,
              std::vector<float>& outLeft, std::vector<float>& outRight, int at, int frames)
 {
@@ -62,7 +53,6 @@ void process(AEffect* e, std::vector<float>& left, std::vector<float>& right,
     float* outputs[] = {&outLeft[at], &outRight[at]};
     e->processReplacing(e, inputs, outputs, frames);
 }
-
 
 // The columns and the rows that hold the scope's dots, and how many dots.
 struct Dots
@@ -274,7 +264,7 @@ TEST_F(PluginDll, TwoInstancesShowTheirOwnSignalsWithoutHostIdleAndReopen)
     {
         ASSERT_EQ(1, call(a, effEditOpen, 0, 0, first.handle));
         ASSERT_EQ(1, call(b, effEditOpen, 0, 0, second.handle));
-        EXPECT_EQ(frameClassOf(module),
+        EXPECT_EQ(CWidgetFrame::windowClassNameOf(module),
                   [&]
                   {
                       char name[32] = "";
@@ -312,7 +302,7 @@ TEST(PluginDllUnload, LeavesNoWindowClassAndNoThreadBehind)
     const int threadsBefore = threadsOfThisProcess();
     HMODULE module = LoadLibraryA(ZW_PLUGIN_DLL);
     ASSERT_NE(nullptr, module);
-    const std::string frameClass = frameClassOf(module);
+    const std::string frameClass = CWidgetFrame::windowClassNameOf(module);
     PluginEntryProc entry = entryOf(module, "VSTPluginMain");
     ASSERT_NE(nullptr, entry);
     AEffect* a = entry(&host);

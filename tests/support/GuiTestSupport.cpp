@@ -1,6 +1,5 @@
 #include "tests/support/GuiTestSupport.h"
 
-#include "gui/ModuleInstance.h"
 #include "gui/PaintPort.h"
 #include "gui/SkinBitmap.h"
 
@@ -12,13 +11,11 @@
 
 namespace
 {
-// The toolkit loads its pictures from, and names its window class after, the
-// module that the host publishes: here the test executable.
+// A plain window class for the tests' own windows.
 struct CModuleEnvironment : public ::testing::Environment
 {
     void SetUp() override
     {
-        setModuleInstance(GetModuleHandleA(nullptr));
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.hInstance = GetModuleHandleA(nullptr);
