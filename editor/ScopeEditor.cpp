@@ -3,6 +3,7 @@
 #include <ctime>
 #include <mutex>
 
+#include "Version.h"
 #include "editor/CorrelationPointerView.h"
 #include "editor/CorrelationRangeView.h"
 #include "editor/EditorLayout.h"
@@ -16,7 +17,7 @@
 
 namespace
 {
-const char kVersionLine[] = "Version 1.0";
+const char kVersionLine[] = "Version " ZW_VERSION_SHORT;
 } // namespace
 
 CScopeEditor::CScopeEditor(CPluginBase* owner)
