@@ -1,0 +1,18 @@
+# Compares the release archives in FIRST and SECOND byte for byte.
+file(GLOB first RELATIVE ${FIRST} ${FIRST}/*.zip ${FIRST}/SHA256SUMS)
+file(GLOB second RELATIVE ${SECOND} ${SECOND}/*.zip ${SECOND}/SHA256SUMS)
+if(NOT first OR NOT first STREQUAL second)
+  message(FATAL_ERROR "${FIRST} holds '${first}', ${SECOND} '${second}'")
+endif()
+foreach(name IN LISTS first)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${FIRST}/${name} ${SECOND}/${name}
+                  RESULT_VARIABLE differs)
+  if(differs)
+    list(APPEND different ${name})
+  endif()
+endforeach()
+if(different)
+  message(FATAL_ERROR "built twice, these differ: ${different}")
+endif()
+list(JOIN first ", " names)
+message(STATUS "built twice, byte for byte the same: ${names}")
