@@ -3,6 +3,7 @@
 
 #include "editor/ScopeEditor.h"
 
+#include "editor/CorrelationPointerView.h"
 #include "editor/CorrelationRangeView.h"
 #include "editor/ScopeView.h"
 #include "gui/SwitchButton.h"
@@ -248,4 +249,23 @@ TEST(ScopeEditor, IdleTicksWithNothingNewDrawNothingAndEachPublicationIsDrawnOnc
     smeared = smearViews();
     bench.idleAndTick();
     EXPECT_EQ(0, bench.shown().countDifferences(smeared, whole)) << "and only once";
+}
+
+TEST(ScopeEditor, DrawsTheSamePixelsAsEver)
+{
+    PluginWindowBench bench;
+    Block block(0.5f, 0.8f);
+    bench.process(block.left, block.right, kFrames);
+    bench.idleAndTick();
+    // The bar in all three colours and a red pointer, set on the views.
+    for (float value : {-0.5f, 0.5f})
+        bench.editor->getRangeView()->setCorrelation(value);
+    bench.editor->getPointerView()->setCorrelation(-0.6f);
+    bench.tick();
+    EXPECT_TRUE(matchesReference(bench.shown(), "editor_meters"));
+
+    bench.click(100, 240);
+    bench.process(block.left, block.right, kFrames);
+    bench.idleAndTick();
+    EXPECT_TRUE(matchesReference(bench.shown(), "editor_mono"));
 }
