@@ -5,7 +5,7 @@
 // notification thread. The program benchmark compares the playing program
 // with it.
 
-#include <windows.h>
+#include "bench/FloorWindows.h"
 
 #include <mmsystem.h>
 
@@ -17,13 +17,6 @@ const int kBuffers = 8;
 const DWORD kFramesPerBuffer = 1764; // 40 ms at 44.1 kHz
 const WORD kChannels = 2;
 const DWORD kRate = 44100;
-
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_DESTROY && !GetParent(window))
-        PostQuitMessage(0);
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 struct Stream
 {
@@ -83,26 +76,10 @@ bool startStream(Stream& stream)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = "ZWSTREAMING";
-    RegisterClassA(&windowClass);
-    HWND main = CreateWindowExA(0, "ZWSTREAMING", "Streaming", WS_OVERLAPPED | WS_SYSMENU, 392, 185,
-                                230, 330, nullptr, nullptr, instance, nullptr);
-    HWND child = CreateWindowExA(0, "ZWSTREAMING", nullptr, WS_CHILD | WS_VISIBLE, 0, 31, 220, 270,
-                                 main, nullptr, instance, nullptr);
-    ShowWindow(main, SW_SHOWNORMAL);
-    SetTimer(main, 1, 50, nullptr);
-    SetTimer(child, 1, 50, nullptr);
+    floor_windows::open(instance, "ZWSTREAMING");
     Stream stream;
     if (!startStream(stream))
         return 1;
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageA(&msg);
     // The exit ends the notification thread and closes the device with it.
-    return 0;
+    return floor_windows::runMessageLoop();
 }

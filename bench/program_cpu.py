@@ -118,39 +118,42 @@ def run_baseline(args, server):
     return result
 
 
-def run_streaming(args, server, capture):
+def start_playing(command, capture, what, cwd=None):
+    """Starts a process that plays into the capture file; returns it once a
+    second of sound has arrived."""
     if os.path.exists(capture):
         os.remove(capture)
     env = dict(os.environ, ZW_CAPTURE_WAV=capture)
-    floor = subprocess.Popen(["wine", args.streaming], env=env, stdout=subprocess.DEVNULL,
-                             stderr=subprocess.DEVNULL)
+    process = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
     if not wait_until(lambda: captured_seconds(capture) > 1.0, 60):
-        floor.kill()
-        sys.exit("program-cpu: the streaming floor played nothing")
-    streamed_at = captured_seconds(capture)
-    measure = Measure(floor.pid, server)
+        process.kill()
+        sys.exit(f"program-cpu: {what} played nothing")
+    return process
+
+
+def measure_playing(args, process, server, capture):
+    """The CPU over an interval, the resident memory, and the seconds of
+    audio played meanwhile."""
+    played_at = captured_seconds(capture)
+    measure = Measure(process.pid, server)
     time.sleep(args.seconds)
-    result = measure.done() + (resident_kib(floor.pid),)
-    audio = captured_seconds(capture) - streamed_at
+    result = measure.done() + (resident_kib(process.pid),)
+    return result, captured_seconds(capture) - played_at
+
+
+def run_streaming(args, server, capture):
+    floor = start_playing(["wine", args.streaming], capture, "the streaming floor")
+    result, audio = measure_playing(args, floor, server, capture)
     drive(args.tools, "ZWSTREAMING", "close")
     floor.wait(timeout=30)
     return result, audio
 
 
 def run_program(args, server, folder, capture):
-    if os.path.exists(capture):
-        os.remove(capture)
-    env = dict(os.environ, ZW_CAPTURE_WAV=capture)
-    program = subprocess.Popen(["wine", os.path.abspath(args.program)], cwd=folder, env=env,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    if not wait_until(lambda: captured_seconds(capture) > 1.0, 60):
-        program.kill()
-        sys.exit("program-cpu: the program played nothing")
-    playing_at = captured_seconds(capture)
-    measure = Measure(program.pid, server)
-    time.sleep(args.seconds)
-    playing = measure.done() + (resident_kib(program.pid),)
-    audio = captured_seconds(capture) - playing_at
+    program = start_playing(["wine", os.path.abspath(args.program)], capture, "the program",
+                            cwd=folder)
+    playing, audio = measure_playing(args, program, server, capture)
 
     drive(args.tools, "CDEMOWND", "key", "0x60")
     grows = lambda: (lambda before: (time.sleep(0.5), captured_seconds(capture) != before)[1])(
@@ -176,7 +179,8 @@ def main():
     parser.add_argument("--streaming", default="build/win32/bench/zw_bench_streaming.exe")
     parser.add_argument("--tools", default="build/win32/tools")
     parser.add_argument("--seconds", type=float, default=10.0, help="length of each interval")
-    parser.add_argument("--settle", type=float, default=2.0, help="pause before measuring")
+    parser.add_argument("--settle", type=float, default=8.0,
+                        help="pause before measuring: Wine warms up for seconds under qemu")
     parser.add_argument("--cycles", type=int, default=200, help="stop/play cycles")
     parser.add_argument("--work", default="build/bench-program")
     args = parser.parse_args()

@@ -27,28 +27,21 @@ class ProgramScreens : public ProgramFixture
 {
   protected:
     // The main window's client area comes to the reference picture in time;
-    // when recording, the picture that stays the same for half a second
-    // becomes the reference.
+    // when recording, the picture that stays for half a second becomes it.
     ::testing::AssertionResult settlesOn(const char* name)
     {
-        Pixels shown;
-        if (std::getenv("ZW_RECORD_REFERENCES"))
-        {
-            Pixels before;
-            waitUntil(
-                [&]
-                {
-                    before = readWindow(demo);
-                    Sleep(500);
-                    shown = readWindow(demo);
-                    return shown.values == before.values;
-                },
-                10000);
-        }
-        else
-        {
-            waitUntil([&] { return matchesReference(shown = readWindow(demo), name); }, 10000);
-        }
+        const bool recording = std::getenv("ZW_RECORD_REFERENCES") != nullptr;
+        Pixels shown, before;
+        waitUntil(
+            [&]
+            {
+                before = shown;
+                Sleep(recording ? 500 : 0);
+                shown = readWindow(demo);
+                return recording ? shown.values == before.values
+                                 : static_cast<bool>(matchesReference(shown, name));
+            },
+            10000);
         return matchesReference(shown, name);
     }
 };

@@ -10,18 +10,14 @@ namespace
 std::atomic<long> gObjects{0};
 std::atomic<long> gContexts{0};
 
-// One counting stand-in per imported function; Id only tells them apart.
+// A counting stand-in for one imported function; Id tells them apart.
 template <int Id, typename Signature> struct Counted;
 template <int Id, typename Result, typename... Arguments>
 struct Counted<Id, Result(WINAPI*)(Arguments...)>
 {
     static inline Result(WINAPI* real)(Arguments...) = nullptr;
     static inline std::atomic<long>* counter = nullptr;
-    static Result WINAPI call(Arguments... arguments)
-    {
-        ++*counter;
-        return real(arguments...);
-    }
+    static Result WINAPI call(Arguments... arguments) { return ++*counter, real(arguments...); }
 };
 
 struct Replacement
@@ -30,41 +26,31 @@ struct Replacement
     void* standIn;
 };
 
-#define ZW_COUNTED(function, total)                                                                \
-    []                                                                                             \
-    {                                                                                              \
-        using Hook = Counted<__COUNTER__, decltype(&function)>;                                    \
-        Hook::real = &function;                                                                    \
-        Hook::counter = &total;                                                                    \
-        return Replacement{#function, reinterpret_cast<void*>(&Hook::call)};                       \
-    }()
+// clang-format off
+#define ZW_COUNTED(function, total) [] {                                         \
+        using Hook = Counted<__COUNTER__, decltype(&function)>;                  \
+        Hook::real = &function, Hook::counter = &total;                          \
+        return Replacement{#function, reinterpret_cast<void*>(&Hook::call)}; }()
+// clang-format on
 
 void install()
 {
-    const Replacement replacements[] = {
-        ZW_COUNTED(CreateCompatibleDC, gObjects),
-        ZW_COUNTED(CreateDCA, gObjects),
-        ZW_COUNTED(CreateCompatibleBitmap, gObjects),
-        ZW_COUNTED(CreateBitmap, gObjects),
-        ZW_COUNTED(CreateDIBSection, gObjects),
-        ZW_COUNTED(CreatePen, gObjects),
-        ZW_COUNTED(CreatePenIndirect, gObjects),
-        ZW_COUNTED(CreateSolidBrush, gObjects),
-        ZW_COUNTED(CreateBrushIndirect, gObjects),
-        ZW_COUNTED(CreateFontIndirectA, gObjects),
-        ZW_COUNTED(CreateFontA, gObjects),
-        ZW_COUNTED(CreateRectRgn, gObjects),
-        ZW_COUNTED(GetDC, gContexts),
-        ZW_COUNTED(GetDCEx, gContexts),
-        ZW_COUNTED(GetWindowDC, gContexts),
-        ZW_COUNTED(BeginPaint, gContexts),
-    };
+    const Replacement replacements[] = {ZW_COUNTED(CreateCompatibleDC, gObjects),
+                                        ZW_COUNTED(CreateCompatibleBitmap, gObjects),
+                                        ZW_COUNTED(CreateBitmap, gObjects),
+                                        ZW_COUNTED(CreateDIBSection, gObjects),
+                                        ZW_COUNTED(CreatePenIndirect, gObjects),
+                                        ZW_COUNTED(CreateBrushIndirect, gObjects),
+                                        ZW_COUNTED(CreateSolidBrush, gObjects),
+                                        ZW_COUNTED(CreateFontIndirectA, gObjects),
+                                        ZW_COUNTED(GetDC, gContexts),
+                                        ZW_COUNTED(GetDCEx, gContexts),
+                                        ZW_COUNTED(GetWindowDC, gContexts)};
     auto* base = reinterpret_cast<unsigned char*>(GetModuleHandleA(nullptr));
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(
+        base + nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
     for (; module->Name; ++module)
     {
         auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
@@ -73,11 +59,11 @@ void install()
         {
             if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
                 continue;
-            const char* name = reinterpret_cast<const char*>(
-                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name);
+            const auto* name =
+                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
             for (const Replacement& replacement : replacements)
             {
-                if (std::strcmp(name, replacement.name) != 0)
+                if (std::strcmp(reinterpret_cast<const char*>(name->Name), replacement.name) != 0)
                     continue;
                 DWORD protection = 0;
                 VirtualProtect(&entries->u1.Function, sizeof(void*), PAGE_READWRITE, &protection);
