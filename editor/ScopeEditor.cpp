@@ -4,6 +4,7 @@
 #include <mutex>
 #include <new>
 
+#include "Version.h"
 #include "editor/CorrelationPointerView.h"
 #include "editor/CorrelationRangeView.h"
 #include "editor/EditorLayout.h"
@@ -17,7 +18,7 @@
 
 namespace
 {
-const char kVersionLine[] = "Version 1.0";
+const char kVersionLine[] = "Version " ZW_VERSION_SHORT;
 } // namespace
 
 CScopeEditor::CScopeEditor(CPluginBase* owner)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "Version.h"
 #include "plugin/AEffect.h"
 #include "plugin/PluginBase.h"
 #include "plugin/PluginEntry.h"
@@ -34,7 +35,7 @@ class CScopeEffect : public CPluginBase
     static constexpr int32_t kProgramNameSize = 32;
     // A chunk holds one little-endian float per program.
     static constexpr int32_t kChunkValueBytes = 4;
-    static constexpr int32_t kVendorVersion = 1000;
+    static constexpr int32_t kVendorVersion = ZW_VENDOR_VERSION;
     static constexpr int32_t kVstVersion = 2400;
 
     explicit CScopeEffect(HostCallbackProc hostCallback, EditorFactory makeEditor = nullptr);

@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -28,6 +29,14 @@ namespace
 const int kDelay = 512;
 const COLORREF kDot = RGB(255, 255, 0);
 const RECT kScope = {kScopeArea.left, kScopeArea.top, kScopeArea.right, kScopeArea.bottom};
+
+// The DLL built beside the tests, or the copy that ZW_PLUGIN_DLL names (the
+// one unpacked from the release archive, say).
+const char* pluginDll()
+{
+    const char* path = std::getenv("ZW_PLUGIN_DLL");
+    return path && *path ? path : ZW_PLUGIN_DLL;
+}
 
 VstIntPtr ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
 {
@@ -77,8 +86,8 @@ class PluginDll : public testing::Test
   protected:
     void SetUp() override
     {
-        module = LoadLibraryA(ZW_PLUGIN_DLL);
-        ASSERT_NE(nullptr, module) << ZW_PLUGIN_DLL;
+        module = LoadLibraryA(pluginDll());
+        ASSERT_NE(nullptr, module) << pluginDll();
         entry = entryOf(module, "VSTPluginMain");
         ASSERT_NE(nullptr, entry);
     }
@@ -300,7 +309,7 @@ TEST(PluginDllUnload, LeavesNoWindowClassAndNoThreadBehind)
 {
     CTestWindow window(560, 470, 220, 270);
     const int threadsBefore = threadsOfThisProcess();
-    HMODULE module = LoadLibraryA(ZW_PLUGIN_DLL);
+    HMODULE module = LoadLibraryA(pluginDll());
     ASSERT_NE(nullptr, module);
     const std::string frameClass = CWidgetFrame::windowClassNameOf(module);
     PluginEntryProc entry = entryOf(module, "VSTPluginMain");
