@@ -8,10 +8,9 @@
 #include "tests/support/AllocationCount.h"
 #include "tests/support/CapturedSound.h"
 #include "tests/support/DialogWatcher.h"
+#include "tests/support/ThreadCount.h"
 
 #include <gtest/gtest.h>
-
-#include <tlhelp32.h>
 
 #include <atomic>
 #include <cstdio>
@@ -341,18 +340,6 @@ struct CStuckEffect : CEffectBinding
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::atomic<bool> inside{false};
 };
-
-int threadsOfThisProcess()
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    int count = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        count += entry.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snapshot);
-    return count;
-}
 } // namespace
 
 TEST(WavePlayer, AControllerWhoseFeederHangsIsDroppedAtOnceAndTheFeederEndsLater)

@@ -7,10 +7,9 @@
 #include "plugin/AEffect.h"
 #include "tests/dll/DllHost.h"
 #include "tests/support/GuiTestSupport.h"
+#include "tests/support/ThreadCount.h"
 
 #include <windows.h>
-
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -43,17 +42,6 @@ VstIntPtr ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, f
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
-int threadsOfThisProcess()
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    int count = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        count += entry.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snapshot);
-    return count;
-}
 
 void process(AEffect* e, std::vector<float>& left, std::vector<float>& right,
              std::vector<float>& outLeft, std::vector<float>& outRight, int at, int frames)
