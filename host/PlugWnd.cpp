@@ -91,8 +91,19 @@ void CPlugWnd::Place(int width, int height, bool centre)
     // The editor sits under the demo window's toolbar, drawn at its size.
     const int toolbar = holder ? holder->FitToolbar(width) : CDemoWnd::kToolbarHeight;
     MoveWindow(hwnd, 0, toolbar, width, height, !centre);
-    const int outerWidth = width + kExtraWidth;
-    const int outerHeight = height + kExtraHeight - CDemoWnd::kToolbarHeight + toolbar;
+    int outerWidth = width + kExtraWidth;
+    int outerHeight = height + kExtraHeight;
+    if (toolbar != CDemoWnd::kToolbarHeight)
+    {
+        // At a larger size the caption and borders are the screen's, which
+        // grow with its DPI: the window is made to hold exactly the toolbar
+        // and the editor.
+        RECT outer = {0, 0, width, toolbar + height};
+        AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongA(parentHwnd, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongA(parentHwnd, GWL_EXSTYLE)));
+        outerWidth = outer.right - outer.left;
+        outerHeight = outer.bottom - outer.top;
+    }
     if (centre)
     {
         const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2 - kLeftShift;
