@@ -79,9 +79,14 @@ int CInfoWnd::Create(HWND parent)
     germanDcDefault = SelectObject(germanDc, germanBitmap);
     englishDcDefault = SelectObject(englishDc, englishBitmap);
 
-    // The page is shown at the editor's size, as wide as the screen allows.
-    zoom = CZoomSetting::current(hwnd);
+    // The page is shown at the editor's size, or the largest smaller one
+    // that the screen has room for: a page cut at the right loses its flags.
     screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int wanted = CZoomSetting::current(hwnd);
+    zoom = CZoomSetting::kDefault;
+    for (int size : CZoomSetting::kSizes)
+        if (size <= wanted && CZoomSetting::scaled(englishWidth, size) + kExtraWidth <= screenWidth)
+            zoom = size;
     windowHeight = GetSystemMetrics(SM_CYSCREEN) / 2;
     viewHeight = windowHeight - kFrameHeight;
     const int shownWidth = CZoomSetting::scaled(englishWidth, zoom);
