@@ -1277,29 +1277,8 @@ BITMAP_NAMES = {
 ICON_NAMES = {101: "zanderwick.ico", 102: "zanderwick_small.ico"}
 
 
-def build_zoomed(percent, debug=False):
-    """The editor's and the toolbar's pictures at another size."""
-    global ZOOM
-    ZOOM = percent / 100
-    try:
-        pics = {
-            101: make_editor_background(debug),
-            102: make_credits(),
-            103: make_mono_button(),
-            104: make_scope_background(),
-            105: make_scope_background(),
-            106: make_pointer_strip(),
-            107: make_range_bar(),
-            112: make_toolbar(debug),
-        }
-        for bid in BUTTONS:
-            pics[bid] = make_button(bid)
-    finally:
-        ZOOM = 1.0
-    return pics
-
-
-def build_all(debug=False):
+def build_panel_and_toolbar(debug=False):
+    """The pictures drawn at every size, at the current one."""
     pics = {
         101: make_editor_background(debug),
         102: make_credits(),
@@ -1312,6 +1291,21 @@ def build_all(debug=False):
     }
     for bid in BUTTONS:
         pics[bid] = make_button(bid)
+    return pics
+
+
+def build_zoomed(percent, debug=False):
+    """The editor's and the toolbar's pictures at another size."""
+    global ZOOM
+    ZOOM = percent / 100
+    try:
+        return build_panel_and_toolbar(debug)
+    finally:
+        ZOOM = 1.0
+
+
+def build_all(debug=False):
+    pics = build_panel_and_toolbar(debug)
     helpers = {"button": lambda bid: pics[bid].crop((0, 0) + BUTTON_SIZE),
                "scope": scope_with_dots}
     pics[113] = render_help_page(PAGES["de"], HELP_WIDTH, HELP_HEIGHT["de"], "de",
