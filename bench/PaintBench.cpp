@@ -1,7 +1,8 @@
-// What one frame of the editor's display costs to draw, under Wine: the
-// scope with 512 dots that change every frame, the correlation pointer and
-// the range bar, each moved so that all three redraw. Next to it the floor:
-// one blit of the scope's size from a memory bitmap to the same window.
+// What one frame of the editor's display costs to draw, under Wine, at each
+// of its sizes: the scope with 512 dots that change every frame, the
+// correlation pointer and the range bar, each moved so that all three
+// redraw. Next to it the floor: one blit of the scope's size from a memory
+// bitmap to the same window.
 //
 //   zw_bench_paint [frames per round]
 //
@@ -16,6 +17,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/ScopeEditor.h"
 #include "editor/ScopeView.h"
+#include "editor/ZoomSetting.h"
 #include "gui/WidgetFrame.h"
 #include "host/PlugWnd.h"
 #include "plugin/PluginBase.h"
@@ -79,6 +81,23 @@ void measure(Timing& timing, int frames, const std::function<void(int)>& prepare
     timing.best = std::min(timing.best, wall / frames);
     timing.frames += frames;
 }
+
+// Puts the user's remembered size back as the bench found it.
+void restoreRemembered(int32_t percent)
+{
+    if (percent)
+    {
+        CZoomSetting::remember(percent);
+        return;
+    }
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, CZoomSetting::kKeyPath, 0, KEY_SET_VALUE, &key) ==
+        ERROR_SUCCESS)
+    {
+        RegDeleteValueA(key, CZoomSetting::kValueName);
+        RegCloseKey(key);
+    }
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -106,9 +125,9 @@ int main(int argc, char** argv)
     AEffect* effect = plug.GetEffect();
     auto* editor =
         static_cast<CScopeEditor*>(static_cast<CPluginBase*>(effect->object)->getEditor());
-    CWidgetFrame* frame = editor->getFrame();
     // The plug-in window's idle timer stays out of the measured rounds.
     KillTimer(plug.GetHwnd(), 1);
+    const int32_t remembered = CZoomSetting::remembered();
 
     // Sets of points that differ from each other in every dot.
     std::vector<std::vector<float>> xs(kSets, std::vector<float>(kPoints));
@@ -121,59 +140,69 @@ int main(int argc, char** argv)
             ys[s][i] = 0.8f * std::cos(angle) + 0.01f * static_cast<float>(s);
         }
 
-    Timing paint, handover, floor;
-    const auto nothing = [](int) {};
-    const auto newData = [&](int i)
+    for (int32_t zoom : CZoomSetting::kSizes)
     {
-        editor->getScopeView()->setPoints(xs[i % kSets].data(), ys[i % kSets].data());
-        // A sweep that moves the pointer by a few columns every frame.
-        const float value = static_cast<float>(i % 40) / 20.0f - 1.0f;
-        editor->getPointerView()->setCorrelation(value);
-        CCorrelationRangeView* range = editor->getRangeView();
-        range->resetRange();
-        range->setCorrelation(-0.5f - 0.01f * static_cast<float>(i % 8));
-        range->setCorrelation(0.5f);
-    };
-    const auto paintFrame = [&](int) { frame->onTimer(); };
+        // The menu's way to a size: the panel is built anew at it.
+        editor->chooseZoom(zoom);
+        pump();
+        CWidgetFrame* frame = editor->getFrame();
+        const PortRect scopeArea = CZoomSetting::scaled(kScopeArea, zoom);
+        Timing paint, handover, floor;
+        const auto nothing = [](int) {};
+        const auto newData = [&](int i)
+        {
+            editor->getScopeView()->setPoints(xs[i % kSets].data(), ys[i % kSets].data());
+            // A sweep that moves the pointer by a few columns every frame.
+            const float value = static_cast<float>(i % 40) / 20.0f - 1.0f;
+            editor->getPointerView()->setCorrelation(value);
+            CCorrelationRangeView* range = editor->getRangeView();
+            range->resetRange();
+            range->setCorrelation(-0.5f - 0.01f * static_cast<float>(i % 8));
+            range->setCorrelation(0.5f);
+        };
+        const auto paintFrame = [&](int) { frame->onTimer(); };
 
-    // The floor: one blit of the scope's size from a 32-bit memory bitmap.
-    const int width = kScopeArea.right - kScopeArea.left;
-    const int height = kScopeArea.bottom - kScopeArea.top;
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(nullptr);
-    HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, section);
-    HWND window = frame->getWindow();
-    HDC windowContext = GetDC(window);
-    const auto floorFrame = [&](int i)
-    {
-        static_cast<uint32_t*>(bits)[i % (width * height)] ^= 0xffff00;
-        BitBlt(windowContext, kScopeArea.left, kScopeArea.top, width, height, memory, 0, 0,
-               SRCCOPY);
-    };
+        // The floor: one blit of the scope's size from a 32-bit memory bitmap.
+        const int width = scopeArea.right - scopeArea.left;
+        const int height = scopeArea.bottom - scopeArea.top;
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HDC memory = CreateCompatibleDC(nullptr);
+        HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ previous = SelectObject(memory, section);
+        HWND window = frame->getWindow();
+        HDC windowContext = GetDC(window);
+        const auto floorFrame = [&](int i)
+        {
+            static_cast<uint32_t*>(bits)[i % (width * height)] ^= 0xffff00;
+            BitBlt(windowContext, scopeArea.left, scopeArea.top, width, height, memory, 0, 0,
+                   SRCCOPY);
+        };
 
-    for (int round = 0; round < kRounds; ++round)
-    {
-        measure(paint, frames, newData, paintFrame);
-        measure(handover, frames, nothing, newData);
-        frame->onTimer();
-        measure(floor, frames, nothing, floorFrame);
+        for (int round = 0; round < kRounds; ++round)
+        {
+            measure(paint, frames, newData, paintFrame);
+            measure(handover, frames, nothing, newData);
+            frame->onTimer();
+            measure(floor, frames, nothing, floorFrame);
+        }
+        ReleaseDC(window, windowContext);
+        SelectObject(memory, previous);
+        DeleteObject(section);
+        DeleteDC(memory);
+
+        std::printf("at %d %%:\n", static_cast<int>(zoom));
+        std::printf("paint per frame (scope 512 dots, pointer, range bar): %8.1f us\n",
+                    paint.best * 1e6);
+        std::printf("handing the data to the views (not paint):           %8.1f us\n",
+                    handover.best * 1e6);
+        std::printf("floor: one %d x %d blit:                                 %8.1f us\n", width,
+                    height, floor.best * 1e6);
+        std::printf("paint / floor: %.2f\n", paint.best / floor.best);
+        std::fflush(stdout);
     }
-    ReleaseDC(window, windowContext);
-    SelectObject(memory, previous);
-    DeleteObject(section);
-    DeleteDC(memory);
-
-    std::printf("paint per frame (scope 512 dots, pointer, range bar): %8.1f us\n",
-                paint.best * 1e6);
-    std::printf("handing the data to the views (not paint):           %8.1f us\n",
-                handover.best * 1e6);
-    std::printf("floor: one %d x %d blit:                                 %8.1f us\n", width,
-                height, floor.best * 1e6);
-    std::printf("paint / floor: %.2f\n", paint.best / floor.best);
-    std::fflush(stdout);
+    restoreRemembered(remembered);
     DestroyWindow(top);
     return 0;
 }

@@ -5,16 +5,10 @@
 #include "editor/PixelPosition.h"
 #include "editor/ValueScale.h"
 
-namespace
-{
-// The apex sits on the top row, the base is this far to each side of it, on
-// the row below.
-const int32_t kHalfBase = 3;
-const int32_t kBaseRow = 7;
-} // namespace
-
-CCorrelationPointerView::CCorrelationPointerView(const PortRect& rect, CSkinBitmap* background)
-    : CWidget(rect), changed(0), negativeColor(kColorCorrNegative), neutralColor(kColorCorrNeutral),
+CCorrelationPointerView::CCorrelationPointerView(const PortRect& rect, CSkinBitmap* background,
+                                                 int32_t halfBase)
+    : CWidget(rect), changed(0), halfBase(halfBase), baseRow(rect.bottom - rect.top - 1),
+      negativeColor(kColorCorrNegative), neutralColor(kColorCorrNeutral),
       positiveColor(kColorCorrPositive), triangle(), currentColor(kColorCorrNeutral),
       background(background), scale(std::make_unique<CValueScale>(0)), picture(),
       shape(), shown{false, 0, 0}
@@ -37,15 +31,15 @@ void CCorrelationPointerView::setCorrelation(float value)
         currentColor = neutralColor;
     const int32_t x = toPixel(scale->toOutput(&value));
     triangle[0] = {x, 0};
-    triangle[1] = {x + kHalfBase, kBaseRow};
-    triangle[2] = {x - kHalfBase, kBaseRow};
+    triangle[1] = {x + halfBase, baseRow};
+    triangle[2] = {x - halfBase, baseRow};
     changed = !picture || !(wouldShow() == shown);
 }
 
 CCorrelationPointerView::Shown CCorrelationPointerView::wouldShow() const
 {
     const int32_t x = triangle[0].x;
-    const bool visible = x >= -kHalfBase && x - kHalfBase < rect.right - rect.left;
+    const bool visible = x >= -halfBase && x - halfBase < rect.right - rect.left;
     return {visible, x, COffscreenPort::pixelOf(currentColor)};
 }
 
@@ -53,12 +47,12 @@ void CCorrelationPointerView::traceTriangle()
 {
     // Drawn once by GDI on black, so that the pointer has exactly the pixels
     // GDI gives this triangle wherever it stands.
-    const int32_t width = 2 * kHalfBase + 3;
-    const int32_t height = kBaseRow + 1;
+    const int32_t width = 2 * halfBase + 3;
+    const int32_t height = baseRow + 1;
     COffscreenPort scratch(getParent(), width, height, kColorBlack);
-    const int32_t apex = kHalfBase + 1;
+    const int32_t apex = halfBase + 1;
     const PortPoint corners[3] = {
-        {apex, 0}, {apex + kHalfBase, kBaseRow}, {apex - kHalfBase, kBaseRow}};
+        {apex, 0}, {apex + halfBase, baseRow}, {apex - halfBase, baseRow}};
     scratch.setBrushColor(kColorWhite);
     scratch.paintPolygon(corners, 3);
     GdiFlush();

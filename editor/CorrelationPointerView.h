@@ -22,8 +22,14 @@ class CCorrelationPointerView : public CWidget
     // pointer's tip at +-1 meets the printed scale.
     static constexpr float kScaleBound = 59.0f / 57.0f;
 
-    // The picture stays the caller's, who keeps it alive. Starts at 0.
-    CCorrelationPointerView(const PortRect& rect, CSkinBitmap* background);
+    // How far the triangle's base reaches to each side of its apex on the
+    // 100 % panel.
+    static constexpr int32_t kHalfBase = 3;
+
+    // The picture stays the caller's, who keeps it alive. Starts at 0. The
+    // apex sits on the strip's top row, the base on its bottom row.
+    CCorrelationPointerView(const PortRect& rect, CSkinBitmap* background,
+                            int32_t halfBase = kHalfBase);
     ~CCorrelationPointerView() override;
 
     void paint(CPaintPort& port) override;
@@ -56,6 +62,8 @@ class CCorrelationPointerView : public CWidget
     void traceTriangle();
 
     int32_t changed;
+    int32_t halfBase;
+    int32_t baseRow;
     PortColor negativeColor;
     PortColor neutralColor;
     PortColor positiveColor;

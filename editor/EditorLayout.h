@@ -1,11 +1,14 @@
 #pragma once
-// Where the scope editor's parts sit on its panel, in the panel's pixels:
-// left, top, right, bottom, right and bottom exclusive. The artwork is drawn
-// around the same places: resources/generate_artwork.py and check_artwork.py
-// read the constexpr lines of this file, so keep each on one line.
+// Where the scope editor's parts sit on its panel, in the pixels of the
+// panel at 100 %: left, top, right, bottom, right and bottom exclusive. At
+// the larger sizes every rectangle is this one scaled (CZoomSetting::scaled).
+// The artwork is drawn around the same places: resources/generate_artwork.py
+// and check_artwork.py read the constexpr lines of this file, so keep each
+// on one line.
 
 #include "gui/PortTypes.h"
 
+constexpr PortRect kPanelArea = {0, 0, 220, 270};
 constexpr PortRect kScopeArea = {46, 56, 177, 185};
 constexpr PortRect kRangeArea = {25, 206, 197, 209};
 constexpr PortRect kPointerArea = {22, 212, 199, 220};

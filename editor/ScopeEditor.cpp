@@ -10,6 +10,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/ScopeView.h"
 #include "editor/SkinBitmapSet.h"
+#include "editor/ZoomSetting.h"
 #include "gui/CaptionedPopupPicture.h"
 #include "gui/SwitchButton.h"
 #include "gui/WidgetFrame.h"
@@ -19,19 +20,49 @@
 namespace
 {
 const char kVersionLine[] = "Version " ZW_VERSION_SHORT;
+const int32_t kCaptionPixels = 10;
+const char* const kZoomLabels[] = {"100 %", "150 %", "200 %"};
 } // namespace
 
 CScopeEditor::CScopeEditor(CPluginBase* owner)
     : CCaptionEditor(owner), store(std::make_unique<CScopeParams>()), captionPopup(nullptr),
-      bitmaps(std::make_unique<CSkinBitmapSet>(kFirstBitmapId, kBitmapCount)), monoButton(nullptr),
-      scopeView(nullptr), pointerView(nullptr), rangeView(nullptr), monoShown(0.0f),
-      monoHandedOver(0.0f), monoArrived(false), xPoints(CScopeParams::kNumPoints),
-      yPoints(CScopeParams::kNumPoints), lastIdleRun(0)
+      bitmaps(), zoom(0), zoomKnown(false), unsavedZoom(0), monoButton(nullptr), scopeView(nullptr),
+      pointerView(nullptr), rangeView(nullptr), monoShown(0.0f), monoHandedOver(0.0f),
+      monoArrived(false), xPoints(CScopeParams::kNumPoints), yPoints(CScopeParams::kNumPoints),
+      lastIdleRun(0)
 {
+    // No registry here: hosts create effects on any thread.
+    useZoom(CZoomSetting::kDefault);
+}
+
+void CScopeEditor::useZoom(int32_t percent)
+{
+    if (!bitmaps || percent != zoom)
+    {
+        bitmaps = std::make_unique<CSkinBitmapSet>(CZoomSetting::pictureId(kFirstBitmapId, percent),
+                                                   kBitmapCount);
+        zoom = percent;
+    }
+    const int32_t background = CZoomSetting::pictureId(kBackgroundId, zoom);
     size.top = 0;
     size.left = 0;
-    size.bottom = static_cast<int16_t>(bitmaps->heightOf(kBackgroundId));
-    size.right = static_cast<int16_t>(bitmaps->widthOf(kBackgroundId));
+    size.bottom = static_cast<int16_t>(bitmaps->heightOf(background));
+    size.right = static_cast<int16_t>(bitmaps->widthOf(background));
+}
+
+void CScopeEditor::settleZoom(void* window)
+{
+    if (zoomKnown)
+        return;
+    useZoom(unsavedZoom ? unsavedZoom : CZoomSetting::current(static_cast<HWND>(window)));
+    zoomKnown = true;
+}
+
+int32_t CScopeEditor::getRect(ERect** rect)
+{
+    if (!frame)
+        settleZoom(nullptr);
+    return CWidgetEditor::getRect(rect);
 }
 
 CScopeDisplay* CScopeEditor::make(CPluginBase* effect)
@@ -55,40 +86,56 @@ template <typename Widget> Widget* CScopeEditor::adopt(std::unique_ptr<Widget> w
 int32_t CScopeEditor::open(void* parentWindow)
 {
     // A second open without a close would leave the first tree behind.
-    close();
+    dropTree();
     CWidgetEditor::open(parentWindow);
+    settleZoom(parentWindow);
 
-    const int32_t width = bitmaps->widthOf(kBackgroundId);
-    const int32_t height = bitmaps->heightOf(kBackgroundId);
-    frame = std::make_unique<CWidgetFrame>(PortRect{0, 0, width, height},
-                                           static_cast<HWND>(parentWindow), this);
-    frame->setBackdrop(bitmaps->bitmapFor(kBackgroundId));
+    // Every place is the 100 % layout's, scaled; every picture the one drawn
+    // for the size.
+    const int32_t z = zoom;
+    auto picture = [&](int32_t id) { return bitmaps->bitmapFor(CZoomSetting::pictureId(id, z)); };
+    auto widthOf = [&](int32_t id) { return bitmaps->widthOf(CZoomSetting::pictureId(id, z)); };
+    auto heightOf = [&](int32_t id) { return bitmaps->heightOf(CZoomSetting::pictureId(id, z)); };
+    auto place = [&](const PortRect& rect) { return CZoomSetting::scaled(rect, z); };
 
-    const PortRect creditsArea = {0, 0, bitmaps->widthOf(kCreditsId),
-                                  bitmaps->heightOf(kCreditsId)};
-    captionPopup = adopt(std::make_unique<CCaptionedPopupPicture>(
-        kCreditsClickArea, this, kCreditsTag, bitmaps->bitmapFor(kCreditsId), creditsArea,
-        PortPoint{0, 0}));
+    frame = std::make_unique<CWidgetFrame>(
+        PortRect{0, 0, widthOf(kBackgroundId), heightOf(kBackgroundId)},
+        static_cast<HWND>(parentWindow), this);
+    frame->setBackdrop(picture(kBackgroundId));
+
+    const PortRect creditsArea = {0, 0, widthOf(kCreditsId), heightOf(kCreditsId)};
+    captionPopup = adopt(std::make_unique<CCaptionedPopupPicture>(place(kCreditsClickArea), this,
+                                                                  kCreditsTag, picture(kCreditsId),
+                                                                  creditsArea, PortPoint{0, 0}));
     setCaptionTexts("", "", kVersionLine);
     if (captionPopup)
-        captionPopup->setCaptions(captions[0], captions[1], captions[2], kFirstCaptionArea,
-                                  kSecondCaptionArea, kVersionLineArea);
+    {
+        captionPopup->setCaptions(captions[0], captions[1], captions[2], place(kFirstCaptionArea),
+                                  place(kSecondCaptionArea), place(kVersionLineArea));
+        captionPopup->setCaptionSize(CZoomSetting::scaled(kCaptionPixels, z));
+    }
 
     // The button's picture holds its two states one above the other.
-    const PortRect monoArea = {kMonoButtonArea.left, kMonoButtonArea.top,
-                               kMonoButtonArea.left + bitmaps->widthOf(kMonoButtonId),
-                               kMonoButtonArea.top + bitmaps->heightOf(kMonoButtonId) / 2};
-    monoButton = adopt(std::make_unique<CSwitchButton>(monoArea, this, kMonoTag,
-                                                       bitmaps->bitmapFor(kMonoButtonId)));
+    const PortRect monoPlace = place(kMonoButtonArea);
+    const PortRect monoArea = {monoPlace.left, monoPlace.top,
+                               monoPlace.left + widthOf(kMonoButtonId),
+                               monoPlace.top + heightOf(kMonoButtonId) / 2};
+    monoButton =
+        adopt(std::make_unique<CSwitchButton>(monoArea, this, kMonoTag, picture(kMonoButtonId)));
     if (monoButton)
         monoButton->setValue(getControlValue(monoButton));
 
-    scopeView = adopt(std::make_unique<CScopeView>(kScopeArea, CScopeParams::kNumPoints,
-                                                   bitmaps->bitmapFor(kScopeId)));
+    // A dot of one pixel at 100 % is a square of two at 150 % too: one pixel
+    // there would shrink it to less than half its area, two make it a little
+    // heavier, and on a screen of 144 DPI it still reads as a dot.
+    const int32_t dotSize = z >= 150 ? 2 : 1;
+    scopeView = adopt(std::make_unique<CScopeView>(place(kScopeArea), CScopeParams::kNumPoints,
+                                                   picture(kScopeId), dotSize));
     pointerView = adopt(std::make_unique<CCorrelationPointerView>(
-        kPointerArea, bitmaps->bitmapFor(kPointerStripId)));
+        place(kPointerArea), picture(kPointerStripId),
+        CZoomSetting::scaled(CCorrelationPointerView::kHalfBase, z)));
     rangeView =
-        adopt(std::make_unique<CCorrelationRangeView>(kRangeArea, bitmaps->bitmapFor(kRangeBarId)));
+        adopt(std::make_unique<CCorrelationRangeView>(place(kRangeArea), picture(kRangeBarId)));
 
     // A fresh tree starts with MONO as the control's default; only changes
     // that arrive from now on move it.
@@ -98,7 +145,7 @@ int32_t CScopeEditor::open(void* parentWindow)
     return 1;
 }
 
-void CScopeEditor::close()
+void CScopeEditor::dropTree()
 {
     frame.reset();
     captionPopup = nullptr;
@@ -106,6 +153,65 @@ void CScopeEditor::close()
     scopeView = nullptr;
     pointerView = nullptr;
     rangeView = nullptr;
+}
+
+void CScopeEditor::close()
+{
+    dropTree();
+    // The next open reads the size again: another instance may have chosen.
+    zoomKnown = false;
+}
+
+bool CScopeEditor::onContextClick(PortPoint where)
+{
+    if (!frame || (monoButton && monoButton->contains(where)) ||
+        (rangeView && rangeView->contains(where)))
+        return false;
+    HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return false;
+    for (int32_t i = 0; i < 3; ++i)
+    {
+        const int32_t percent = CZoomSetting::kSizes[i];
+        AppendMenuA(menu, MF_STRING | (percent == zoom ? MF_CHECKED : MF_UNCHECKED),
+                    static_cast<UINT_PTR>(percent), kZoomLabels[i]);
+    }
+    HWND window = frame->getWindow();
+    POINT at = {where.x, where.y};
+    ClientToScreen(window, &at);
+    const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x,
+                                      at.y, 0, window, nullptr);
+    DestroyMenu(menu);
+    if (chosen)
+        chooseZoom(chosen);
+    return true;
+}
+
+void CScopeEditor::chooseZoom(int32_t percent)
+{
+    if (!CZoomSetting::isSize(percent))
+        return;
+    unsavedZoom = CZoomSetting::remember(percent) ? 0 : percent;
+    if (!frame)
+    {
+        zoomKnown = false;
+        return;
+    }
+    if (percent == zoom)
+        return;
+    const PortRect panel = CZoomSetting::scaled(kPanelArea, percent);
+    // A host that cannot fit its window keeps this panel until the next
+    // open, which reads the choice.
+    if (!effect || !effect->askHostToResize(panel.right, panel.bottom))
+        return;
+    // The new panel shows what the old one did: the switch's state and the
+    // last analysis.
+    const float mono = monoButton ? monoButton->getValue() : 0.0f;
+    void* parent = parentWindow;
+    useZoom(percent);
+    open(parent);
+    if (monoButton)
+        monoButton->setValue(mono);
 }
 
 void CScopeEditor::idle()

@@ -49,6 +49,9 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     // registered with the effect, or null.
     static CScopeDisplay* make(CPluginBase* effect);
 
+    // The size the editor opens at: the remembered choice, else the
+    // screen's DPI; read when the editor is closed.
+    int32_t getRect(ERect** rect) override;
     int32_t open(void* parentWindow) override;
     void close() override;
     void idle() override;
@@ -61,6 +64,12 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
 
     void onValueChanged(CPaintPort& port, CValueWidget* control) override;
     CParamStore* displayStore() override;
+    // Outside the MONO switch and the range bar, the menu of sizes.
+    bool onContextClick(PortPoint where) override;
+    // Remembers the size and, while open, asks the host to fit it and
+    // rebuilds the panel at it; a host that refuses sees it on the next open.
+    void chooseZoom(int32_t percent);
+    int32_t getZoom() const { return zoom; }
 
     CCaptionedPopupPicture* getCaptionPopup() const { return captionPopup; }
     CSwitchButton* getMonoButton() const { return monoButton; }
@@ -72,10 +81,20 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
   private:
     // The frame owns what it holds; a widget it cannot take is dropped.
     template <typename Widget> Widget* adopt(std::unique_ptr<Widget> widget);
+    // Reads the size once per open; the window's DPI counts when there is one.
+    void settleZoom(void* window);
+    // Loads the pictures drawn for that size and reports it.
+    void useZoom(int32_t percent);
+    void dropTree();
 
     std::unique_ptr<CScopeParams> store;
     CCaptionedPopupPicture* captionPopup;
     std::unique_ptr<CSkinBitmapSet> bitmaps;
+    // The size the pictures are loaded for, whether it was read since the
+    // last close, and a choice that could not be stored.
+    int32_t zoom;
+    bool zoomKnown;
+    int32_t unsavedZoom;
     CSwitchButton* monoButton;
     CScopeView* scopeView;
     CCorrelationPointerView* pointerView;

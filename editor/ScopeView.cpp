@@ -6,12 +6,14 @@
 
 #include <algorithm>
 
-CScopeView::CScopeView(const PortRect& rect, int32_t pointCount, CSkinBitmap* background)
-    : CWidget(rect), pointCount(pointCount), changed(0), points(pointCount > 0 ? pointCount : 0),
-      dotColor(kColorScopeDots), background(background), xScale(std::make_unique<CValueScale>(0)),
-      yScale(std::make_unique<CValueScale>(0)), picture(), drawn(), plotted()
+CScopeView::CScopeView(const PortRect& rect, int32_t pointCount, CSkinBitmap* background,
+                       int32_t dotSize)
+    : CWidget(rect), pointCount(pointCount), dotSize(dotSize < 1 ? 1 : dotSize), changed(0),
+      points(pointCount > 0 ? pointCount : 0), dotColor(kColorScopeDots), background(background),
+      xScale(std::make_unique<CValueScale>(0)), yScale(std::make_unique<CValueScale>(0)), picture(),
+      drawn(), plotted()
 {
-    plotted.reserve(points.size());
+    plotted.reserve(points.size() * this->dotSize * this->dotSize);
     setScales(-kRange, kRange, -kRange, kRange, kColorScopeDots);
     const float zero = 0.0f;
     const PortPoint centre = {toPixel(xScale->toOutput(&zero)), toPixel(yScale->toOutput(&zero))};
@@ -58,13 +60,15 @@ void CScopeView::paint(CPaintPort& port)
         for (const PortPoint& point : points)
         {
             // Values beyond the range fall outside the picture and leave no
-            // mark.
-            if (point.x >= 0 && point.x < width && point.y >= 0 && point.y < height)
-            {
-                const int32_t index = point.y * width + point.x;
-                pixels[index] = dot;
-                plotted.push_back(index);
-            }
+            // mark; a larger dot is cut at the picture's edges.
+            for (int32_t y = point.y; y < point.y + dotSize; ++y)
+                for (int32_t x = point.x; x < point.x + dotSize; ++x)
+                    if (x >= 0 && x < width && y >= 0 && y < height)
+                    {
+                        const int32_t index = y * width + x;
+                        pixels[index] = dot;
+                        plotted.push_back(index);
+                    }
         }
     }
     drawn = points;

@@ -22,8 +22,10 @@ class CScopeView : public CWidget
     static constexpr float kRange = 1.6109737f;
 
     // The picture stays the caller's, who keeps it alive. Every dot starts
-    // on the centre.
-    CScopeView(const PortRect& rect, int32_t pointCount, CSkinBitmap* background);
+    // on the centre. A dot is a square of dotSize pixels a side, its top
+    // left corner where its value lands.
+    CScopeView(const PortRect& rect, int32_t pointCount, CSkinBitmap* background,
+               int32_t dotSize = 1);
     ~CScopeView() override;
 
     void paint(CPaintPort& port) override;
@@ -43,6 +45,7 @@ class CScopeView : public CWidget
 
   private:
     int32_t pointCount;
+    int32_t dotSize;
     int32_t changed;
     std::vector<PortPoint> points;
     PortColor dotColor;

@@ -6,7 +6,7 @@ CCaptionedPopupPicture::CCaptionedPopupPicture(const PortRect& rect, CValueListe
                                                int32_t tag, CSkinBitmap* picture,
                                                const PortRect& popupRect, PortPoint source)
     : CPopupPicture(rect, listener, tag, picture, popupRect, source),
-      texts{nullptr, nullptr, nullptr}, captionRects{}
+      texts{nullptr, nullptr, nullptr}, captionRects{}, captionSize(10)
 {
 }
 
@@ -30,7 +30,7 @@ void CCaptionedPopupPicture::paint(CPaintPort& port)
     CPopupPicture::paint(port);
     if (!texts[0] || !texts[1] || !texts[2])
         return;
-    port.selectFont(kFontArial12, 10);
+    port.selectFont(kFontArial12, captionSize);
     port.setTextColor(kColorCaptionText);
     for (int i = 0; i < 3; ++i)
         port.writeText(texts[i], captionRects[i], 0, 0);

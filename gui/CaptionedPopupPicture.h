@@ -15,6 +15,8 @@ class CCaptionedPopupPicture : public CPopupPicture
     // they are read on every paint. Nothing is redrawn here.
     void setCaptions(const char* text1, const char* text2, const char* text3, PortRect rect1,
                      PortRect rect2, PortRect rect3);
+    // The lines' character height in pixels; 10 unless set.
+    void setCaptionSize(int32_t pixels) { captionSize = pixels; }
 
     // The lines are written only when all three texts are set.
     void paint(CPaintPort& port) override;
@@ -22,4 +24,5 @@ class CCaptionedPopupPicture : public CPopupPicture
   private:
     const char* texts[3];
     PortRect captionRects[3];
+    int32_t captionSize;
 };

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "gui/PortTypes.h"
+
 // What a widget frame needs from the editor that owns it: a way to run the
-// editor's idle while a control holds the message loop, and a word before
-// each timer tick's refresh.
+// editor's idle while a control holds the message loop, a word before each
+// timer tick's refresh, and the first say on a right click.
 class CIdleOwner
 {
   public:
@@ -11,6 +13,9 @@ class CIdleOwner
     // idle calls at any rate, or never; the owner hands the widgets new data
     // here so that the display moves all the same.
     virtual void onFrameTimer() {}
+    // A right click in the frame's window, before any widget hears of it.
+    // True when the owner took it; the frame may then be gone already.
+    virtual bool onContextClick(PortPoint /*where*/) { return false; }
 
   protected:
     ~CIdleOwner() = default;

@@ -259,6 +259,10 @@ LRESULT CALLBACK CWidgetFrame::windowProc(HWND window, UINT message, WPARAM wPar
         {
             const PortPoint where = {static_cast<int32_t>(LOWORD(lParam)),
                                      static_cast<int32_t>(HIWORD(lParam))};
+            // The owner's menu may rebuild the editor, this frame and its
+            // window included: nothing of either may be touched after it.
+            if (message == WM_RBUTTONDOWN && frame->owner && frame->owner->onContextClick(where))
+                return 0;
             if (frame->windowPort)
             {
                 frame->onMouseDown(*frame->windowPort, where);

@@ -3,6 +3,8 @@
 #include <commdlg.h>
 
 #include "audio/WaveOutDevice.h"
+#include "editor/EditorLayout.h"
+#include "editor/ZoomSetting.h"
 #include "host/ErrorBox.h"
 #include "host/InfoWnd.h"
 #include "host/PlugWnd.h"
@@ -39,7 +41,7 @@ CDemoWnd::CDemoWnd(HINSTANCE instance_)
     : CWindow(instance_), helpWnd(nullptr), plugWnd(nullptr), player(), playDc(nullptr),
       stopDc(nullptr), toolbarDc(nullptr), openDc(nullptr), helpDc(nullptr), playingShown(0),
       playBitmap(nullptr), stopBitmap(nullptr), toolbarBitmap(nullptr), openBitmap(nullptr),
-      helpBitmap(nullptr), chosenPath(), choosing(false)
+      helpBitmap(nullptr), chosenPath(), choosing(false), zoom(0)
 {
 }
 
@@ -65,6 +67,15 @@ int CDemoWnd::Create(HWND parent)
         return 0;
     playingShown = 0;
 
+    LoadToolbar(CZoomSetting::kDefault);
+
+    // The help window opens once the message loop runs.
+    PostMessageA(hwnd, WM_COMMAND, kCommandHelp, 0);
+    return 1;
+}
+
+void CDemoWnd::LoadToolbar(int percent)
+{
     const struct
     {
         HDC* dc;
@@ -76,25 +87,45 @@ int CDemoWnd::Create(HWND parent)
                     {&openDc, &openBitmap, IDB_BUTTON_OPEN},
                     {&helpDc, &helpBitmap, IDB_BUTTON_HELP}};
     for (const auto& picture : pictures)
-        *picture.dc = CreateCompatibleDC(windowDc);
-    for (const auto& picture : pictures)
     {
-        *picture.bitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(picture.id));
-        SelectObject(*picture.dc, *picture.bitmap);
+        if (!*picture.dc)
+            *picture.dc = CreateCompatibleDC(windowDc);
+        HBITMAP loaded =
+            LoadBitmapA(instance, MAKEINTRESOURCEA(CZoomSetting::pictureId(picture.id, percent)));
+        // The first picture a DC gets replaces its stock one, which stays
+        // with the DC; a later one replaces ours, which goes.
+        SelectObject(*picture.dc, loaded);
+        if (*picture.bitmap)
+            DeleteObject(*picture.bitmap);
+        *picture.bitmap = loaded;
     }
+    zoom = percent;
 
-    openButton = std::make_unique<CToolButton>(kOpenLeft, kButtonTop, kButtonWidth, kButtonHeight,
-                                               windowDc, openDc, 0, 0, kPressedOffset);
-    stopButton = std::make_unique<CToolButton>(kStopLeft, kButtonTop, kButtonWidth, kButtonHeight,
-                                               windowDc, stopDc, 0, 0, kPressedOffset);
-    playButton = std::make_unique<CToolButton>(kPlayLeft, kButtonTop, kButtonWidth, kButtonHeight,
-                                               windowDc, playDc, 0, 0, kPressedOffset);
-    helpButton = std::make_unique<CToolButton>(kHelpLeft, kButtonTop, kButtonWidth, kButtonHeight,
-                                               windowDc, helpDc, 0, 0, kPressedOffset);
+    auto at = [percent](int length) { return CZoomSetting::scaled(length, percent); };
+    auto button = [&](int left, HDC source)
+    {
+        return std::make_unique<CToolButton>(at(left), at(kButtonTop), at(kButtonWidth),
+                                             at(kButtonHeight), windowDc, source, 0, 0,
+                                             at(kPressedOffset));
+    };
+    openButton = button(kOpenLeft, openDc);
+    stopButton = button(kStopLeft, stopDc);
+    playButton = button(kPlayLeft, playDc);
+    helpButton = button(kHelpLeft, helpDc);
+}
 
-    // The help window opens once the message loop runs.
-    PostMessageA(hwnd, WM_COMMAND, kCommandHelp, 0);
-    return 1;
+int CDemoWnd::FitToolbar(int editorWidth)
+{
+    int percent = CZoomSetting::kDefault;
+    for (int size : CZoomSetting::kSizes)
+        if (CZoomSetting::scaled(kPanelArea.right, size) == editorWidth)
+            percent = size;
+    if (percent != zoom)
+    {
+        LoadToolbar(percent);
+        InvalidateRect(hwnd, nullptr, FALSE);
+    }
+    return CZoomSetting::scaled(kToolbarHeight, zoom);
 }
 
 int CDemoWnd::Attach(HINSTANCE instance_, CPlugWnd* plugWnd_)
@@ -267,7 +298,8 @@ LRESULT CDemoWnd::OnPaint(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     if (!GetUpdateRect(window, nullptr, TRUE))
         return 0;
     ValidateRect(window, nullptr);
-    BitBlt(windowDc, 0, 0, kToolbarWidth, kToolbarHeight, toolbarDc, 0, 0, SRCCOPY);
+    BitBlt(windowDc, 0, 0, CZoomSetting::scaled(kToolbarWidth, zoom),
+           CZoomSetting::scaled(kToolbarHeight, zoom), toolbarDc, 0, 0, SRCCOPY);
     ShowTransport(playingShown);
     openButton->Draw(0);
     helpButton->Draw(0);

@@ -6,13 +6,14 @@
 #include <memory>
 
 #include "audio/WavePlayer.h"
+#include "host/PlugWnd.h"
 #include "host/ToolButton.h"
 #include "host/Window.h"
 
 class CInfoWnd;
 class CPlugWnd;
 
-class CDemoWnd : public CWindow
+class CDemoWnd : public CWindow, public CEditorHolder
 {
   public:
     static constexpr int kCommandQuit = 2049;
@@ -33,6 +34,9 @@ class CDemoWnd : public CWindow
     LRESULT OnUser(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     // Creates the playback controller and loads the default file.
     virtual int Attach(HINSTANCE instance, CPlugWnd* plugWnd);
+    // Draws the toolbar for an editor of that width: its pictures at the
+    // editor's size. The toolbar's height.
+    int FitToolbar(int editorWidth) override;
 
     int PlayingShown() const { return playingShown; }
     CInfoWnd* HelpWindow() const { return helpWnd; }
@@ -53,6 +57,7 @@ class CDemoWnd : public CWindow
     void StartPlaying();
     void StopPlaying();
     void OpenHelp();
+    void LoadToolbar(int percent);
 
     CInfoWnd* helpWnd;
     CPlugWnd* plugWnd;
@@ -75,4 +80,6 @@ class CDemoWnd : public CWindow
     // The open dialog's file name: it starts from the last choice.
     char chosenPath[CWavePlayer::kPathBytes];
     bool choosing;
+    // The size the toolbar's pictures are drawn at, 0 before they are loaded.
+    int zoom;
 };

@@ -13,6 +13,7 @@ CHostApp::CHostApp(HINSTANCE instance_) : CAppBase(instance_), demoWnd(nullptr),
         Fail();
         return;
     }
+    plugWnd->SetHolder(demoWnd);
     if (!plugWnd->Create(demoWnd->GetHwnd()))
     {
         Fail();

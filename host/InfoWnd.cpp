@@ -1,5 +1,6 @@
 #include "host/InfoWnd.h"
 
+#include "editor/ZoomSetting.h"
 #include "resources/ResourceIds.h"
 
 namespace
@@ -35,7 +36,8 @@ CInfoWnd::CInfoWnd(HINSTANCE instance_, CInfoWnd** ownerSlot)
     : CWindow(instance_), owner(ownerSlot), screenWidth(0), windowHeight(0), viewHeight(0),
       germanWidth(0), germanHeight(0), englishWidth(0), englishHeight(0), scrollPos(0),
       germanDc(nullptr), englishDc(nullptr), showGerman(0), germanBitmap(nullptr),
-      englishBitmap(nullptr), germanFlag(487, 9, 57, 47, nullptr, nullptr, 0, 0, 0),
+      englishBitmap(nullptr), zoom(CZoomSetting::kDefault),
+      germanFlag(487, 9, 57, 47, nullptr, nullptr, 0, 0, 0),
       englishFlag(409, 9, 57, 47, nullptr, nullptr, 0, 0, 0), germanDcDefault(nullptr),
       englishDcDefault(nullptr)
 {
@@ -77,11 +79,19 @@ int CInfoWnd::Create(HWND parent)
     germanDcDefault = SelectObject(germanDc, germanBitmap);
     englishDcDefault = SelectObject(englishDc, englishBitmap);
 
+    // The page is shown at the editor's size, or the largest smaller one
+    // that the screen has room for: a page cut at the right loses its flags.
     screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int wanted = CZoomSetting::current(hwnd);
+    zoom = CZoomSetting::kDefault;
+    for (int size : CZoomSetting::kSizes)
+        if (size <= wanted && CZoomSetting::scaled(englishWidth, size) + kExtraWidth <= screenWidth)
+            zoom = size;
     windowHeight = GetSystemMetrics(SM_CYSCREEN) / 2;
     viewHeight = windowHeight - kFrameHeight;
-    MoveWindow(hwnd, screenWidth - englishWidth - kRightMargin, 0, englishWidth + kExtraWidth,
-               windowHeight, FALSE);
+    const int shownWidth = CZoomSetting::scaled(englishWidth, zoom);
+    const int left = screenWidth - shownWidth - kRightMargin;
+    MoveWindow(hwnd, left > 0 ? left : 0, 0, shownWidth + kExtraWidth, windowHeight, FALSE);
 
     scrollPos = 0;
     SetScrollRange(hwnd, SB_VERT, 0, kScrollRange, FALSE);
@@ -91,14 +101,24 @@ int CInfoWnd::Create(HWND parent)
 int CInfoWnd::PageOffset() const
 {
     const int pageHeight = showGerman ? germanHeight : englishHeight;
-    return (pageHeight - viewHeight) * scrollPos / kScrollRange;
+    const int shownRows = viewHeight * 100 / zoom;
+    return (pageHeight - shownRows) * scrollPos / kScrollRange;
 }
 
 void CInfoWnd::ShowPage()
 {
     const int width = showGerman ? germanWidth : englishWidth;
-    BitBlt(windowDc, 0, 0, width, viewHeight, showGerman ? germanDc : englishDc, 0, PageOffset(),
-           SRCCOPY);
+    HDC page = showGerman ? germanDc : englishDc;
+    if (zoom == CZoomSetting::kDefault)
+    {
+        BitBlt(windowDc, 0, 0, width, viewHeight, page, 0, PageOffset(), SRCCOPY);
+        return;
+    }
+    // Averaged, not repeated pixels: the text stays readable.
+    SetStretchBltMode(windowDc, HALFTONE);
+    SetBrushOrgEx(windowDc, 0, 0, nullptr);
+    StretchBlt(windowDc, 0, 0, CZoomSetting::scaled(width, zoom), viewHeight, page, 0, PageOffset(),
+               width, viewHeight * 100 / zoom, SRCCOPY);
 }
 
 LRESULT CInfoWnd::OnDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -156,8 +176,8 @@ LRESULT CInfoWnd::OnLButtonDown(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     // The flags sit at the top of the page: they can be hit only while the
     // top of the page is in view.
-    const int x = LOWORD(lParam);
-    const int y = HIWORD(lParam) + PageOffset();
+    const int x = LOWORD(lParam) * 100 / zoom;
+    const int y = HIWORD(lParam) * 100 / zoom + PageOffset();
     if (germanFlag.HitTest(x, y) && !showGerman)
     {
         showGerman = 1;

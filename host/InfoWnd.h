@@ -24,8 +24,10 @@ class CInfoWnd : public CWindow
     int ScrollPos() const { return scrollPos; }
     int ShowsGerman() const { return showGerman; }
     int ViewHeight() const { return viewHeight; }
-    // Row of the shown page at the top of the window.
+    // Row of the shown page at the top of the window, in the page's pixels
+    // at 100 %.
     int PageOffset() const;
+    int Zoom() const { return zoom; }
 
   private:
     void ShowPage();
@@ -44,6 +46,8 @@ class CInfoWnd : public CWindow
     int showGerman;
     HBITMAP germanBitmap;
     HBITMAP englishBitmap;
+    // The size of the editor, which the page follows.
+    int zoom;
     CToolButton germanFlag;
     CToolButton englishFlag;
     HGDIOBJ germanDcDefault;

@@ -19,8 +19,8 @@ const UINT_PTR kIdleTimer = 1;
 const UINT kIdleMilliseconds = 50;
 } // namespace
 
-VstIntPtr ZW_VSTCALL HostCallback(AEffect* /*effect*/, int32_t opcode, int32_t index,
-                                  VstIntPtr /*value*/, void* /*ptr*/, float /*opt*/)
+VstIntPtr ZW_VSTCALL HostCallback(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
+                                  void* /*ptr*/, float /*opt*/)
 {
     switch (opcode)
     {
@@ -31,6 +31,11 @@ VstIntPtr ZW_VSTCALL HostCallback(AEffect* /*effect*/, int32_t opcode, int32_t i
     case audioMasterIdle:
         Sleep(kIdleSleepMs);
         return 0;
+    case audioMasterSizeWindow:
+        // The plug-in window put itself into the record's host field.
+        if (effect && effect->user && value > 0 && value <= 0x7fff)
+            return static_cast<CPlugWnd*>(effect->user)->FitEditor(index, static_cast<int>(value));
+        return 0;
     case audioMasterPinConnected:
         // 0 means connected: the host feeds exactly two inputs and two outputs.
         return index == 0 || index == 1 ? 0 : 1;
@@ -40,7 +45,8 @@ VstIntPtr ZW_VSTCALL HostCallback(AEffect* /*effect*/, int32_t opcode, int32_t i
 }
 
 CPlugWnd::CPlugWnd(HINSTANCE instance_, PluginEntryProc entry_)
-    : CWindow(instance_), pluginLoaded(0), editorRect(nullptr), effectRecord(nullptr), entry(entry_)
+    : CWindow(instance_), pluginLoaded(0), editorRect(nullptr), effectRecord(nullptr),
+      entry(entry_), holder(nullptr)
 {
 }
 
@@ -73,15 +79,49 @@ int CPlugWnd::Create(HWND parent)
         width = editorRect->right;
         height = editorRect->bottom;
     }
-    // The editor sits under the demo window's toolbar.
-    MoveWindow(hwnd, 0, CDemoWnd::kToolbarHeight, width, height, FALSE);
+    Place(width, height, true);
     ShowWindow(hwnd, SW_SHOWNORMAL);
 
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2 - kLeftShift;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2 - kUpShift;
-    MoveWindow(parent, x, y, width + kExtraWidth, height + kExtraHeight, FALSE);
-
     SetTimer(hwnd, kIdleTimer, kIdleMilliseconds, nullptr);
+    return 1;
+}
+
+void CPlugWnd::Place(int width, int height, bool centre)
+{
+    // The editor sits under the demo window's toolbar, drawn at its size.
+    const int toolbar = holder ? holder->FitToolbar(width) : CDemoWnd::kToolbarHeight;
+    MoveWindow(hwnd, 0, toolbar, width, height, !centre);
+    int outerWidth = width + kExtraWidth;
+    int outerHeight = height + kExtraHeight;
+    if (toolbar != CDemoWnd::kToolbarHeight)
+    {
+        // At a larger size the caption and borders are the screen's, which
+        // grow with its DPI: the window is made to hold exactly the toolbar
+        // and the editor.
+        RECT outer = {0, 0, width, toolbar + height};
+        AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongA(parentHwnd, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongA(parentHwnd, GWL_EXSTYLE)));
+        outerWidth = outer.right - outer.left;
+        outerHeight = outer.bottom - outer.top;
+    }
+    if (centre)
+    {
+        const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2 - kLeftShift;
+        const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2 - kUpShift;
+        MoveWindow(parentHwnd, x, y, outerWidth, outerHeight, FALSE);
+        return;
+    }
+    // A new size keeps the window's top left where the user left it.
+    RECT outer = {};
+    GetWindowRect(parentHwnd, &outer);
+    MoveWindow(parentHwnd, outer.left, outer.top, outerWidth, outerHeight, TRUE);
+}
+
+int CPlugWnd::FitEditor(int width, int height)
+{
+    if (!hwnd || width <= 0 || height <= 0 || width > 0x7fff)
+        return 0;
+    Place(width, height, false);
     return 1;
 }
 
@@ -107,6 +147,8 @@ int CPlugWnd::LoadPlugin()
     effect->dispatcher(effect, effSetProgram, 0, 0, nullptr, 0.0f);
     effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
     effectRecord = effect;
+    // The record's host field: how a resize request finds this window.
+    effect->user = this;
     pluginLoaded = 1;
     return 1;
 }

@@ -8,8 +8,20 @@
 #include "plugin/AEffect.h"
 #include "plugin/PluginEntry.h"
 
+// The window around the plug-in window: told the editor's width, it draws
+// its toolbar for that size and answers the toolbar's height.
+class CEditorHolder
+{
+  public:
+    virtual int FitToolbar(int editorWidth) = 0;
+
+  protected:
+    ~CEditorHolder() = default;
+};
+
 // The host side of the plug-in's callback. Keeps no state, so it may be
-// called from any thread.
+// called from any thread; only a resize, which the editor asks for from the
+// GUI thread, reaches the plug-in window bound to the effect.
 VstIntPtr ZW_VSTCALL HostCallback(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                                   void* ptr, float opt);
 
@@ -29,6 +41,11 @@ class CPlugWnd : public CWindow, public CEffectBinding
     LRESULT OnTimer(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     int LoadPlugin();
+    // The window whose toolbar sits over the editor; none in a bare host.
+    void SetHolder(CEditorHolder* window) { holder = window; }
+    // Fits this window, and the demo window around it, to an editor of the
+    // new size. 1, or 0 for a size no editor has.
+    int FitEditor(int width, int height);
     // The binding the playback controller plays through.
     void SetSampleRate(float rate) override;
     int Process(float** inputs, float** outputs, int32_t sampleFrames) override;
@@ -41,9 +58,12 @@ class CPlugWnd : public CWindow, public CEffectBinding
 
   private:
     VstIntPtr send(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, float opt);
+    // Puts the editor's window under the toolbar and sizes the parent.
+    void Place(int width, int height, bool centre);
 
     int pluginLoaded;
     ERect* editorRect;
     AEffect* effectRecord;
     PluginEntryProc entry;
+    CEditorHolder* holder;
 };

@@ -142,6 +142,8 @@ enum HostOpcode : int32_t
     audioMasterCurrentId = 2,
     audioMasterIdle = 3,
     audioMasterPinConnected = 4,
+    // index the editor's new width, value its new height; 0 when refused.
+    audioMasterSizeWindow = 15,
 };
 
 // The most characters of each text that a host's buffer takes, before the

@@ -317,6 +317,11 @@ int32_t CPluginBase::queryHostCurrentId()
     return narrowed(callHost(audioMasterCurrentId, 0, 0, 0.0f));
 }
 
+bool CPluginBase::askHostToResize(int32_t width, int32_t height)
+{
+    return callHost(audioMasterSizeWindow, width, height, 0.0f) != 0;
+}
+
 int32_t CPluginBase::callHostIdle()
 {
     return narrowed(callHost(audioMasterIdle, 0, 0, 0.0f));

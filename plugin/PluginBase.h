@@ -62,6 +62,9 @@ class CPluginBase
     virtual int32_t queryHostVersion();
     virtual int32_t queryHostCurrentId();
     virtual int32_t callHostIdle();
+    // Asks the host to fit its window to an editor of the new size; false
+    // when it did not.
+    bool askHostToResize(int32_t width, int32_t height);
     virtual bool isInputConnected(int32_t input);
     virtual bool isOutputConnected(int32_t output);
     // Parameter display helpers: at most 8 characters plus the terminator,

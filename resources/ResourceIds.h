@@ -26,3 +26,35 @@
 // The help pages (8-bit palette).
 #define IDB_HELP_GERMAN 113
 #define IDB_HELP_ENGLISH 114
+
+// The same editor and toolbar pictures drawn at 150 % and at 200 %: the
+// 100 % id plus one of these offsets.
+#define IDB_OFFSET_150 100
+#define IDB_OFFSET_200 200
+#define IDB_EDITOR_BACKGROUND_150 201
+#define IDB_CREDITS_150 202
+#define IDB_MONO_BUTTON_150 203
+#define IDB_SCOPE_BACKGROUND_COPY_150 204
+#define IDB_SCOPE_BACKGROUND_150 205
+#define IDB_POINTER_STRIP_150 206
+#define IDB_RANGE_BAR_150 207
+#define IDB_BUTTON_PLAY_150 208
+#define IDB_BUTTON_STOP_150 209
+#define IDB_BUTTON_OPEN_150 210
+#define IDB_BUTTON_HELP_150 211
+#define IDB_TOOLBAR_BACKGROUND_150 212
+#define IDB_EDITOR_BACKGROUND_200 301
+#define IDB_CREDITS_200 302
+#define IDB_MONO_BUTTON_200 303
+#define IDB_SCOPE_BACKGROUND_COPY_200 304
+#define IDB_SCOPE_BACKGROUND_200 305
+#define IDB_POINTER_STRIP_200 306
+#define IDB_RANGE_BAR_200 307
+#define IDB_BUTTON_PLAY_200 308
+#define IDB_BUTTON_STOP_200 309
+#define IDB_BUTTON_OPEN_200 310
+#define IDB_BUTTON_HELP_200 311
+#define IDB_TOOLBAR_BACKGROUND_200 312
+
+// The program's manifest: DPI-aware, so that Windows does not stretch it.
+#define IDR_MANIFEST 1

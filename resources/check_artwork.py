@@ -24,23 +24,51 @@ def size_of(rect, states=1):
     return rect[2] - rect[0], (rect[3] - rect[1]) * states
 
 
-# id: (file name, width, height, bits per pixel)
-BITMAPS = {
-    101: ("101_editor_background.bmp", 220, 270, 24),
-    102: ("102_credits.bmp", 220, 270, 24),
-    103: ("103_mono_button.bmp", *size_of(LAYOUT["kMonoButtonArea"], 2), 24),
-    104: ("104_scope_background_copy.bmp", *size_of(LAYOUT["kScopeArea"]), 24),
-    105: ("105_scope_background.bmp", *size_of(LAYOUT["kScopeArea"]), 24),
-    106: ("106_pointer_strip.bmp", *size_of(POINTER_VIEW), 24),
-    107: ("107_range_bar.bmp", *size_of(RANGE_VIEW), 24),
-    108: ("108_button_play.bmp", 23, 44, 24),
-    109: ("109_button_stop.bmp", 23, 44, 24),
-    110: ("110_button_open.bmp", 23, 44, 24),
-    111: ("111_button_help.bmp", 23, 44, 24),
-    112: ("112_toolbar_background.bmp", 670, 59, 24),
-    113: ("113_help_german.bmp", 600, 1627, 8),
-    114: ("114_help_english.bmp", 600, 1625, 8),
-}
+# The sizes the editor and the toolbar are drawn at, and their folders.
+ZOOMS = {100: "", 150: "150", 200: "200"}
+# Ids of the pictures drawn at every size; the help pages exist at 100 % only.
+ZOOMED = range(101, 113)
+ZOOM_OFFSET = {100: 0, 150: 100, 200: 200}
+
+
+def z(v, percent):
+    """Where the 100 % position v lands at a size, as the program puts it."""
+    return v * percent // 100
+
+
+def within(rect, percent):
+    """The size of what fills the 100 % rect at a size."""
+    return z(rect[2], percent) - z(rect[0], percent), z(rect[3], percent) - z(rect[1], percent)
+
+
+def bitmaps_at(percent):
+    """id: (file name, width, height, bits per pixel) at a size."""
+    panel = within(LAYOUT["kPanelArea"], percent)
+    mono = within(LAYOUT["kMonoButtonArea"], percent)
+    button = (z(23, percent), 2 * z(22, percent))
+    sizes = {
+        101: ("101_editor_background.bmp", *panel, 24),
+        102: ("102_credits.bmp", *panel, 24),
+        103: ("103_mono_button.bmp", mono[0], 2 * mono[1], 24),
+        104: ("104_scope_background_copy.bmp", *within(LAYOUT["kScopeArea"], percent), 24),
+        105: ("105_scope_background.bmp", *within(LAYOUT["kScopeArea"], percent), 24),
+        106: ("106_pointer_strip.bmp", *within(POINTER_VIEW, percent), 24),
+        107: ("107_range_bar.bmp", *within(RANGE_VIEW, percent), 24),
+        108: ("108_button_play.bmp", *button, 24),
+        109: ("109_button_stop.bmp", *button, 24),
+        110: ("110_button_open.bmp", *button, 24),
+        111: ("111_button_help.bmp", *button, 24),
+        112: ("112_toolbar_background.bmp", z(670, percent), z(59, percent), 24),
+        113: ("113_help_german.bmp", 600, 1627, 8),
+        114: ("114_help_english.bmp", 600, 1625, 8),
+    }
+    if percent != 100:
+        sizes = {bid: (os.path.join(ZOOMS[percent], name), *rest)
+                 for bid, (name, *rest) in sizes.items() if bid in ZOOMED}
+    return sizes
+
+
+BITMAPS = bitmaps_at(100)
 ICONS = {101: "zanderwick.ico", 102: "zanderwick_small.ico"}
 
 RANGE_TICKS = (0, 68, 85, 102, 171)
@@ -132,77 +160,131 @@ def check_ticks(name, pic, row, columns):
     check(name, not bad, "no tick at column(s) %s" % bad if bad else "")
 
 
-def main():
+class Scaled:
+    """A picture drawn at a size, read at 100 % positions: a picture that
+    starts at the panel's (left, top) maps its own 100 % pixel (x, y) to the
+    first pixel it became."""
+
+    def __init__(self, pic, percent, left=0, top=0):
+        self.pic, self.percent, self.left, self.top = pic, percent, left, top
+        self.width, self.height, self.rows = pic.width, pic.height, pic.rows
+
+    def at(self, x, y):
+        return (z(self.left + x, self.percent) - z(self.left, self.percent),
+                z(self.top + y, self.percent) - z(self.top, self.percent))
+
+    def px(self, x, y):
+        return self.pic.px(*self.at(x, y))
+
+    def region(self, rect):
+        l, t = self.at(rect[0], rect[1])
+        r, b = self.at(rect[2], rect[3])
+        return self.pic.region((l, t, r, b))
+
+    def ticks(self, name, row, columns):
+        """check_ticks on the first pixel each 100 % tick became."""
+        y = self.at(0, row)[1]
+        check_ticks(name, self.pic, y, [self.at(x, 0)[0] for x in columns])
+
+
+def load(sizes, suffix):
     pics = {}
-    for bid, (name, w, h, bits) in sorted(BITMAPS.items()):
+    for bid, (name, w, h, bits) in sorted(sizes.items()):
         path = os.path.join(HERE, "bitmaps", name)
         try:
             pic = Picture(path)
         except (OSError, ValueError) as e:
-            check("bitmap %d readable" % bid, False, str(e))
+            check("bitmap %d readable%s" % (bid, suffix), False, str(e))
             continue
         ok = (pic.width, pic.height, pic.bits) == (w, h, bits)
-        check("bitmap %d is %d x %d, %d-bit" % (bid, w, h, bits), ok,
+        check("bitmap %d is %d x %d, %d-bit%s" % (bid, w, h, bits, suffix), ok,
               "" if ok else "found %d x %d, %d-bit" % (pic.width, pic.height, pic.bits))
         pics[bid] = pic
-    if len(pics) != len(BITMAPS):
-        return finish()
+    return pics if len(pics) == len(sizes) else None
 
-    ed = pics[101]
+
+def check_size(percent):
+    """The editor's and the toolbar's pictures at one size, read at the
+    layout's 100 % positions."""
+    suffix = "" if percent == 100 else " at %d %%" % percent
+    pics = load(bitmaps_at(percent), suffix)
+    if not pics:
+        return None
+
+    def at(bid, rect=(0, 0)):
+        return Scaled(pics[bid], percent, rect[0], rect[1])
+
+    def named(text):
+        return text + suffix
+
+    ed = at(101)
     # the scale's ticks just above the range bar and just below the pointer strip
-    check_ticks("editor ticks above the range bar", ed, RANGE_VIEW[1] - 2,
-                [RANGE_VIEW[0] + c for c in RANGE_TICKS])
-    check_ticks("editor ticks below the pointer strip", ed, POINTER_VIEW[3] + 1,
-                [POINTER_VIEW[0] + c for c in POINTER_TICKS])
-    check_ticks("pointer strip ticks", pics[106], 7, POINTER_TICKS[1:-1])
-    check("pointer strip end ticks", lum(pics[106].px(2, 7)) > lum(pics[106].px(5, 5)) + 15
-          and lum(pics[106].px(173, 7)) > lum(pics[106].px(170, 5)) + 15)
-    check_ticks("range bar ticks", pics[107], 1, RANGE_TICKS[1:-1])
-    check("range bar end ticks", lum(pics[107].px(0, 1)) > lum(pics[107].px(2, 1)) + 15
-          and lum(pics[107].px(171, 1)) > lum(pics[107].px(169, 1)) + 15)
+    ed.ticks(named("editor ticks above the range bar"), RANGE_VIEW[1] - 2,
+             [RANGE_VIEW[0] + c for c in RANGE_TICKS])
+    ed.ticks(named("editor ticks below the pointer strip"), POINTER_VIEW[3] + 1,
+             [POINTER_VIEW[0] + c for c in POINTER_TICKS])
+    strip, bar = at(106, POINTER_VIEW), at(107, RANGE_VIEW)
+    strip.ticks(named("pointer strip ticks"), 7, POINTER_TICKS[1:-1])
+    check(named("pointer strip end ticks"), lum(strip.px(2, 7)) > lum(strip.px(5, 5)) + 15
+          and lum(strip.px(173, 7)) > lum(strip.px(170, 5)) + 15)
+    bar.ticks(named("range bar ticks"), 1, RANGE_TICKS[1:-1])
+    check(named("range bar end ticks"), lum(bar.px(0, 1)) > lum(bar.px(2, 1)) + 15
+          and lum(bar.px(171, 1)) > lum(bar.px(169, 1)) + 15)
     for bid in (106, 107):
         brightest = max(lum(c) for c in pics[bid].region((0, 0, pics[bid].width,
                                                           pics[bid].height)))
-        check("bitmap %d stays dark under the coloured marks" % bid, brightest < 110,
+        check(named("bitmap %d stays dark under the coloured marks" % bid), brightest < 110,
               "brightest %.0f" % brightest)
 
-    scope = pics[105]
-    check("scope copies identical", pics[104].rows == scope.rows)
-    yellowish = [c for c in scope.region((0, 0, 131, 129))
-                 if c[0] > 150 and c[1] > 150 and c[2] < 100]
-    check("scope background has nothing the yellow dots could hide in", not yellowish)
-    check("scope background is dark", mean(lum(c) for c in scope.region((0, 0, 131, 129))) < 40)
+    scope = at(105, LAYOUT["kScopeArea"])
+    whole = scope.region((0, 0, 131, 129))
+    check(named("scope copies identical"), pics[104].rows == scope.rows)
+    yellowish = [c for c in whole if c[0] > 150 and c[1] > 150 and c[2] < 100]
+    check(named("scope background has nothing the yellow dots could hide in"), not yellowish)
+    check(named("scope background is dark"), mean(lum(c) for c in whole) < 40)
     # M axis vertical through column 65, the L and R diagonals through (65, 64)
     m_axis = all(lum(scope.px(65, y)) > lum(scope.px(62, y)) + 10 for y in (20, 40, 90, 110))
-    check("scope M axis on column 65", m_axis)
+    check(named("scope M axis on column 65"), m_axis)
     diag = all(lum(scope.px(65 - k, 64 - k)) > lum(scope.px(65 - k, 64 - k + 3)) + 10
                and lum(scope.px(65 + k, 64 - k)) > lum(scope.px(65 + k, 64 - k + 3)) + 10
-               for k in (10, 20, 30))
-    check("scope L and R diagonals through the centre", diag)
+               for k in (10, 20, 35))
+    check(named("scope L and R diagonals through the centre"), diag)
     for label, rect in (("L", (2, 2, 32, 32)), ("R", (99, 2, 129, 32))):
-        check("scope label %s in its corner" % label,
+        check(named("scope label %s in its corner" % label),
               max(lum(c) for c in scope.region(rect)) > 100)
 
     mono = pics[103]
-    off = mono.region((0, 0, 46, 19))
-    on = mono.region((0, 19, 46, 38))
-    check("MONO on state glows", mean(sat(c) for c in on) > mean(sat(c) for c in off) + 10
+    half = mono.height // 2
+    off = mono.region((0, 0, mono.width, half))
+    on = mono.region((0, half, mono.width, mono.height))
+    check(named("MONO on state glows"), mean(sat(c) for c in on) > mean(sat(c) for c in off) + 10
           and max(c[0] for c in on) > 240)
 
-    credits = pics[102]
-    area = credits.region((52, 42, 202, 54))
+    area = at(102).region(LAYOUT["kVersionLineArea"])
     plain = max(lum(c) for c in area) < 60 and max(lum(c) for c in area) - min(
         lum(c) for c in area) < 12
-    check("credits version line area plain and dark", plain)
+    check(named("credits version line area plain and dark"), plain)
 
     for bid in (108, 109, 110, 111):
         pic = pics[bid]
-        normal, pressed = pic.region((0, 0, 23, 22)), pic.region((0, 22, 23, 44))
-        check("button %d has a distinct pressed state" % bid,
+        half = pic.height // 2
+        normal, pressed = pic.region((0, 0, pic.width, half)), pic.region((0, half, pic.width,
+                                                                            pic.height))
+        check(named("button %d has a distinct pressed state" % bid),
               sum(1 for a, b in zip(normal, pressed) if a != b) > 200)
-    bar = pics[112].region((0, 0, 230, 31))
-    check("toolbar background is dark and not flat",
+    bar = at(112).region((0, 0, 230, 31))
+    check(named("toolbar background is dark and not flat"),
           mean(lum(c) for c in bar) < 90 and len(set(bar)) > 20)
+    return pics
+
+
+def main():
+    pics = None
+    for percent in ZOOMS:
+        found = check_size(percent)
+        pics = pics or found
+    if not pics:
+        return finish()
 
     for bid, bright, dim in ((114, FLAG_UK, FLAG_DE), (113, FLAG_DE, FLAG_UK)):
         page = pics[bid]
@@ -268,25 +350,34 @@ def resource_ids():
 
 
 def check_rc():
-    path = os.path.join(HERE, "ZanderwickDemo.rc")
-    with open(path) as f:
-        lines = [ln.strip() for ln in f if ln.strip() and not ln.strip().startswith("//")]
+    """The program's script carries every picture at every size, the
+    plug-in's the editor's, each under its shared id."""
     ids = resource_ids()
-    found = {}
-    for ln in lines:
-        if ln == '#include "ResourceIds.h"':
-            continue
-        m = re.match(r'^(\w+)\s+(BITMAP|ICON)\s+"([^"]+)"$', ln)
-        if not m or m.group(1) not in ids:
-            check("resource script line understood", False, ln)
-            continue
-        found[(m.group(2), ids[m.group(1)])] = m.group(3)
-    want = {("BITMAP", b): "bitmaps/" + n for b, (n, _, _, _) in BITMAPS.items()}
-    want.update({("ICON", i): "icons/" + n for i, n in ICONS.items()})
-    check("resource script numbers every picture and icon", found == want,
-          "" if found == want else "differs: %s" % sorted(set(found.items()) ^ set(want.items())))
-    missing = [p for p in found.values() if not os.path.exists(os.path.join(HERE, p))]
-    check("resource script names existing files", not missing, ", ".join(missing))
+    want = {}
+    for percent in ZOOMS:
+        for bid, (name, _, _, _) in bitmaps_at(percent).items():
+            want[("BITMAP", bid + ZOOM_OFFSET[percent])] = "bitmaps/" + name.replace(os.sep, "/")
+    program = dict(want)
+    program.update({("ICON", i): "icons/" + n for i, n in ICONS.items()})
+    program[("24", ids["IDR_MANIFEST"])] = "ZanderwickDemo.manifest"
+    plugin = {k: v for k, v in want.items() if k[1] % 100 <= 7}
+    for script, expected in (("ZanderwickDemo.rc", program), ("ZanderwickScope.rc", plugin)):
+        with open(os.path.join(HERE, script)) as f:
+            lines = [ln.strip() for ln in f if ln.strip() and not ln.strip().startswith("//")]
+        found = {}
+        for ln in lines:
+            if ln == '#include "ResourceIds.h"':
+                continue
+            m = re.match(r'^(\w+)\s+(BITMAP|ICON|24)\s+"([^"]+)"$', ln)
+            if not m or m.group(1) not in ids:
+                check("%s: line understood" % script, False, ln)
+                continue
+            found[(m.group(2), ids[m.group(1)])] = m.group(3)
+        check("%s numbers every picture" % script, found == expected,
+              "" if found == expected else "differs: %s" % sorted(
+                  set(found.items()) ^ set(expected.items())))
+        missing = [p for p in found.values() if not os.path.exists(os.path.join(HERE, p))]
+        check("%s names existing files" % script, not missing, ", ".join(missing))
 
 
 def finish():

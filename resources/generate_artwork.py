@@ -11,6 +11,13 @@ views, the MONO switch, the logo's click area, the toolbar buttons, the help
 pages' flags and the credits' version line) are collected in the constants
 below, the editor's read from editor/EditorLayout.h; everything else is free
 design.
+
+The editor's and the toolbar's pictures are drawn three times, at 100, 150
+and 200 %, by the same code: it is written in the pixels of the 100 % panel,
+and ZDraw, font() and smooth() turn those into the pixels of the size being
+drawn, with fonts at the larger size and every edge where the program's
+scaled layout puts it (a position v lands on floor(v * zoom)). At 100 % they
+hand everything to the picture library unchanged.
 """
 
 import math
@@ -31,8 +38,8 @@ ICON_DIR = os.path.join(HERE, "icons")
 # Fixed positions (editor coordinates unless said otherwise; rectangles are
 # left, top, right, bottom with right and bottom exclusive).
 
-EDITOR_SIZE = (220, 270)
 LAYOUT = editor_layout()
+EDITOR_SIZE = LAYOUT["kPanelArea"][2:]
 SCOPE_VIEW = LAYOUT["kScopeArea"]        # the program draws the dots here
 RANGE_VIEW = LAYOUT["kRangeArea"]        # min..max band of the correlation
 POINTER_VIEW = LAYOUT["kPointerArea"]    # the correlation pointer's strip
@@ -84,6 +91,100 @@ SHADOW = (10, 11, 13)
 SS = 4  # supersampling factor for smooth shapes
 
 # ---------------------------------------------------------------------------
+# Sizes: the zoom being drawn, and where the picture being drawn starts on
+# the panel (in 100 % pixels), so that its edges land where the panel's do.
+
+ZOOMS = {100: "", 150: "150", 200: "200"}  # percent: folder under bitmaps/
+ZOOM = 1.0
+ORIGIN = (0, 0)
+
+
+def ex(v):
+    """Column of the drawn picture where the 100 % column v starts."""
+    return math.floor((ORIGIN[0] + v) * ZOOM) - math.floor(ORIGIN[0] * ZOOM)
+
+
+def ey(v):
+    return math.floor((ORIGIN[1] + v) * ZOOM) - math.floor(ORIGIN[1] * ZOOM)
+
+
+def zsize(size):
+    return ex(size[0]), ey(size[1])
+
+
+class at_origin:
+    """Draws a part of the panel that starts at (left, top) as a picture of
+    its own."""
+
+    def __init__(self, left, top):
+        self.origin = (left, top)
+
+    def __enter__(self):
+        global ORIGIN
+        self.saved, ORIGIN = ORIGIN, self.origin
+
+    def __exit__(self, *_):
+        global ORIGIN
+        ORIGIN = self.saved
+
+
+class ZFont:
+    """A font drawn at the zoom whose lengths are measured at 100 %."""
+
+    def __init__(self, real):
+        self.real = real
+
+    def getlength(self, text):
+        return self.real.getlength(text) / ZOOM
+
+
+class ZDraw:
+    """ImageDraw.Draw taking 100 % coordinates: lines, points and boxes
+    cover the pixels their 100 % pixels become, text is placed at the scaled
+    position. At 100 % every call goes to the picture library as it is."""
+
+    def __init__(self, img):
+        self.d = ImageDraw.Draw(img)
+
+    def box(self, l, t, r, b):
+        """The pixels of the inclusive 100 % box l..r, t..b."""
+        return [ex(l), ey(t), ex(r + 1) - 1, ey(b + 1) - 1]
+
+    def line(self, xy, fill=None, width=1):
+        if ZOOM == 1:
+            return self.d.line(xy, fill=fill, width=width)
+        (x0, y0), (x1, y1) = xy
+        if x0 == x1 or y0 == y1:
+            self.d.rectangle(self.box(min(x0, x1), min(y0, y1), max(x0, x1), max(y0, y1)),
+                             fill=fill)
+        else:
+            self.d.line([(ex(x0 + 0.5), ey(y0 + 0.5)), (ex(x1 + 0.5), ey(y1 + 0.5))], fill=fill,
+                        width=max(1, round(width * ZOOM)))
+
+    def point(self, xy, fill=None):
+        if ZOOM == 1:
+            return self.d.point(xy, fill=fill)
+        self.d.rectangle(self.box(xy[0], xy[1], xy[0], xy[1]), fill=fill)
+
+    def rectangle(self, xy, fill=None, outline=None, width=1):
+        if ZOOM == 1:
+            return self.d.rectangle(xy, fill=fill, outline=outline, width=width)
+        self.d.rectangle(self.box(*xy), fill=fill, outline=outline, width=int(width * ZOOM))
+
+    def rounded_rectangle(self, xy, radius, fill=None, outline=None, width=1):
+        if ZOOM == 1:
+            return self.d.rounded_rectangle(xy, radius, fill=fill, outline=outline, width=width)
+        self.d.rounded_rectangle(self.box(*xy), radius * ZOOM, fill=fill, outline=outline,
+                                 width=int(width * ZOOM))
+
+    def text(self, xy, txt, font=None, fill=None, anchor=None):
+        if ZOOM == 1:
+            return self.d.text(xy, txt, font=font, fill=fill, anchor=anchor)
+        self.d.text(((ORIGIN[0] + xy[0]) * ZOOM - math.floor(ORIGIN[0] * ZOOM),
+                     (ORIGIN[1] + xy[1]) * ZOOM - math.floor(ORIGIN[1] * ZOOM)),
+                    txt, font=font.real, fill=fill, anchor=anchor)
+
+# ---------------------------------------------------------------------------
 # Fonts
 
 FONT_FILES = {
@@ -102,11 +203,14 @@ _font_cache = {}
 
 
 def font(style, size):
-    key = (style, size)
+    key = (style, size, ZOOM)
     if key not in _font_cache:
         for path in FONT_FILES[style]:
             if os.path.exists(path):
-                _font_cache[key] = ImageFont.truetype(path, size)
+                if ZOOM == 1:
+                    _font_cache[key] = ImageFont.truetype(path, size)
+                else:
+                    _font_cache[key] = ZFont(ImageFont.truetype(path, round(size * ZOOM)))
                 break
         else:
             sys.exit("generate_artwork: no font for %s; install fonts-liberation2"
@@ -124,7 +228,8 @@ def mix(a, b, t):
 
 
 def vgradient(img, rect, top, bottom):
-    l, t, r, b = rect
+    """Top to bottom over the 100 % rectangle."""
+    l, t, r, b = ex(rect[0]), ey(rect[1]), ex(rect[2]), ey(rect[3])
     d = ImageDraw.Draw(img)
     h = max(1, b - t - 1)
     for y in range(t, b):
@@ -134,7 +239,7 @@ def vgradient(img, rect, top, bottom):
 def brushed(img, rect, amount, seed):
     """Fine horizontal streaks, like brushed metal; deterministic."""
     rnd = random.Random(seed)
-    l, t, r, b = rect
+    l, t, r, b = ex(rect[0]), ey(rect[1]), ex(rect[2]), ey(rect[3])
     px = img.load()
     for y in range(t, b):
         row = rnd.uniform(-amount, amount)
@@ -145,11 +250,12 @@ def brushed(img, rect, amount, seed):
 
 
 def smooth(size, paint):
-    """Runs paint(draw, s) on a transparent layer s times larger and returns
-    it scaled down to size, with antialiased edges."""
+    """Runs paint(draw, s) on a transparent layer SS times larger than size
+    (the drawn picture's) and returns it scaled down to size, with
+    antialiased edges. paint multiplies its 100 % coordinates by s."""
     w, h = size
     layer = Image.new("RGBA", (w * SS, h * SS), (0, 0, 0, 0))
-    paint(ImageDraw.Draw(layer), SS)
+    paint(ImageDraw.Draw(layer), round(SS * ZOOM))
     return layer.convert("RGBa").resize((w, h), Image.BOX).convert("RGBA")
 
 
@@ -226,7 +332,7 @@ def draw_scope(size, centre, unit, labels=True, label_font=None):
     w, h = size
     cx, cy = centre
     rim = math.sqrt(2) * unit + 1.5      # just outside the loudest point
-    img = Image.new("RGB", size, DISPLAY_BG)
+    img = Image.new("RGB", zsize(size), DISPLAY_BG)
 
     def disc(d, s):
         steps = 24
@@ -248,9 +354,9 @@ def draw_scope(size, centre, unit, labels=True, label_font=None):
                    (cx + 0.5 + ru) * s, (cy + 0.5 + ru) * s]
             d.arc(box, math.degrees(a0), math.degrees(a1),
                   fill=(48, 53, 60, 255), width=s)
-    overlay(img, smooth(size, disc))
+    overlay(img, smooth(img.size, disc))
 
-    d = ImageDraw.Draw(img)
+    d = ZDraw(img)
     reach = int(rim)
     axis = (52, 57, 64)
     faint = (36, 40, 45)
@@ -327,14 +433,20 @@ def scope_with_dots(kind, size, unit, seed):
 
 
 def make_scope_background():
-    return draw_scope(SCOPE_SIZE, SCOPE_CENTRE, SCOPE_UNIT)
+    with at_origin(*SCOPE_VIEW[:2]):
+        return draw_scope(SCOPE_SIZE, SCOPE_CENTRE, SCOPE_UNIT)
 
 
 def make_pointer_strip():
+    with at_origin(*POINTER_VIEW[:2]):
+        return draw_pointer_strip()
+
+
+def draw_pointer_strip():
     w = POINTER_VIEW[2] - POINTER_VIEW[0]
     h = POINTER_VIEW[3] - POINTER_VIEW[1]
-    img = Image.new("RGB", (w, h), DISPLAY_BG)
-    d = ImageDraw.Draw(img)
+    img = Image.new("RGB", zsize((w, h)), DISPLAY_BG)
+    d = ZDraw(img)
     # a faint guide line along the base of the pointer
     d.line([(POINTER_TICKS[0], h - 1), (POINTER_TICKS[-1], h - 1)], fill=(30, 33, 37))
     for i, x in enumerate(POINTER_TICKS):
@@ -345,10 +457,15 @@ def make_pointer_strip():
 
 
 def make_range_bar():
+    with at_origin(*RANGE_VIEW[:2]):
+        return draw_range_bar()
+
+
+def draw_range_bar():
     w = RANGE_VIEW[2] - RANGE_VIEW[0]
     h = RANGE_VIEW[3] - RANGE_VIEW[1]
-    img = Image.new("RGB", (w, h), (20, 22, 25))
-    d = ImageDraw.Draw(img)
+    img = Image.new("RGB", zsize((w, h)), (20, 22, 25))
+    d = ZDraw(img)
     d.line([(0, 0), (w - 1, 0)], fill=(14, 15, 17))
     for i, x in enumerate(RANGE_TICKS):
         major = i in (0, 2, 4)
@@ -357,14 +474,19 @@ def make_range_bar():
 
 
 def draw_mono_state(lit):
+    with at_origin(*MONO_BUTTON[:2]):
+        return draw_mono_face(lit)
+
+
+def draw_mono_face(lit):
     w = MONO_BUTTON[2] - MONO_BUTTON[0]
     h = MONO_BUTTON[3] - MONO_BUTTON[1]
-    img = Image.new("RGB", (w, h))
+    img = Image.new("RGB", zsize((w, h)))
     if lit:
         vgradient(img, (0, 0, w, h), (58, 50, 36), (40, 34, 26))
     else:
         vgradient(img, (0, 0, w, h), (62, 66, 72), (40, 43, 48))
-    d = ImageDraw.Draw(img)
+    d = ZDraw(img)
     # raised edges
     d.line([(0, 0), (w - 1, 0)], fill=(110, 100, 80) if lit else (104, 110, 118))
     d.line([(0, 0), (0, h - 1)], fill=(84, 76, 62) if lit else (80, 85, 92))
@@ -392,8 +514,8 @@ def draw_mono_state(lit):
                         (led_x + 2.4) * s, (led_y + 2.4) * s], fill=(70, 52, 30, 255))
             dd.ellipse([(led_x - 1.2) * s, (led_y - 1.6) * s,
                         (led_x + 0.6) * s, (led_y + 0.0) * s], fill=(110, 88, 58, 255))
-    overlay(img, smooth((w, h), led))
-    d = ImageDraw.Draw(img)
+    overlay(img, smooth(img.size, led))
+    d = ZDraw(img)
     f = font("bold", 9)
     tx = 28.5
     if lit:
@@ -405,11 +527,10 @@ def draw_mono_state(lit):
 
 
 def make_mono_button():
-    w = MONO_BUTTON[2] - MONO_BUTTON[0]
-    h = MONO_BUTTON[3] - MONO_BUTTON[1]
-    img = Image.new("RGB", (w, h * 2))
-    img.paste(draw_mono_state(False), (0, 0))
-    img.paste(draw_mono_state(True), (0, h))
+    off, on = draw_mono_state(False), draw_mono_state(True)
+    img = Image.new("RGB", (off.width, off.height * 2))
+    img.paste(off, (0, 0))
+    img.paste(on, (0, off.height))
     return img
 
 
@@ -443,7 +564,7 @@ def draw_logo(img, rect):
     l, t, r, b = rect
     cy = (t + b) / 2
     draw_emblem(img, l + 10.5, cy, 9.5, 45)
-    d = ImageDraw.Draw(img)
+    d = ZDraw(img)
     f = font("bold", 8)
     x0 = l + 23
     assert x0 + text_width("ZANDER", f, 0.5) <= r - 1
@@ -453,10 +574,10 @@ def draw_logo(img, rect):
 
 def make_editor_background(debug=False):
     w, h = EDITOR_SIZE
-    img = Image.new("RGB", (w, h))
+    img = Image.new("RGB", zsize((w, h)))
     vgradient(img, (0, 0, w, h), PANEL_TOP, PANEL_BOTTOM)
     brushed(img, (0, 0, w, h), 2.0, 101)
-    d = ImageDraw.Draw(img)
+    d = ZDraw(img)
     # outer edge
     d.line([(0, 0), (w - 1, 0)], fill=(92, 97, 104))
     d.line([(0, 0), (0, h - 1)], fill=(70, 74, 80))
@@ -525,7 +646,7 @@ def make_editor_background(debug=False):
     d.rounded_rectangle([l - 3, t - 3, r + 2, b + 2], 2, fill=(14, 15, 17))
     recess(d, MONO_BUTTON, depth=2)
     d.rectangle([l, t, r - 1, b - 1], fill=(40, 43, 48))
-    img.paste(draw_mono_state(False), (l, t))
+    img.paste(draw_mono_state(False), (ex(l), ey(t)))
 
     # name of the meter and how to clear its range, left of the switch
     draw_text(d, (14, 240), "CORRELATION", font("dvbold", 7), TEXT_MID, anchor="ls",
@@ -539,7 +660,7 @@ def make_editor_background(debug=False):
         screw(img, cx, cy)
 
     if debug:
-        dd = ImageDraw.Draw(img)
+        dd = ZDraw(img)
         for rect, col in ((SCOPE_VIEW, (255, 0, 255)), (RANGE_VIEW, (0, 255, 255)),
                           (POINTER_VIEW, (0, 255, 255)), (MONO_BUTTON, (255, 0, 255)),
                           (LOGO_AREA, (0, 128, 255))):
@@ -549,15 +670,15 @@ def make_editor_background(debug=False):
 
 def make_credits():
     w, h = EDITOR_SIZE
-    img = Image.new("RGB", (w, h))
+    img = Image.new("RGB", zsize((w, h)))
     vgradient(img, (0, 0, w, h), (26, 28, 32), (12, 13, 15))
-    d = ImageDraw.Draw(img)
+    d = ZDraw(img)
     d.rectangle([0, 0, w - 1, h - 1], outline=(70, 75, 82))
     d.rectangle([1, 1, w - 2, h - 2], outline=(8, 9, 10))
 
     # emblem on the left of the title block
     draw_emblem(img, 27.5, 34.5, 17, 140)
-    d = ImageDraw.Draw(img)
+    d = ZDraw(img)
     draw_text(d, (52, 26), "Zanderwick Demo", font("bold", 15), TEXT_LIGHT, anchor="ls")
     draw_text(d, (53, 38), "STEREO SCOPE", font("bold", 8), AMBER, anchor="ls", spacing=1.5)
     # (52,42)-(202,54) stays plain: the version line is written there.
@@ -597,12 +718,12 @@ def make_credits():
 
 def button_face(pressed, glyph, lit_colour):
     w, h = BUTTON_SIZE
-    img = Image.new("RGB", (w, h))
+    img = Image.new("RGB", zsize((w, h)))
     if pressed:
         vgradient(img, (0, 0, w, h), (22, 24, 27), (34, 37, 41))
     else:
         vgradient(img, (0, 0, w, h), (72, 77, 84), (44, 47, 52))
-    d = ImageDraw.Draw(img)
+    d = ZDraw(img)
     if pressed:
         d.line([(0, 0), (w - 1, 0)], fill=(6, 6, 7))
         d.line([(0, 0), (0, h - 1)], fill=(6, 6, 7))
@@ -618,10 +739,10 @@ def button_face(pressed, glyph, lit_colour):
     colour = lit_colour if pressed else (208, 212, 218)
     off = 1 if pressed else 0
     if pressed:
-        overlay(img, smooth((w, h), lambda dd, s: glyph(dd, s, off, lit_colour + (70,), 1.4)))
+        overlay(img, smooth(img.size, lambda dd, s: glyph(dd, s, off, lit_colour + (70,), 1.4)))
     else:
-        overlay(img, smooth((w, h), lambda dd, s: glyph(dd, s, off + 0.6, (0, 0, 0, 150), 0)))
-    overlay(img, smooth((w, h), lambda dd, s: glyph(dd, s, off, colour + (255,), 0)))
+        overlay(img, smooth(img.size, lambda dd, s: glyph(dd, s, off + 0.6, (0, 0, 0, 150), 0)))
+    overlay(img, smooth(img.size, lambda dd, s: glyph(dd, s, off, colour + (255,), 0)))
     return img
 
 
@@ -671,21 +792,21 @@ BUTTONS = {
 
 def make_button(bid):
     _, glyph, lit = BUTTONS[bid]
-    w, h = BUTTON_SIZE
-    img = Image.new("RGB", (w, h * 2))
-    img.paste(button_face(False, glyph, lit), (0, 0))
-    img.paste(button_face(True, glyph, lit), (0, h))
+    normal, pressed = button_face(False, glyph, lit), button_face(True, glyph, lit)
+    img = Image.new("RGB", (normal.width, normal.height * 2))
+    img.paste(normal, (0, 0))
+    img.paste(pressed, (0, normal.height))
     return img
 
 
 def make_toolbar(debug=False):
     w, h = TOOLBAR_SIZE
-    img = Image.new("RGB", (w, h))
+    img = Image.new("RGB", zsize((w, h)))
     bar_h = 31
     vgradient(img, (0, 0, w, bar_h), (58, 62, 68), (36, 39, 44))
     vgradient(img, (0, bar_h, w, h), (36, 39, 44), (30, 32, 36))
     brushed(img, (0, 0, w, h), 2.2, 112)
-    d = ImageDraw.Draw(img)
+    d = ZDraw(img)
     d.line([(0, 0), (w - 1, 0)], fill=(100, 106, 114))
     d.line([(0, bar_h - 2), (w - 1, bar_h - 2)], fill=(20, 22, 25))
     d.line([(0, bar_h - 1), (w - 1, bar_h - 1)], fill=(6, 7, 8))
@@ -1156,7 +1277,8 @@ BITMAP_NAMES = {
 ICON_NAMES = {101: "zanderwick.ico", 102: "zanderwick_small.ico"}
 
 
-def build_all(debug=False):
+def build_panel_and_toolbar(debug=False):
+    """The pictures drawn at every size, at the current one."""
     pics = {
         101: make_editor_background(debug),
         102: make_credits(),
@@ -1169,6 +1291,21 @@ def build_all(debug=False):
     }
     for bid in BUTTONS:
         pics[bid] = make_button(bid)
+    return pics
+
+
+def build_zoomed(percent, debug=False):
+    """The editor's and the toolbar's pictures at another size."""
+    global ZOOM
+    ZOOM = percent / 100
+    try:
+        return build_panel_and_toolbar(debug)
+    finally:
+        ZOOM = 1.0
+
+
+def build_all(debug=False):
+    pics = build_panel_and_toolbar(debug)
     helpers = {"button": lambda bid: pics[bid].crop((0, 0) + BUTTON_SIZE),
                "scope": scope_with_dots}
     pics[113] = render_help_page(PAGES["de"], HELP_WIDTH, HELP_HEIGHT["de"], "de",
@@ -1184,8 +1321,12 @@ def main(argv):
     if "--preview" in argv:
         preview = argv[argv.index("--preview") + 1]
     pics = build_all(debug)
+    zoomed = {percent: build_zoomed(percent, debug) for percent in ZOOMS if percent != 100}
     if preview:
         os.makedirs(preview, exist_ok=True)
+        for percent, more in zoomed.items():
+            for bid, img in more.items():
+                img.save(os.path.join(preview, "%d@%d.png" % (bid, percent)))
         for bid, img in pics.items():
             big = 1 if img.size[0] >= 400 else (2 if img.size[0] >= 150 else 4)
             img.convert("RGB").resize((img.size[0] * big, img.size[1] * big),
@@ -1206,6 +1347,11 @@ def main(argv):
             img.save(path, format="BMP")
         else:
             img.convert("RGB").save(path, format="BMP")
+    for percent, more in zoomed.items():
+        folder = os.path.join(BITMAP_DIR, ZOOMS[percent])
+        os.makedirs(folder, exist_ok=True)
+        for bid, img in more.items():
+            img.convert("RGB").save(os.path.join(folder, BITMAP_NAMES[bid]), format="BMP")
     big, small = icon_image(32), icon_image(16)
     write_ico(os.path.join(ICON_DIR, ICON_NAMES[101]), [big, small])
     write_ico(os.path.join(ICON_DIR, ICON_NAMES[102]), [small, big])

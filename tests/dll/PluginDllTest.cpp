@@ -7,6 +7,7 @@
 #include "plugin/AEffect.h"
 #include "tests/dll/DllHost.h"
 #include "tests/support/GuiTestSupport.h"
+#include "tests/support/RegistryValue.h"
 #include "tests/support/ThreadCount.h"
 
 #include <windows.h>
@@ -42,6 +43,27 @@ VstIntPtr ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, f
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
+// The sizes the resizing host was asked for, and its answer.
+std::vector<std::pair<int, int>> sizeRequests;
+VstIntPtr sizeAnswer = 1;
+
+VstIntPtr ZW_VSTCALL resizingHost(AEffect*, int32_t opcode, int32_t index, VstIntPtr value, void*,
+                                  float)
+{
+    if (opcode == audioMasterSizeWindow)
+    {
+        sizeRequests.push_back({index, static_cast<int>(value)});
+        return sizeAnswer;
+    }
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+SIZE clientSize(HWND window)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    return {client.right, client.bottom};
+}
 
 void process(AEffect* e, std::vector<float>& left, std::vector<float>& right,
              std::vector<float>& outLeft, std::vector<float>& outRight, int at, int frames)
@@ -291,6 +313,42 @@ TEST_F(PluginDll, TwoInstancesShowTheirOwnSignalsWithoutHostIdleAndReopen)
     }
     MSG quit;
     EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(PluginDll, AsksTheHostToFitAChosenSizeAndShowsItOnTheNextOpenWhenRefused)
+{
+    CRegistryValue remembered(kZoomKey, "Zoom");
+    remembered.remove();
+    CTestWindow window(300, 100, 220, 270);
+    AEffect* e = entry(&resizingHost);
+    ASSERT_NE(nullptr, e);
+    made.push_back(e);
+    sizeRequests.clear();
+    sizeAnswer = 1;
+    ASSERT_EQ(1, call(e, effEditOpen, 0, 0, window.handle));
+    chooseFromZoomMenu(frameIn(window.handle), 3);
+    pumpMessages(200);
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{440, 540}}), sizeRequests);
+    EXPECT_EQ(200u, remembered.get());
+    SIZE shown = clientSize(frameIn(window.handle));
+    EXPECT_EQ(std::make_pair(440L, 540L), std::make_pair(shown.cx, shown.cy));
+
+    // A host that cannot resize keeps a working panel of the old size.
+    sizeAnswer = 0;
+    chooseFromZoomMenu(frameIn(window.handle), 2);
+    pumpMessages(200);
+    EXPECT_EQ(std::make_pair(330, 405), sizeRequests.back());
+    shown = clientSize(frameIn(window.handle));
+    EXPECT_EQ(std::make_pair(440L, 540L), std::make_pair(shown.cx, shown.cy));
+    call(e, effEditClose);
+    ERect* rect = nullptr;
+    ASSERT_EQ(1, call(e, effEditGetRect, 0, 0, &rect));
+    EXPECT_EQ((std::vector<int>{0, 0, 405, 330}),
+              (std::vector<int>{rect->top, rect->left, rect->bottom, rect->right}));
+    ASSERT_EQ(1, call(e, effEditOpen, 0, 0, window.handle));
+    shown = clientSize(frameIn(window.handle));
+    EXPECT_EQ(std::make_pair(330L, 405L), std::make_pair(shown.cx, shown.cy));
+    call(e, effEditClose);
 }
 
 TEST(PluginDllUnload, LeavesNoWindowClassAndNoThreadBehind)

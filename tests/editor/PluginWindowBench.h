@@ -4,15 +4,18 @@
 // and the pixels of the editor read back from its frame's window.
 
 #include "editor/ScopeEditor.h"
+#include "editor/ZoomSetting.h"
 #include "gui/SkinBitmap.h"
 #include "gui/WidgetFrame.h"
 #include "host/PlugWnd.h"
 #include "plugin/PluginBase.h"
 #include "tests/support/GuiTestSupport.h"
+#include "tests/support/RegistryValue.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -37,8 +40,15 @@ inline Pixels pictureOf(int id)
 
 struct PluginWindowBench
 {
-    PluginWindowBench() : plug(GetModuleHandleA(nullptr)), demo(0, 0, 10, 10, false)
+    // At another size than 100 %, that size is remembered for the bench's
+    // life, as if chosen from the menu.
+    explicit PluginWindowBench(int percent = 100)
+        : zoom(percent),
+          remembered(percent == 100 ? nullptr : new CRegistryValue(kZoomKey, "Zoom")),
+          plug(GetModuleHandleA(nullptr)), demo(0, 0, 10, 10, false)
     {
+        if (remembered)
+            remembered->set(static_cast<DWORD>(zoom));
         EXPECT_EQ(1, plug.LoadPlugin());
         effect = plug.GetEffect();
         editor = static_cast<CScopeEditor*>(static_cast<CPluginBase*>(effect->object)->getEditor());
@@ -75,10 +85,19 @@ struct PluginWindowBench
         send(effEditIdle);
         tick();
     }
+    // Where a place of the 100 % panel lies at the bench's size.
+    RECT at(RECT place) const
+    {
+        const PortRect r =
+            CZoomSetting::scaled({place.left, place.top, place.right, place.bottom}, zoom);
+        return {r.left, r.top, r.right, r.bottom};
+    }
+    // A click at a point of the 100 % panel.
     void click(int x, int y)
     {
         HWND frame = editor->getFrame()->getWindow();
-        PostMessageA(frame, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        PostMessageA(frame, WM_LBUTTONDOWN, MK_LBUTTON,
+                     MAKELPARAM(CZoomSetting::scaled(x, zoom), CZoomSetting::scaled(y, zoom)));
         pumpMessages();
     }
     Pixels shown() const { return readWindow(editor->getFrame()->getWindow()); }
@@ -95,18 +114,20 @@ struct PluginWindowBench
         std::sort(marks.begin(), marks.end());
         return marks;
     }
-    Marks dots() const { return marks(kScope, scope); }
-    Marks band() const { return marks(kRange, bar); }
+    Marks dots() const { return marks(at(kScope), scope); }
+    Marks band() const { return marks(at(kRange), bar); }
     // The pointer's column and colour: the middle of its row above the base.
     std::pair<int, COLORREF> pointer() const
     {
         const Pixels now = shown();
+        const RECT place = at(kPointer);
+        const int row = place.bottom - place.top - 2;
         int first = -1, last = -1;
-        for (int x = 0; x < 177; ++x)
-            if (now.at(22 + x, 218) != strip.at(x, 6))
+        for (int x = 0; x < place.right - place.left; ++x)
+            if (now.at(place.left + x, place.top + row) != strip.at(x, row))
                 first = first < 0 ? x : first, last = x;
         const int column = (first + last) / 2;
-        return {column, first < 0 ? 0 : now.at(22 + column, 218)};
+        return {column, first < 0 ? 0 : now.at(place.left + column, place.top + row)};
     }
     // Paints an area over, to see whether it is drawn again.
     void smear(RECT area)
@@ -116,11 +137,16 @@ struct PluginWindowBench
         ReleaseDC(editor->getFrame()->getWindow(), context);
     }
 
+    int zoom;
+    std::unique_ptr<CRegistryValue> remembered;
     CPlugWnd plug;
     CTestWindow demo;
     AEffect* effect = nullptr;
     CScopeEditor* editor = nullptr;
     std::vector<int> sizeBeforeOpen;
-    Pixels background = pictureOf(101), button = pictureOf(103), scope = pictureOf(105);
-    Pixels strip = pictureOf(106), bar = pictureOf(107);
+    Pixels background = pictureOf(CZoomSetting::pictureId(101, zoom));
+    Pixels button = pictureOf(CZoomSetting::pictureId(103, zoom));
+    Pixels scope = pictureOf(CZoomSetting::pictureId(105, zoom));
+    Pixels strip = pictureOf(CZoomSetting::pictureId(106, zoom));
+    Pixels bar = pictureOf(CZoomSetting::pictureId(107, zoom));
 };

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <set>
 #include <string>
 
 namespace
@@ -299,4 +300,45 @@ TEST(ScopeEditor, FramesCreateNoGdiObjectAndIdleTicksTakeNoContext)
     }
     EXPECT_FALSE(bench.band().empty());
     EXPECT_EQ(0, created) << "per frame";
+}
+
+TEST(ScopeEditor, AtTwiceTheSizeDrawsEachPartWhereTheScaledLayoutPutsIt)
+{
+    PluginWindowBench bench(200);
+    EXPECT_EQ(std::vector<int>({0, 0, 540, 440}), bench.sizeBeforeOpen);
+    EXPECT_EQ(0, bench.shown().countDifferences(bench.background, bench.at(kTop)));
+    // Each dot a square of two: mono on the M axis, anti-phase on the S axis.
+    auto spread = [&](Block block, bool columns)
+    {
+        bench.process(block.left, block.right, kFrames);
+        bench.idleAndTick();
+        std::set<int> found;
+        for (const auto& mark : bench.dots())
+            found.insert(columns ? mark.first : mark.second);
+        return found;
+    };
+    EXPECT_EQ(std::set<int>({130, 131}), spread(Block(0.8f, 0.0f), true));
+    EXPECT_EQ(std::set<int>({128, 129}), spread(Block(0.8f, 3.1415927f), false));
+
+    // The pointer's colour zones, its middle at the middle of the strip.
+    const struct
+    {
+        float value;
+        int column;
+        COLORREF colour;
+    } zones[] = {{-0.6f, 74, kRed}, {0.0f, 176, kYellow}, {0.6f, 278, kGreen}};
+    for (const auto& zone : zones)
+    {
+        bench.editor->getPointerView()->setCorrelation(zone.value);
+        bench.tick();
+        EXPECT_EQ(std::make_pair(zone.column, zone.colour), bench.pointer()) << zone.value;
+    }
+
+    bench.click(100, 240);
+    EXPECT_EQ(1.0f, bench.effect->getParameter(bench.effect, 0));
+    EXPECT_EQ(0, bench.shown().countDifferences(bench.button, bench.at(kMono), -176, -462 + 38));
+    bench.click(170, 240);
+    EXPECT_TRUE(showsTextLine(bench.shown(), pictureOf(302), bench.at({52, 42, 202, 54}),
+                              RGB(239, 239, 231)))
+        << "the version line";
 }

@@ -1,0 +1,105 @@
+#include "editor/ZoomSetting.h"
+
+#include "resources/ResourceIds.h"
+
+constexpr int32_t CZoomSetting::kSizes[3];
+
+namespace
+{
+const int32_t kDpiAt100 = 96;
+
+using DpiForWindowProc = UINT(WINAPI*)(HWND);
+using ProcessAwareProc = BOOL(WINAPI*)();
+
+// Looked up at run time: older Windows lacks the per-window DPI, and a
+// plug-in must load there all the same.
+template <typename Proc> Proc user32Entry(const char* name)
+{
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    return user32 ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
+                  : nullptr;
+}
+} // namespace
+
+bool CZoomSetting::isSize(int32_t percent)
+{
+    for (int32_t size : kSizes)
+        if (size == percent)
+            return true;
+    return false;
+}
+
+int32_t CZoomSetting::forDpi(int32_t dpi)
+{
+    int32_t chosen = kSizes[0];
+    for (int32_t size : kSizes)
+        if (static_cast<int64_t>(dpi) * 100 >= static_cast<int64_t>(size) * kDpiAt100)
+            chosen = size;
+    return chosen;
+}
+
+int32_t CZoomSetting::remembered()
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD bytes = sizeof(value);
+    const LONG result =
+        RegQueryValueExA(key, kValueName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes);
+    RegCloseKey(key);
+    // Anything but one of our sizes as a DWORD is as if nothing were stored.
+    if (result != ERROR_SUCCESS || type != REG_DWORD || bytes != sizeof(value) || value > 1000 ||
+        !isSize(static_cast<int32_t>(value)))
+        return 0;
+    return static_cast<int32_t>(value);
+}
+
+bool CZoomSetting::remember(int32_t percent)
+{
+    if (!isSize(percent))
+        return false;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    const DWORD value = static_cast<DWORD>(percent);
+    const LONG result = RegSetValueExA(key, kValueName, 0, REG_DWORD,
+                                       reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
+
+int32_t CZoomSetting::dpiOf(HWND window)
+{
+    const auto processAware = user32Entry<ProcessAwareProc>("IsProcessDPIAware");
+    if (!processAware || !processAware())
+        return 0;
+    if (window)
+        if (const auto dpiForWindow = user32Entry<DpiForWindowProc>("GetDpiForWindow"))
+            if (const UINT dpi = dpiForWindow(window))
+                return static_cast<int32_t>(dpi);
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int32_t CZoomSetting::current(HWND window)
+{
+    if (const int32_t chosen = remembered())
+        return chosen;
+    const int32_t dpi = dpiOf(window);
+    return dpi > 0 ? forDpi(dpi) : kDefault;
+}
+
+int32_t CZoomSetting::pictureId(int32_t id, int32_t percent)
+{
+    if (percent == 150)
+        return id + IDB_OFFSET_150;
+    if (percent == 200)
+        return id + IDB_OFFSET_200;
+    return id;
+}
