@@ -20,11 +20,15 @@ class CGoniometerPlot
     void addPoints(const float* side, const float* mid, int32_t count);
     CRgbImage render() const;
 
-    uint32_t countAt(int32_t x, int32_t y) const
+    uint64_t countAt(int32_t x, int32_t y) const
     {
         return counts[static_cast<size_t>(y) * kWidth + x];
     }
 
   private:
-    std::vector<uint32_t> counts;
+    static constexpr int32_t kPointsPerPass = 512;
+
+    // Dots per pixel, and a spare cell for those outside. A day of silence
+    // piles more dots on the centre than 32 bits count.
+    std::vector<uint64_t> counts;
 };
