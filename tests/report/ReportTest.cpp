@@ -11,6 +11,7 @@
 #include "audio/MemoryFile.h"
 #include "audio/WaveReader.h"
 #include "plugin/ScopeParams.h"
+#include "report/PassageFinder.h"
 #include "report/ReportRun.h"
 #include "stb_image.h"
 #include "tests/audio/WaveBuilder.h"
@@ -273,6 +274,57 @@ TEST_F(Report, ThePicturesDecodeAtTheirSizesAndShowTheSound)
         }
         stbi_image_free(pixels);
     }
+}
+
+TEST_F(Report, OutputNamesNeverCollideAndNamesSurviveThePageAndItsLinks)
+{
+    const Bytes wave = makeWave(2, 2000, correlatedStereo());
+    fs::create_directories(dir / "in" / "a");
+    fs::create_directories(dir / "in" / "b");
+    const std::vector<std::string> inputs = {
+        write("a/take.wav", wave).u8string(), write("b/Take.wav", wave).u8string(),
+        write("summary.wav", wave).u8string(), write("R&B #1.wav", wave).u8string()};
+    EXPECT_EQ(run(inputs), 0);
+    for (const char* output :
+         {"take.csv", "Take-2.csv", "summary-2.csv", "R&B #1.csv", "R&B #1.goniometer.png"})
+        EXPECT_TRUE(fs::exists(dir / "out" / output)) << output;
+    EXPECT_EQ(readCsv(dir / "out" / "summary.csv").size(), 5u) << "the summary is not a file's CSV";
+    const std::string page = readText(dir / "out" / "index.html");
+    EXPECT_NE(page.find(">R&amp;B #1.wav<"), std::string::npos);
+    EXPECT_NE(page.find("href=\"R%26B%20%231.csv\""), std::string::npos);
+    EXPECT_NE(page.find("src=\"Take-2.correlation.png\""), std::string::npos);
+}
+
+// Blocks of 0.1 s; the meter and the sound are given alike, so passages
+// start and end on whole blocks.
+TEST(PassageFinder, ListsTheTenWorstAndClosesAPassageAtTheFilesEnd)
+{
+    // 33.6 s of blocks, of which the file holds 33.52 s.
+    CPassageFinder finder(-0.2f, 1.0, 0.1, 33.52);
+    auto blocks = [&finder](int n, float value)
+    {
+        for (int i = 0; i < n; ++i)
+            finder.addBlock(value, value);
+    };
+    blocks(5, -0.9f); // 0.5 s: too short
+    for (int k = 0; k < 12; ++k)
+    {
+        blocks(10, 0.5f);
+        blocks(10 + k, -0.3f - 0.05f * k);
+    }
+    blocks(10, 0.5f);
+    blocks(15, -0.95f);
+    EXPECT_EQ(finder.count(), 12) << "the last passage is still open";
+    finder.finish();
+    EXPECT_EQ(finder.count(), 13);
+    const std::vector<Passage>& worst = finder.worst();
+    ASSERT_EQ(worst.size(), CPassageFinder::kMaxListed);
+    EXPECT_NEAR(worst[0].start, 32.1, 1e-9);
+    EXPECT_NEAR(worst[0].end, 33.52, 1e-9);
+    for (size_t i = 1; i < worst.size(); ++i)
+        EXPECT_FLOAT_EQ(worst[i].lowest, -0.3f - 0.05f * (12 - i));
+    EXPECT_NEAR(worst[1].start, 29.0, 1e-9);
+    EXPECT_NEAR(worst[1].end, 31.1, 1e-9);
 }
 
 TEST_F(Report, AUsageErrorEndsWithThreeAndWritesNothing)
