@@ -38,7 +38,7 @@ float valueOfRow(int32_t row)
 
 CCorrelationPlot::CCorrelationPlot(int64_t blockCount, double blockSeconds)
     : blocks(blockCount > 0 ? blockCount : 0), secondsPerBlock(blockSeconds),
-      lows(kPlotWidth, 2.0f), highs(kPlotWidth, -2.0f)
+      lows(kPlotWidth, 2.0f), highs(kPlotWidth, -2.0f), lasts(kPlotWidth, 0.0f)
 {
 }
 
@@ -55,6 +55,7 @@ void CCorrelationPlot::addBlock(int64_t index, float value)
     {
         lows[column] = value < lows[column] ? value : lows[column];
         highs[column] = value > highs[column] ? value : highs[column];
+        lasts[column] = value;
     }
 }
 
@@ -113,11 +114,16 @@ CRgbImage CCorrelationPlot::render(const std::vector<Passage>& passages) const
     {
         if (lows[column] > highs[column])
             continue;
-        // A column spans its lowest to its highest value, each pixel in the
-        // colour of the value it stands for.
-        const int32_t top = rowOf(highs[column]);
-        const int32_t bottom = rowOf(lows[column]);
-        for (int32_t row = top; row <= bottom; ++row)
+        // From the lowest to the highest value, and on to where the column
+        // before ended; each pixel in the colour of the value it stands for.
+        float low = lows[column];
+        float high = highs[column];
+        if (column > 0 && lows[column - 1] <= highs[column - 1])
+        {
+            low = lasts[column - 1] < low ? lasts[column - 1] : low;
+            high = lasts[column - 1] > high ? lasts[column - 1] : high;
+        }
+        for (int32_t row = rowOf(high); row <= rowOf(low); ++row)
             image.setPixel(kPlotLeft + column, kPlotTop + row, zoneColor(valueOfRow(row)));
     }
     drawTimeAxis(image);

@@ -8,7 +8,8 @@
 
 // The meter's correlation over a whole file: one column per block when the
 // file has fewer blocks than the plot has columns, else each column spans
-// the lowest and highest value of the blocks that fall on it. Built while
+// the lowest and highest value of the blocks that fall on it, joined to the
+// column before as one line. Built while
 // the blocks stream by, so its memory does not grow with the file.
 class CCorrelationPlot
 {
@@ -41,4 +42,5 @@ class CCorrelationPlot
     double secondsPerBlock;
     std::vector<float> lows;
     std::vector<float> highs;
+    std::vector<float> lasts; // the column's last value, where the next column's line starts
 };

@@ -113,7 +113,7 @@ td.file { min-width: 260px; max-width: 320px; overflow-wrap: anywhere; }
 .ok { background: #00ff00; } .warn { background: #ffff00; } .fail { background: #ff0000; }
 .unreadable { background: #9a9a9a; }
 dl { margin: 4px 0 0; display: grid; grid-template-columns: auto auto; gap: 1px 12px; }
-dt { color: #9a9a9a; } dd { margin: 0; white-space: nowrap; }
+dt { color: #9a9a9a; white-space: nowrap; } dd { margin: 0; white-space: nowrap; }
 ol.passages { margin: 4px 0 0; padding-left: 22px; }
 .reason { color: #ff8080; }
 img { display: block; image-rendering: pixelated; }
