@@ -132,8 +132,7 @@ bool CFileAnalysis::run(const fs::path& outDir, FileReport& report)
         return true;
     }
     csv.close();
-    if (csv.fail())
-        return false;
+    const bool listed = !csv.fail();
 
     passages.finish();
     report.passageCount = passages.count();
@@ -143,7 +142,8 @@ bool CFileAnalysis::run(const fs::path& outDir, FileReport& report)
                                                    : kVerdictOk;
     const bool plotted = plot.render(report.passages)
                              .writePng(outDir / fs::u8path(report.name + ".correlation.png"));
-    return scope.render().writePng(outDir / fs::u8path(report.name + ".goniometer.png")) && plotted;
+    return scope.render().writePng(outDir / fs::u8path(report.name + ".goniometer.png")) &&
+           plotted && listed;
 }
 
 bool CFileAnalysis::measure(CWaveReader& reader, std::ofstream& csv, FileReport& report,

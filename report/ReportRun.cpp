@@ -106,7 +106,10 @@ void nameOutputs(std::vector<FileReport>& reports)
     std::set<std::string> taken = {"summary"};
     for (FileReport& report : reports)
     {
-        std::string stem = fs::u8path(report.path).stem().u8string();
+        // A file named otherwise than *.wav keeps its whole name, so that
+        // no output can ever be written over it.
+        const fs::path path = fs::u8path(report.path);
+        std::string stem = (isWaveName(path) ? path.stem() : path.filename()).u8string();
         if (stem.empty())
             stem = "file";
         std::string name = stem;
