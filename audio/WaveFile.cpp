@@ -1,17 +1,6 @@
 #include "audio/WaveFile.h"
 
-#include "audio/ErrorBox.h"
-
-#include <cstdarg>
 #include <cstring>
-
-void showError(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    showErrorBoxV(MB_ICONERROR, format, args);
-    va_end(args);
-}
 
 CWaveFile::CWaveFile(const char* path, int32_t capacityFrames)
 {
@@ -27,15 +16,15 @@ CWaveFile::CWaveFile(const char* path, int32_t capacityFrames)
         return;
     case kWaveNotWave:
         file.close();
-        showError("%s ist keine WAVE-Datei", path);
+        refusal.say(MB_ICONERROR, "%s ist keine WAVE-Datei", path);
         return;
     case kWaveReadError:
         file.close();
-        showError("Fehler beim Lesen der Datei %s", path);
+        refusal.say(MB_ICONERROR, "Fehler beim Lesen der Datei %s", path);
         return;
     case kWaveUnknownFormat:
         file.close();
-        showError("%s: Unbekanntes Daten-Format (%u)", path, reader.getFormatTag());
+        refusal.say(MB_ICONERROR, "%s: Unbekanntes Daten-Format (%u)", path, reader.getFormatTag());
         return;
     case kWaveNoMemory:
         file.close();

@@ -4,16 +4,14 @@
 
 #include <cstdint>
 
+#include "audio/Refusal.h"
 #include "audio/WaveReader.h"
 #include "audio/WinFile.h"
 
-// The WAV reader's messages: the program's error box with the error icon.
-void showError(const char* format, ...);
-
 // One WAV file opened for playback: checks that it is uncompressed PCM or
 // float in a RIFF/WAVE form and delivers its frames as float channel data.
-// Problems with the file itself are told to the user here, in German; the
-// caller only sees that the file is not open.
+// A file that is not open says why in getRefusal(), in German, for the user;
+// a file that could not be found or had no memory says nothing.
 //
 // Created and destroyed on the GUI thread, read on the feeder thread. Only
 // seekAndRead takes the lock, so that a seek and its read stay together.
@@ -38,6 +36,7 @@ class CWaveFile
 
     // IEEE float samples rather than integers, for the width check.
     bool hasFloatSamples() const { return reader.hasFloatSamples(); }
+    const Refusal& getRefusal() const { return refusal; }
 
     CWaveFile(const CWaveFile&) = delete;
     CWaveFile& operator=(const CWaveFile&) = delete;
@@ -47,4 +46,5 @@ class CWaveFile
     char fileName[kFileNameBytes];
     CWinFile file;
     CWaveReader reader;
+    Refusal refusal;
 };

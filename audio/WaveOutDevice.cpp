@@ -1,49 +1,76 @@
 #include "audio/WaveOutDevice.h"
 
-#include <cstring>
 #include <initializer_list>
 #include <new>
 
-#include "audio/ErrorBox.h"
+#include "audio/Deadline.h"
 #include "audio/SampleConverter.h"
 
 namespace
 {
+constexpr uint16_t kChannels = 2;
+constexpr uint16_t kBytesPerSample = 2;
+// The first wave-out device.
+constexpr UINT kDeviceId = 0;
 // How long a close waits for the reset buffers to come back.
 constexpr DWORD kCloseWaitMs = 500;
-// How long construction waits for the notification thread's message queue.
+// How long construction waits for the notification thread's message queue,
+// and destruction for the thread's end.
 constexpr DWORD kThreadStartWaitMs = 2000;
+constexpr DWORD kThreadEndWaitMs = 2000;
 } // namespace
 
-CWaveOutDevice::CWaveOutDevice(int32_t id, uint16_t channels, uint16_t bits, int32_t sampleRate,
-                               int32_t frames)
-    : deviceId(id), channelCount(channels), bitsPerSample(bits), rate(sampleRate),
-      framesPerBuffer(frames), bytesPerSample(static_cast<uint16_t>((bits + 7) / 8)),
-      bufferCount(kBufferCount), buffers(), headers(), deviceThread(nullptr), threadEvent(nullptr),
-      deviceThreadId(0), threadReady(false), waveOut(nullptr), queuedCount(0), writeIndex(0),
-      bufferReturned(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+struct CWaveOutDevice::Returns
+{
+    Returns()
+        : queued(0), returned(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+          started(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          quit(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+    }
+    ~Returns()
+    {
+        for (HANDLE event : {returned, started, quit})
+            if (event)
+                CloseHandle(event);
+    }
+    bool ready() const { return returned && started && quit; }
+
+    // Buffers queued and not yet returned: the writer counts up, this thread down.
+    std::atomic<int32_t> queued;
+    // Set (auto-reset) whenever a buffer comes back.
+    HANDLE returned;
+    // Set once the thread has a message queue, so the driver may post to it.
+    HANDLE started;
+    // Ends the thread, whether or not it ever got a message queue.
+    HANDLE quit;
+};
+
+CWaveOutDevice::CWaveOutDevice(int32_t sampleRate, int32_t frames)
+    : rate(sampleRate), framesPerBuffer(frames), buffers(), headers(),
+      returns(std::make_shared<Returns>()), deviceThread(nullptr), deviceThreadId(0),
+      threadReady(false), waveOut(nullptr), writeIndex(0),
       interrupted(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     // Everything a block needs is allocated here; a failure stops
     // construction, and the device then refuses to open or write.
-    if (!bufferReturned || !interrupted)
+    if (!returns->ready() || !interrupted)
         return;
-    const size_t bufferBytes = static_cast<size_t>(channelCount) * bytesPerSample * frames;
+    const size_t bufferBytes = static_cast<size_t>(kChannels) * kBytesPerSample * frames;
     for (auto& buffer : buffers)
     {
         buffer.reset(new (std::nothrow) uint8_t[bufferBytes]());
         if (!buffer)
             return;
     }
-    threadEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!threadEvent)
-        return;
-    deviceThread = CreateThread(nullptr, 0, threadMain, this, 0, &deviceThreadId);
+    auto* held = new (std::nothrow) std::shared_ptr<Returns>(returns);
+    deviceThread = held ? CreateThread(nullptr, 0, threadMain, held, 0, &deviceThreadId) : nullptr;
     if (!deviceThread)
+    {
+        delete held;
         return;
-    // Notifications may only be posted once the thread has a message queue.
-    threadReady = WaitForSingleObject(threadEvent, kThreadStartWaitMs) == WAIT_OBJECT_0;
-    ResetEvent(threadEvent);
+    }
+    threadReady = WaitForSingleObject(returns->started, kThreadStartWaitMs) == WAIT_OBJECT_0;
 }
 
 CWaveOutDevice::~CWaveOutDevice()
@@ -51,108 +78,116 @@ CWaveOutDevice::~CWaveOutDevice()
     Close();
     if (deviceThread)
     {
-        PostThreadMessageA(deviceThreadId, WM_QUIT, 0, 0);
-        // The event is set just before the thread returns; join it too.
-        WaitForSingleObject(threadEvent, INFINITE);
-        WaitForSingleObject(deviceThread, INFINITE);
+        // The thread only waits and counts, on what it co-owns: should it
+        // end late, nothing it touches is gone.
+        SetEvent(returns->quit);
+        WaitForSingleObject(deviceThread, kThreadEndWaitMs);
         CloseHandle(deviceThread);
     }
-    for (HANDLE event : {threadEvent, bufferReturned, interrupted})
-        if (event)
-            CloseHandle(event);
+    if (interrupted)
+        CloseHandle(interrupted);
 }
 
-DWORD WINAPI CWaveOutDevice::threadMain(LPVOID self)
+DWORD WINAPI CWaveOutDevice::threadMain(LPVOID parameter)
 {
-    auto* device = static_cast<CWaveOutDevice*>(self);
+    const std::unique_ptr<std::shared_ptr<Returns>> held(
+        static_cast<std::shared_ptr<Returns>*>(parameter));
+    Returns& count = **held;
     MSG msg;
-    PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_REMOVE);
-    SetEvent(device->threadEvent);
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+    PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+    SetEvent(count.started);
+    for (;;)
     {
-        if (msg.message == MM_WOM_DONE)
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         {
-            device->OnBufferDone(reinterpret_cast<WAVEHDR*>(msg.lParam));
-            continue;
+            if (msg.message != MM_WOM_DONE)
+            {
+                DispatchMessageA(&msg);
+                continue;
+            }
+            int32_t queued = count.queued.load();
+            while (queued != 0 && !count.queued.compare_exchange_weak(queued, queued - 1))
+            {
+            }
+            SetEvent(count.returned);
         }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        if (MsgWaitForMultipleObjects(1, &count.quit, FALSE, INFINITE, QS_ALLINPUT) ==
+            WAIT_OBJECT_0)
+            return 0;
     }
-    SetEvent(device->threadEvent);
-    return static_cast<DWORD>(msg.wParam);
-}
-
-int32_t CWaveOutDevice::OnBufferDone(WAVEHDR* header)
-{
-    if (waveOutUnprepareHeader(waveOut, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
-        return 0;
-    int32_t queued = queuedCount.load();
-    while (queued != 0 && !queuedCount.compare_exchange_weak(queued, queued - 1))
-    {
-    }
-    SetEvent(bufferReturned);
-    return 1;
 }
 
 int32_t CWaveOutDevice::Open()
 {
     WAVEFORMATEX format = {};
     format.wFormatTag = WAVE_FORMAT_PCM;
-    format.nChannels = channelCount;
+    format.nChannels = kChannels;
     format.nSamplesPerSec = static_cast<DWORD>(rate);
-    format.nAvgBytesPerSec = static_cast<DWORD>(bytesPerSample * channelCount * rate);
-    format.nBlockAlign = static_cast<WORD>(bytesPerSample * channelCount);
-    format.wBitsPerSample = bitsPerSample;
+    format.nAvgBytesPerSec = static_cast<DWORD>(kBytesPerSample * kChannels * rate);
+    format.nBlockAlign = static_cast<WORD>(kBytesPerSample * kChannels);
+    format.wBitsPerSample = 8 * kBytesPerSample;
     format.cbSize = 0;
-    if (!threadReady || waveOutOpen(&waveOut, static_cast<UINT>(deviceId), &format, deviceThreadId,
-                                    0, CALLBACK_THREAD) != MMSYSERR_NOERROR)
+    if (!threadReady || waveOutOpen(&waveOut, kDeviceId, &format, deviceThreadId, 0,
+                                    CALLBACK_THREAD) != MMSYSERR_NOERROR)
     {
         waveOut = nullptr;
         return 0;
     }
-    queuedCount = 0;
+    returns->queued = 0;
     writeIndex = 0;
     SetThreadPriority(deviceThread, THREAD_PRIORITY_TIME_CRITICAL);
     return 1;
 }
 
-void CWaveOutDevice::tellBusy()
+Refusal CWaveOutDevice::busy()
 {
-    showErrorBox(MB_TOPMOST, "Output-Device busy");
+    Refusal refusal;
+    refusal.say(MB_TOPMOST, "Output-Device busy");
+    return refusal;
+}
+
+void CWaveOutDevice::unprepare(WAVEHDR& header)
+{
+    if (header.dwFlags & WHDR_PREPARED)
+        waveOutUnprepareHeader(waveOut, &header, sizeof(WAVEHDR));
 }
 
 int32_t CWaveOutDevice::Write(const float* const* channelPointers)
 {
-    // Only 16-bit output is ever asked for; other widths are not converted.
-    if (!waveOut || bitsPerSample != 16 || WaitForSingleObject(interrupted, 0) == WAIT_OBJECT_0)
+    if (!waveOut || WaitForSingleObject(interrupted, 0) == WAIT_OBJECT_0)
         return 0;
     // Buffers come back in the order they were written, so the one at
     // writeIndex is free as soon as fewer than all are queued.
-    const HANDLE wakers[] = {bufferReturned, interrupted};
-    while (queuedCount == bufferCount)
+    const HANDLE wakers[] = {returns->returned, interrupted};
+    while (returns->queued == kBufferCount)
     {
         if (WaitForMultipleObjects(2, wakers, FALSE, kStallMs) != WAIT_OBJECT_0)
             return 0;
     }
-    const int32_t index = writeIndex;
-    convertToPcm16(channelPointers, channelCount, framesPerBuffer, buffers[index].get());
-    WAVEHDR* header = &headers[index];
-    std::memset(header, 0, sizeof(WAVEHDR));
-    header->lpData = reinterpret_cast<LPSTR>(buffers[index].get());
-    header->dwBufferLength = static_cast<DWORD>(bytesPerSample * channelCount * framesPerBuffer);
-    if (waveOutPrepareHeader(waveOut, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+    WAVEHDR& header = headers[writeIndex];
+    unprepare(header);
+    convertToPcm16(channelPointers, kChannels, framesPerBuffer, buffers[writeIndex].get());
+    header = WAVEHDR();
+    header.lpData = reinterpret_cast<LPSTR>(buffers[writeIndex].get());
+    header.dwBufferLength = static_cast<DWORD>(kBytesPerSample * kChannels * framesPerBuffer);
+    if (waveOutPrepareHeader(waveOut, &header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
         return 0;
     // Counted before it is queued: the device may be done with it before
     // waveOutWrite returns, and that notification must find it counted.
-    ++queuedCount;
-    if (waveOutWrite(waveOut, header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
+    ++returns->queued;
+    if (waveOutWrite(waveOut, &header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
     {
-        --queuedCount;
-        waveOutUnprepareHeader(waveOut, header, sizeof(WAVEHDR));
+        --returns->queued;
+        unprepare(header);
         return 0;
     }
-    writeIndex = (index + 1) % bufferCount;
+    writeIndex = (writeIndex + 1) % kBufferCount;
     return 1;
+}
+
+int32_t CWaveOutDevice::Queued() const
+{
+    return returns->queued;
 }
 
 void CWaveOutDevice::Interrupt()
@@ -167,12 +202,11 @@ int32_t CWaveOutDevice::Close()
         return 1;
     if (waveOutReset(waveOut) != MMSYSERR_NOERROR)
         return 0;
-    // The reset hands every queued buffer to the notification thread; let it
-    // unprepare them while the handle is still valid (but never hang here).
-    const DWORD start = GetTickCount();
-    for (DWORD waited = 0; queuedCount != 0 && waited < kCloseWaitMs;
-         waited = GetTickCount() - start)
-        WaitForSingleObject(bufferReturned, kCloseWaitMs - waited);
+    // The reset hands every queued buffer back; their notices follow, but a
+    // close never waits long for them.
+    waitWithin(returns->returned, kCloseWaitMs, [this] { return returns->queued == 0; });
+    for (WAVEHDR& header : headers)
+        unprepare(header);
     if (waveOutClose(waveOut) != MMSYSERR_NOERROR)
         return 0;
     waveOut = nullptr;

@@ -9,14 +9,18 @@
 #include <cstdint>
 #include <memory>
 
-// Streams blocks of float audio to a wave-out device as 16-bit PCM through a
-// ring of eight buffers. The feeder thread opens the device and writes; a
-// thread of the device's own takes the buffer-done notifications and gives
-// the buffers back to the ring.
+#include "audio/Refusal.h"
+
+// Streams blocks of float audio as 16-bit stereo PCM to the first wave-out
+// device through a ring of eight buffers. The feeder thread opens the device
+// and writes; a thread of the device's own takes the buffer-done
+// notifications and counts the buffers back into the ring.
 //
-// Nothing here waits for the device without a bound except the reset that
-// destruction makes: a stuck driver may never finish it, so a device that
-// may be stuck is destroyed through dispose().
+// Driver calls may never return. Whatever a thread that may hang in one
+// touches, it co-owns, and whoever waits for it waits with a bound and then
+// lets go: the notification thread co-owns the count it keeps, and a device
+// whose reset may hang is destroyed through dispose(), on a thread that owns
+// it.
 class CWaveOutDevice
 {
   public:
@@ -25,14 +29,14 @@ class CWaveOutDevice
     // stuck: the write that waits for it fails.
     static constexpr DWORD kStallMs = 2000;
 
-    CWaveOutDevice(int32_t deviceId, uint16_t channelCount, uint16_t bitsPerSample, int32_t rate,
-                   int32_t framesPerBuffer);
+    // rate frames per second, framesPerBuffer frames in each buffer.
+    CWaveOutDevice(int32_t rate, int32_t framesPerBuffer);
     ~CWaveOutDevice();
 
     CWaveOutDevice(const CWaveOutDevice&) = delete;
     CWaveOutDevice& operator=(const CWaveOutDevice&) = delete;
 
-    // Returns 1, or 0 when the device cannot be opened (tellBusy says so).
+    // Returns 1, or 0 when the device cannot be opened (busy() says so).
     int32_t Open();
     // Converts framesPerBuffer frames of each channel into the next free
     // buffer and queues it; waits while all buffers are queued, until one
@@ -43,41 +47,39 @@ class CWaveOutDevice
     void Interrupt();
     // Returns every queued buffer and closes the device. 1, or 0 on failure.
     int32_t Close();
-    // Runs on the notification thread for each buffer the device is done with.
-    int32_t OnBufferDone(WAVEHDR* header);
+    // Buffers queued and not given back yet.
+    int32_t Queued() const;
 
-    // The user's message for a device that cannot be opened or stopped
+    // What the user is told of a device that cannot be opened or stopped
     // answering: an owner-less, topmost box.
-    static void tellBusy();
+    static Refusal busy();
     // Destroys a device on a thread of its own and waits at most waitMs for
     // it; a device whose driver does not come back is left to that thread.
     static void dispose(std::unique_ptr<CWaveOutDevice> device, DWORD waitMs);
 
   protected:
-    static DWORD WINAPI threadMain(LPVOID self);
-    static DWORD WINAPI disposeMain(LPVOID device);
+    // The returned buffers as the notification thread counts them.
+    struct Returns;
 
-    int32_t deviceId;
-    uint16_t channelCount;
-    uint16_t bitsPerSample;
+    static DWORD WINAPI threadMain(LPVOID returns);
+    static DWORD WINAPI disposeMain(LPVOID device);
+    // Hands a buffer the device is done with back to the writer's side. The
+    // notification thread never calls the driver; the writer does this.
+    void unprepare(WAVEHDR& header);
+
     int32_t rate;
     int32_t framesPerBuffer;
-    uint16_t bytesPerSample;
-    uint16_t bufferCount;
     // The driver reads each buffer and header through the pointers it is
     // given; they live as long as the device.
     std::array<std::unique_ptr<uint8_t[]>, kBufferCount> buffers;
     std::array<WAVEHDR, kBufferCount> headers;
+    std::shared_ptr<Returns> returns;
     HANDLE deviceThread;
-    HANDLE threadEvent;
     DWORD deviceThreadId;
     bool threadReady;
     HWAVEOUT waveOut;
-    // Changed by the feeder and the notification thread.
-    std::atomic<int32_t> queuedCount;
-    std::atomic<int32_t> writeIndex;
-    // Set (auto-reset) whenever a buffer comes back.
-    HANDLE bufferReturned;
+    // The buffer the next write fills; the writer's alone.
+    int32_t writeIndex;
     // Set by Interrupt; stays set.
     HANDLE interrupted;
 };

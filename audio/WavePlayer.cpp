@@ -1,21 +1,22 @@
 #include "audio/WavePlayer.h"
 
-#include <commdlg.h>
-
+#include <atomic>
 #include <cstring>
-#include <initializer_list>
 #include <new>
 #include <utility>
 
+#include "audio/Deadline.h"
 #include "audio/EffectBinding.h"
-#include "audio/ErrorBox.h"
+#include "audio/PlaybackBlocks.h"
 #include "audio/WaveFile.h"
 #include "audio/WaveOutDevice.h"
 
 namespace
 {
 const int32_t kReaderCapacityFrames = 1584000;
-const int32_t kMaxBlockFrames = 3840;
+// Each of the feeder's four channel buffers has room for twice the longest
+// block (40 ms at 48 kHz); a pass uses one block of it.
+constexpr int32_t kMaxBlockFrames = 2 * blockFramesFor(48000);
 const int32_t kChannelBuffers = 4;
 // The feeder sleeps until it is woken; this only bounds each sleep.
 const DWORD kIdleWaitMs = 1000;
@@ -26,19 +27,6 @@ const DWORD kStopWaitMs = 1000;
 const DWORD kShutdownWaitMs = 1000;
 // A device whose driver does not come back from the reset is left behind.
 const DWORD kDeviceDisposeWaitMs = 500;
-// Playback repeats at most the first 15 seconds of a file (plus one block).
-const int32_t kLoopSeconds = 15;
-
-const char kDialogFilter[] = "Wave-Datei (*.wav)\0*.wav\0";
-const char kDialogFolder[] = ".\\Audio\\Quillomara";
-
-// The open dialog keeps the last chosen path and starts from it next time.
-char dialogFileName[CWavePlayer::kPathBytes];
-
-int32_t blockFramesFor(int32_t sampleRate)
-{
-    return sampleRate / 100 * 4;
-}
 
 // What the controller has against an open file, or null.
 const char* refusalFor(CWaveFile& file)
@@ -55,39 +43,212 @@ const char* refusalFor(CWaveFile& file)
     return nullptr;
 }
 
-// Marks a command as running for as long as it is in scope.
-class CBusy
+class CLock
 {
   public:
-    explicit CBusy(int& flag) : flag(flag) { flag = 1; }
-    ~CBusy() { flag = 0; }
-    CBusy(const CBusy&) = delete;
-    CBusy& operator=(const CBusy&) = delete;
+    explicit CLock(CRITICAL_SECTION& section) : section(section) { EnterCriticalSection(&section); }
+    ~CLock() { LeaveCriticalSection(&section); }
+    CLock(const CLock&) = delete;
+    CLock& operator=(const CLock&) = delete;
 
   private:
-    int& flag;
+    CRITICAL_SECTION& section;
 };
 } // namespace
 
-CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CEffectBinding* effect_, HWND newsWindow_,
-                         StartDelays startDelays_)
-    : feederThread(nullptr), handshakeEvent(nullptr), wakeEvent(nullptr), feederThreadId(0),
-      newsWindow(newsWindow_), pathBuffer(), reader(), device(), effect(effect_), streaming(0),
-      stopRequest(0), alive(1), startRequest(0), playing(0), news(0), idleWakeUps(0), ready(0),
-      busy(0), shutDown(0), feederEnded(0), sampleRate(0), channels(0), lengthSeconds(0),
-      firstStart(1), startDelays(startDelays_)
-
+// What the GUI thread and the feeder share: the state, the stream and the
+// effect. Each transition below holds the lock; nothing holds it across a
+// device, file or effect call.
+struct CWavePlayer::Feed
 {
-    InitializeCriticalSection(&stateLock);
-    handshakeEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    wakeEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!handshakeEvent || !wakeEvent)
+    // The file and the device being played, and the file's facts.
+    struct Stream
+    {
+        std::unique_ptr<CWaveFile> reader;
+        std::unique_ptr<CWaveOutDevice> device;
+        int32_t rate = 0;
+        int32_t channels = 0;
+        int64_t lengthSeconds = 0;
+    };
+
+    Feed(CEffectBinding* effect, HWND window, StartDelays delays)
+        : state(State::Idle), deviceFailed(false),
+          wake(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+          idle(CreateEventA(nullptr, TRUE, FALSE, nullptr)), idleWakeUps(0), effect(effect),
+          window(window), delays(delays)
+    {
+        InitializeCriticalSection(&lock);
+    }
+    ~Feed()
+    {
+        release();
+        for (HANDLE event : {wake, idle})
+            if (event)
+                CloseHandle(event);
+        DeleteCriticalSection(&lock);
+    }
+    Feed(const Feed&) = delete;
+    Feed& operator=(const Feed&) = delete;
+
+    State current()
+    {
+        CLock hold(lock);
+        return state;
+    }
+
+    // GUI thread, while the feeder is idle: the next stream, to be started.
+    void requestStart(Stream next)
+    {
+        release();
+        stream = std::move(next);
+        {
+            CLock hold(lock);
+            state = State::StartPending;
+        }
+        SetEvent(wake);
+    }
+    // GUI thread: withdraws a pending start, or asks a running stream to
+    // end. The state it found.
+    State requestStop()
+    {
+        CLock hold(lock);
+        const State found = state;
+        if (state == State::StartPending)
+            state = State::Idle;
+        else if (state == State::Streaming)
+            state = State::Stopping;
+        return found;
+    }
+    // GUI thread: the feeder is to leave its loop.
+    void end()
+    {
+        {
+            CLock hold(lock);
+            state = State::Ended;
+        }
+        SetEvent(wake);
+    }
+    // GUI thread, while the feeder is idle, or the last owner.
+    void release()
+    {
+        stream.reader.reset();
+        CWaveOutDevice::dispose(std::move(stream.device), kDeviceDisposeWaitMs);
+    }
+
+    // The feeder's side.
+    void run();
+    // Sleeps, unless the controller ends meanwhile.
+    void pause(DWORD milliseconds)
+    {
+        waitWithin(wake, milliseconds, [this] { return current() == State::Ended; });
+    }
+    bool take()
+    {
+        CLock hold(lock);
+        if (state != State::StartPending)
+            return false;
+        state = State::Streaming;
+        ResetEvent(idle);
+        return true;
+    }
+    // Plays the stream until it is asked to end; false when the device failed.
+    bool play(float** input, float** output);
+    void finish(bool failed)
+    {
+        {
+            CLock hold(lock);
+            if (state != State::Ended)
+                state = State::Idle;
+            deviceFailed = deviceFailed || failed;
+            SetEvent(idle);
+        }
+        if (failed && window)
+            PostMessageA(window, kDeviceFailedMessage, 0, 0);
+    }
+
+    CRITICAL_SECTION lock;
+    State state;
+    // Replaced by the GUI thread only while the feeder is idle; used by the
+    // feeder only while it streams.
+    Stream stream;
+    bool deviceFailed;
+    // Wakes the feeder for a start request or the end (auto-reset).
+    HANDLE wake;
+    // Set while the feeder runs and streams nothing.
+    HANDLE idle;
+    std::atomic<int32_t> idleWakeUps;
+    CEffectBinding* const effect;
+    const HWND window;
+    const StartDelays delays;
+};
+
+void CWavePlayer::Feed::run()
+{
+    std::unique_ptr<float[]> memory(new (std::nothrow) float[kChannelBuffers * kMaxBlockFrames]);
+    if (!memory)
         return;
-    feederThread = CreateThread(nullptr, 0, feederMain, this, 0, &feederThreadId);
+    float* input[2] = {&memory[0], &memory[kMaxBlockFrames]};
+    float* output[2] = {&memory[2 * kMaxBlockFrames], &memory[3 * kMaxBlockFrames]};
+    SetEvent(idle);
+    pause(delays.startupMs);
+
+    bool firstStart = true;
+    for (State now; (now = current()) != State::Ended;)
+    {
+        if (now != State::StartPending)
+        {
+            WaitForSingleObject(wake, kIdleWaitMs);
+            ++idleWakeUps;
+        }
+        else if (firstStart)
+        {
+            // A command during the sleep may withdraw the request or make
+            // another one for a new stream: asked again after it.
+            pause(delays.firstStartMs);
+            firstStart = false;
+        }
+        else if (take())
+            finish(!play(input, output));
+    }
+}
+
+bool CWavePlayer::Feed::play(float** input, float** output)
+{
+    if (!stream.device->Open())
+        return current() != State::Streaming;
+    const int32_t blockFrames = blockFramesFor(stream.rate);
+    const int64_t lastBlock = lastBlockBeforeRepeat(stream.rate, stream.lengthSeconds);
+    for (int64_t block = 0; current() == State::Streaming;
+         block = block < lastBlock ? block + 1 : 0)
+    {
+        stream.reader->seekAndRead(blockFrames * block, input, 0, blockFrames);
+        // A mono file plays as two equal channels.
+        if (stream.channels == 1)
+            std::memcpy(input[1], input[0], blockFrames * sizeof(float));
+        effect->Process(input, output, blockFrames);
+        // Interrupted by a stop, or the device failed or stalled.
+        if (!stream.device->Write(output))
+            return current() != State::Streaming;
+    }
+    return true;
+}
+
+CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CEffectBinding* effect, HWND window,
+                         StartDelays startDelays)
+    : feed(std::make_shared<Feed>(effect, window, startDelays)), feederThread(nullptr),
+      pathBuffer(), ready(0)
+{
+    if (!feed->wake || !feed->idle)
+        return;
+    auto* held = new (std::nothrow) std::shared_ptr<Feed>(feed);
+    feederThread = held ? CreateThread(nullptr, 0, feederMain, held, 0, nullptr) : nullptr;
     if (!feederThread)
+    {
+        delete held;
         return;
-    // The feeder signals once it has its buffers; it is idle from then on.
-    if (WaitForSingleObject(handshakeEvent, kFeederStartWaitMs) == WAIT_OBJECT_0)
+    }
+    // The feeder is idle once it has its buffers.
+    if (WaitForSingleObject(feed->idle, kFeederStartWaitMs) == WAIT_OBJECT_0)
     {
         SetThreadPriority(feederThread, THREAD_PRIORITY_TIME_CRITICAL);
         ready = 1;
@@ -97,153 +258,52 @@ CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CEffectBinding* effect_, HWND n
 CWavePlayer::~CWavePlayer()
 {
     Shutdown();
-    for (HANDLE event : {handshakeEvent, wakeEvent})
-        if (event)
-            CloseHandle(event);
-    DeleteCriticalSection(&stateLock);
+    if (feederThread)
+        CloseHandle(feederThread);
 }
 
-DWORD WINAPI CWavePlayer::feederMain(LPVOID self)
+DWORD WINAPI CWavePlayer::feederMain(LPVOID parameter)
 {
-    static_cast<CWavePlayer*>(self)->feed();
+    const std::unique_ptr<std::shared_ptr<Feed>> held(
+        static_cast<std::shared_ptr<Feed>*>(parameter));
+    (*held)->run();
     return 0;
 }
 
-void CWavePlayer::feed()
+int CWavePlayer::IsPlaying() const
 {
-    std::unique_ptr<float[]> memory(new (std::nothrow) float[kChannelBuffers * kMaxBlockFrames]);
-    if (!memory)
-        return;
-    SetEvent(handshakeEvent);
-    float* input[2] = {&memory[0], &memory[kMaxBlockFrames]};
-    float* output[2] = {&memory[2 * kMaxBlockFrames], &memory[3 * kMaxBlockFrames]};
-    pause(startDelays.startupMs);
-
-    while (alive)
-    {
-        Stream taken;
-        if (takeStartRequest(taken))
-        {
-            playStream(taken, input, output);
-            goIdle();
-        }
-        else
-        {
-            WaitForSingleObject(wakeEvent, kIdleWaitMs);
-            ++idleWakeUps;
-        }
-    }
+    const State now = feed->current();
+    return now == State::StartPending || now == State::Streaming;
 }
 
-void CWavePlayer::pause(DWORD milliseconds)
+int32_t CWavePlayer::IdleWakeUps() const
 {
-    const DWORD start = GetTickCount();
-    for (DWORD waited = 0; alive && waited < milliseconds; waited = GetTickCount() - start)
-    {
-        WaitForSingleObject(wakeEvent, milliseconds - waited);
-        ++idleWakeUps;
-    }
+    return feed->idleWakeUps;
 }
 
-bool CWavePlayer::takeStartRequest(Stream& taken)
+bool CWavePlayer::TakeDeviceFailure()
 {
-    if (!startRequest)
-        return false;
-    if (firstStart)
-    {
-        pause(startDelays.firstStartMs);
-        firstStart = 0;
-    }
-    // A command during the sleep may have withdrawn the request, or made
-    // another one for a new reader and device.
-    EnterCriticalSection(&stateLock);
-    const bool take = startRequest.exchange(0) && alive && reader && device;
-    if (take)
-    {
-        taken = {reader.get(), device.get(), sampleRate, channels, lengthSeconds};
-        stopRequest = 0;
-        streaming = 1;
-        ResetEvent(handshakeEvent);
-    }
-    LeaveCriticalSection(&stateLock);
-    return take;
-}
-
-void CWavePlayer::playStream(const Stream& taken, float** input, float** output)
-{
-    if (!taken.device->Open())
-    {
-        giveUp();
-        return;
-    }
-    const int32_t blockFrames = blockFramesFor(taken.sampleRate);
-    const int64_t blocksPerSecond = taken.sampleRate / blockFrames;
-    int64_t blockIndex = 0;
-    while (alive && !stopRequest)
-    {
-        taken.reader->seekAndRead(static_cast<int64_t>(blockFrames) * blockIndex, input, 0,
-                                  blockFrames);
-        ++blockIndex;
-        // A mono file plays as two equal channels.
-        if (taken.channels == 1)
-            std::memcpy(input[1], input[0], blockFrames * sizeof(float));
-        effect->Process(input, output, blockFrames);
-        if (!taken.device->Write(output))
-        {
-            // Interrupted by a stop, or the device failed or stalled.
-            if (!stopRequest)
-                giveUp();
-            return;
-        }
-        if (blockIndex > kLoopSeconds * blocksPerSecond ||
-            blockIndex > blocksPerSecond * (taken.lengthSeconds + 1))
-        {
-            blockIndex = 0;
-            taken.reader->seek(0);
-        }
-    }
-}
-
-void CWavePlayer::giveUp()
-{
-    // Before going idle: a command waiting for that sets playing only after.
-    playing = 0;
-    news = 1;
-    if (newsWindow)
-        PostMessageA(newsWindow, kNewsMessage, 0, 0);
-}
-
-void CWavePlayer::goIdle()
-{
-    EnterCriticalSection(&stateLock);
-    streaming = 0;
-    SetEvent(handshakeEvent);
-    LeaveCriticalSection(&stateLock);
+    CLock hold(feed->lock);
+    return std::exchange(feed->deviceFailed, false);
 }
 
 int CWavePlayer::stopStream()
 {
-    EnterCriticalSection(&stateLock);
-    startRequest = 0;
-    const bool running = streaming != 0;
-    if (running)
-        stopRequest = 1;
-    LeaveCriticalSection(&stateLock);
-    if (!running)
+    switch (feed->requestStop())
+    {
+    case State::Idle:
+    case State::StartPending:
         return 1;
-    // The stream's device is the current one: both change only while the
-    // feeder is idle.
-    device->Interrupt();
-    return WaitForSingleObject(handshakeEvent, kStopWaitMs) == WAIT_OBJECT_0 ? 1 : 0;
+    case State::Streaming:
+        feed->stream.device->Interrupt();
+        break;
+    default:
+        break;
+    }
+    return WaitForSingleObject(feed->idle, kStopWaitMs) == WAIT_OBJECT_0 ? 1 : 0;
 }
 
-void CWavePlayer::releaseStream()
-{
-    reader.reset();
-    CWaveOutDevice::dispose(std::move(device), kDeviceDisposeWaitMs);
-}
-
-int CWavePlayer::acceptFile(const char* path, bool resume)
+int CWavePlayer::acceptFile(const char* path, bool resume, Refusal& refusal)
 {
     // Kept as a full path: the open dialog moves the current folder, and a
     // later play must still find a file that was given relative to it.
@@ -251,141 +311,89 @@ int CWavePlayer::acceptFile(const char* path, bool resume)
     const DWORD fullLength = GetFullPathNameA(path, sizeof fullPath, fullPath, nullptr);
     if (fullLength == 0 || fullLength >= sizeof fullPath)
         std::strcpy(fullPath, path);
-    // The candidate tells the user what is wrong with the file itself.
     std::unique_ptr<CWaveFile> candidate(new (std::nothrow) CWaveFile(path, kReaderCapacityFrames));
     if (!candidate || !candidate->isOpen())
-        return 0;
-    if (const char* refusal = refusalFor(*candidate))
     {
-        candidate.reset();
-        showErrorBox(0, "%s", refusal);
+        if (candidate)
+            refusal = candidate->getRefusal();
         return 0;
     }
-    // The window may have been closed while a message was up.
-    if (shutDown)
-        return 0;
-    const int32_t rate = candidate->getSampleRate() == 44100.0 ? 44100 : 48000;
-    // Output is always 16-bit stereo, whatever the file holds.
-    std::unique_ptr<CWaveOutDevice> candidateDevice(
-        new (std::nothrow) CWaveOutDevice(0, 2, 16, rate, blockFramesFor(rate)));
-    if (!candidateDevice || !stopStream())
+    if (const char* why = refusalFor(*candidate))
     {
-        CWaveOutDevice::dispose(std::move(candidateDevice), kDeviceDisposeWaitMs);
+        refusal.say(0, "%s", why);
+        return 0;
+    }
+    Feed::Stream next;
+    next.rate = candidate->getSampleRate() == 44100.0 ? 44100 : 48000;
+    next.channels = candidate->getChannels();
+    next.lengthSeconds = candidate->getLength() / next.rate;
+    // Output is always 16-bit stereo, whatever the file holds.
+    next.device.reset(new (std::nothrow) CWaveOutDevice(next.rate, blockFramesFor(next.rate)));
+    if (!next.device || !stopStream())
+    {
+        CWaveOutDevice::dispose(std::move(next.device), kDeviceDisposeWaitMs);
         return 0;
     }
 
     // Only an accepted file replaces the current one.
-    releaseStream();
-    channels = candidate->getChannels();
-    sampleRate = rate;
-    lengthSeconds = static_cast<int32_t>(candidate->getLength() / rate);
-    reader = std::move(candidate);
-    device = std::move(candidateDevice);
+    next.reader = std::move(candidate);
     std::strcpy(pathBuffer, fullPath);
-    if (effect)
-        effect->SetSampleRate(static_cast<float>(rate));
-    if (resume && effect)
-        effect->Resume();
-    EnterCriticalSection(&stateLock);
-    startRequest = 1;
-    playing = 1;
-    LeaveCriticalSection(&stateLock);
-    SetEvent(wakeEvent);
+    if (feed->effect)
+    {
+        feed->effect->SetSampleRate(static_cast<float>(next.rate));
+        if (resume)
+            feed->effect->Resume();
+    }
+    feed->requestStart(std::move(next));
     return 1;
 }
 
-int CWavePlayer::LoadFile(const char* path)
+int CWavePlayer::LoadFile(const char* path, Refusal& refusal)
 {
     // A path that does not fit is refused rather than cut into another name.
-    if (!ready || busy || !path || std::strlen(path) >= kPathBytes)
+    if (!ready || !path || std::strlen(path) >= kPathBytes)
         return 0;
-    CBusy running(busy);
-    return acceptFile(path, false);
+    return acceptFile(path, false, refusal);
 }
 
-int CWavePlayer::OpenFromDialog()
+int CWavePlayer::Play(Refusal& refusal)
 {
-    if (!ready || busy)
+    if (!ready || IsPlaying())
         return 0;
-    CBusy running(busy);
-
-    char fileTitle[kPathBytes] = {};
-    OPENFILENAMEA dialog = {};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = nullptr;
-    dialog.lpstrFilter = kDialogFilter;
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = dialogFileName;
-    dialog.nMaxFile = sizeof(dialogFileName);
-    dialog.lpstrFileTitle = fileTitle;
-    dialog.nMaxFileTitle = sizeof(fileTitle) - 1;
-    dialog.lpstrInitialDir = kDialogFolder;
-    dialog.Flags =
-        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_SHAREAWARE | OFN_LONGNAMES;
-    if (!GetOpenFileNameA(&dialog) || shutDown)
-        return 0;
-    // The dialog refuses names longer than its buffer, so the path fits.
-    dialogFileName[kPathBytes - 1] = 0;
-    return acceptFile(dialogFileName, false);
-}
-
-int CWavePlayer::Play()
-{
-    if (!ready || busy || playing)
-        return 0;
-    CBusy running(busy);
     if (!pathBuffer[0])
     {
-        showErrorBox(0, "No open Wavefile");
+        refusal.say(0, "No open Wavefile");
         return 0;
     }
-    return acceptFile(pathBuffer, true);
+    return acceptFile(pathBuffer, true, refusal);
 }
 
 int CWavePlayer::Stop()
 {
-    if (!ready || busy || !playing)
+    if (!ready || !IsPlaying())
         return 0;
     // The suspend may overlap the block the feeder is working on.
-    if (effect)
-        effect->Suspend();
+    if (feed->effect)
+        feed->effect->Suspend();
     if (!stopStream())
         return 0;
-    releaseStream();
-    playing = 0;
+    feed->release();
     return 1;
 }
 
 int CWavePlayer::Shutdown()
 {
-    if (shutDown)
-        return feederEnded;
-    shutDown = 1;
+    if (!feederThread)
+        return 1;
+    if (feed->current() == State::Ended)
+        return WaitForSingleObject(feederThread, 0) == WAIT_OBJECT_0 ? 1 : 0;
     ready = 0;
-    if (playing && effect)
-        effect->Suspend();
+    if (IsPlaying() && feed->effect)
+        feed->effect->Suspend();
     const bool idle = stopStream() != 0;
-    playing = 0;
-    alive = 0;
-    feederEnded = 1;
-    if (feederThread)
-    {
-        SetEvent(wakeEvent);
-        feederEnded = idle && WaitForSingleObject(feederThread, kShutdownWaitMs) == WAIT_OBJECT_0;
-        if (!feederEnded)
-            return 0;
-        CloseHandle(feederThread);
-        feederThread = nullptr;
-    }
-    releaseStream();
+    feed->end();
+    if (!idle || WaitForSingleObject(feederThread, kShutdownWaitMs) != WAIT_OBJECT_0)
+        return 0;
+    feed->release();
     return 1;
-}
-
-void CWavePlayer::TellNews()
-{
-    // While a command runs, the news waits until it has ended.
-    if (busy || !news.exchange(0))
-        return;
-    CBusy running(busy);
-    CWaveOutDevice::tellBusy();
 }

@@ -1,11 +1,17 @@
 #!/usr/bin/env python3
-"""What the running program costs under Wine, next to a minimal Win32
-program with the same windows and timers (bench/Baseline.cpp).
+"""What the running program costs under Wine, next to two floors: a minimal
+Win32 program with the same windows and timers (bench/Baseline.cpp), and the
+same program streaming silence through wave-out as the program streams its
+sound (bench/StreamingBaseline.cpp).
 
 Run through bench/program-cpu, which sets up Wine and Xvfb. Reads the CPU
 time of the program's process and of the wineserver from /proc for a fixed
 interval in each state, the seconds of audio played from the captured file,
-and the resident memory, before and after many stop/play cycles."""
+and the resident memory, before and after many stop/play cycles. Stopped is
+compared with the window-and-timer floor, playing with the streaming floor,
+both at real-time pace: the test sound sink takes audio faster than real
+time, so the CPU per second of audio is added to the share that costs
+without sound."""
 import argparse
 import os
 import struct
@@ -112,20 +118,42 @@ def run_baseline(args, server):
     return result
 
 
-def run_program(args, server, folder, capture):
+def start_playing(command, capture, what, cwd=None):
+    """Starts a process that plays into the capture file; returns it once a
+    second of sound has arrived."""
     if os.path.exists(capture):
         os.remove(capture)
     env = dict(os.environ, ZW_CAPTURE_WAV=capture)
-    program = subprocess.Popen(["wine", os.path.abspath(args.program)], cwd=folder, env=env,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    process = subprocess.Popen(command, cwd=cwd, env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
     if not wait_until(lambda: captured_seconds(capture) > 1.0, 60):
-        program.kill()
-        sys.exit("program-cpu: the program played nothing")
-    playing_at = captured_seconds(capture)
-    measure = Measure(program.pid, server)
+        process.kill()
+        sys.exit(f"program-cpu: {what} played nothing")
+    return process
+
+
+def measure_playing(args, process, server, capture):
+    """The CPU over an interval, the resident memory, and the seconds of
+    audio played meanwhile."""
+    played_at = captured_seconds(capture)
+    measure = Measure(process.pid, server)
     time.sleep(args.seconds)
-    playing = measure.done() + (resident_kib(program.pid),)
-    audio = captured_seconds(capture) - playing_at
+    result = measure.done() + (resident_kib(process.pid),)
+    return result, captured_seconds(capture) - played_at
+
+
+def run_streaming(args, server, capture):
+    floor = start_playing(["wine", args.streaming], capture, "the streaming floor")
+    result, audio = measure_playing(args, floor, server, capture)
+    drive(args.tools, "ZWSTREAMING", "close")
+    floor.wait(timeout=30)
+    return result, audio
+
+
+def run_program(args, server, folder, capture):
+    program = start_playing(["wine", os.path.abspath(args.program)], capture, "the program",
+                            cwd=folder)
+    playing, audio = measure_playing(args, program, server, capture)
 
     drive(args.tools, "CDEMOWND", "key", "0x60")
     grows = lambda: (lambda before: (time.sleep(0.5), captured_seconds(capture) != before)[1])(
@@ -148,9 +176,11 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--program", default="build/win32/ZanderwickDemo.exe")
     parser.add_argument("--baseline", default="build/win32/bench/zw_bench_baseline.exe")
+    parser.add_argument("--streaming", default="build/win32/bench/zw_bench_streaming.exe")
     parser.add_argument("--tools", default="build/win32/tools")
     parser.add_argument("--seconds", type=float, default=10.0, help="length of each interval")
-    parser.add_argument("--settle", type=float, default=2.0, help="pause before measuring")
+    parser.add_argument("--settle", type=float, default=8.0,
+                        help="pause before measuring: Wine warms up for seconds under qemu")
     parser.add_argument("--cycles", type=int, default=200, help="stop/play cycles")
     parser.add_argument("--work", default="build/bench-program")
     args = parser.parse_args()
@@ -161,6 +191,7 @@ def main():
     server = wineserver_pid()
 
     base_wall, base_program, base_server, base_kib = run_baseline(args, server)
+    streaming, streamed = run_streaming(args, server, capture)
     (playing, audio, stopped, cycled) = run_program(args, server, folder, capture)
     base = (base_program + base_server) / base_wall
 
@@ -172,13 +203,23 @@ def main():
 
     print(f"CPU per second of wall time, {args.seconds:.0f} s each:")
     line("baseline", base_wall, base_program, base_server, base_kib)
+    line("streaming", *streaming)
     line("stopped", *stopped)
     line("playing", *playing)
-    wall, program, server, _ = playing
-    per_audio = (program + server) / audio if audio > 0 else float("inf")
+
+    def real_time(name, measured, seconds, silent_share):
+        wall, program, server, _ = measured
+        per_audio = (program + server) / seconds if seconds > 0 else float("inf")
+        pace = per_audio + silent_share
+        print(f"{name}: {seconds:.1f} s of audio in {wall:.1f} s; {100 * per_audio:.2f} % of one "
+              f"core per second of audio; at real-time pace {100 * pace:.2f} %")
+        return pace
+
     stopped_share = (stopped[1] + stopped[2]) / stopped[0]
-    print(f"playing: {audio:.1f} s of audio in {wall:.1f} s; {100 * per_audio:.2f} % of one core "
-          f"per second of audio; at real-time pace {100 * (per_audio + stopped_share):.2f} %")
+    floor_pace = real_time("streaming floor", streaming, streamed, base)
+    playing_pace = real_time("playing", playing, audio, stopped_share)
+    print(f"stopped: {stopped_share / base:.2f} x the window-and-timer floor; playing at "
+          f"real-time pace: {playing_pace / floor_pace:.2f} x the streaming floor")
     print(f"resident after {args.cycles} stop/play cycles: {cycled / 1024:.1f} MiB "
           f"(stopped before: {stopped[3] / 1024:.1f} MiB)")
 

@@ -3,14 +3,18 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "gui/Widget.h"
 
+class COffscreenPort;
 class CSkinBitmap;
 class CValueScale;
 
 // The correlation meter's pointer: a small filled triangle over a strip,
-// green above +0.2, red below -0.2 and yellow in between.
+// green above +0.2, red below -0.2 and yellow in between. The view keeps its
+// picture and the triangle's shape, and redraws only when the pointer would
+// land on other pixels or in another colour.
 class CCorrelationPointerView : public CWidget
 {
   public:
@@ -23,8 +27,9 @@ class CCorrelationPointerView : public CWidget
     ~CCorrelationPointerView() override;
 
     void paint(CPaintPort& port) override;
-    // Redraws after every setCorrelation, also with an unchanged value.
+    // Redraws when a setCorrelation moved the pointer's pixels.
     void refresh(CPaintPort& port) override;
+    bool hasNews() const override { return changed != 0; }
 
     void setCorrelation(float value);
 
@@ -33,6 +38,23 @@ class CCorrelationPointerView : public CWidget
     bool isChanged() const { return changed != 0; }
 
   private:
+    // What the strip shows: the apex's column and the colour, or nothing
+    // when the triangle lies off the strip.
+    struct Shown
+    {
+        bool visible;
+        int32_t x;
+        uint32_t color;
+        bool operator==(const Shown& other) const
+        {
+            return visible == other.visible && (!visible || (x == other.x && color == other.color));
+        }
+    };
+    Shown wouldShow() const;
+    // The pixels the triangle covers when its apex is at column 0, as GDI
+    // fills it.
+    void traceTriangle();
+
     int32_t changed;
     PortColor negativeColor;
     PortColor neutralColor;
@@ -41,4 +63,7 @@ class CCorrelationPointerView : public CWidget
     PortColor currentColor;
     CSkinBitmap* background;
     std::unique_ptr<CValueScale> scale;
+    std::unique_ptr<COffscreenPort> picture;
+    std::vector<PortPoint> shape;
+    Shown shown;
 };

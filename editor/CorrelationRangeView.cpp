@@ -4,10 +4,13 @@
 #include "editor/PixelPosition.h"
 #include "editor/ValueScale.h"
 
+#include <algorithm>
+
 CCorrelationRangeView::CCorrelationRangeView(const PortRect& rect, CSkinBitmap* background)
     : CWidget(rect), changed(0), lowEnd(), band(), highEnd(), negativeColor(kColorCorrNegative),
       neutralColor(kColorCorrNeutral), positiveColor(kColorCorrPositive), background(background),
-      scale(std::make_unique<CValueScale>(0)), minimum(0.0f), maximum(0.0f), waiting(1), held(0)
+      scale(std::make_unique<CValueScale>(0)), minimum(0.0f), maximum(0.0f), waiting(1), held(0),
+      picture(), shown()
 {
     scale->setRanges(-1.0f, 1.0f, 0.0f, static_cast<float>(rect.right - rect.left - 1));
     // Only the left and right edges ever move.
@@ -49,7 +52,35 @@ void CCorrelationRangeView::setCorrelation(float value)
         highEnd.left = minimum < kPositiveThreshold ? toPixel(scale->toOutput(&positive)) : low;
         highEnd.right = high;
     }
-    changed = 1;
+    changed = !picture || !(wouldShow() == shown);
+}
+
+bool CCorrelationRangeView::Shown::operator==(const Shown& other) const
+{
+    for (int32_t i = 0; i < 3; ++i)
+    {
+        const PortRect& a = parts[i];
+        const PortRect& b = other.parts[i];
+        if (a.left != b.left || a.top != b.top || a.right != b.right || a.bottom != b.bottom)
+            return false;
+    }
+    return true;
+}
+
+CCorrelationRangeView::Shown CCorrelationRangeView::wouldShow() const
+{
+    const int32_t width = rect.right - rect.left;
+    const int32_t height = rect.bottom - rect.top;
+    auto onBar = [&](const PortRect& part, bool drawn)
+    {
+        const PortRect clipped = {std::max(part.left, 0), std::max(part.top, 0),
+                                  std::min(part.right, width), std::min(part.bottom, height)};
+        if (!drawn || clipped.left >= clipped.right || clipped.top >= clipped.bottom)
+            return PortRect{0, 0, 0, 0};
+        return clipped;
+    };
+    return {{onBar(band, !waiting), onBar(lowEnd, !waiting && minimum < kNegativeThreshold),
+             onBar(highEnd, !waiting && maximum > kPositiveThreshold)}};
 }
 
 void CCorrelationRangeView::resetRange()
@@ -60,24 +91,15 @@ void CCorrelationRangeView::resetRange()
 
 void CCorrelationRangeView::paint(CPaintPort& port)
 {
-    paintView(*this, port, background,
-              [&](COffscreenPort& offscreen, int32_t, int32_t)
-              {
-                  if (waiting)
-                      return;
-                  offscreen.setBrushColor(neutralColor);
-                  offscreen.paintRect(band);
-                  if (minimum < kNegativeThreshold)
-                  {
-                      offscreen.setBrushColor(negativeColor);
-                      offscreen.paintRect(lowEnd);
-                  }
-                  if (maximum > kPositiveThreshold)
-                  {
-                      offscreen.setBrushColor(positiveColor);
-                      offscreen.paintRect(highEnd);
-                  }
-              });
+    fitPicture(*this, background, picture);
+    picture->restoreBackground();
+    // Yellow first; the red and green ends go over it.
+    const Shown now = wouldShow();
+    fillPixels(*picture, now.parts[0], neutralColor);
+    fillPixels(*picture, now.parts[1], negativeColor);
+    fillPixels(*picture, now.parts[2], positiveColor);
+    shown = now;
+    picture->copyTo(port, rect, {0, 0});
 }
 
 void CCorrelationRangeView::refresh(CPaintPort& port)

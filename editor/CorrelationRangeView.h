@@ -5,12 +5,14 @@
 
 #include "gui/Widget.h"
 
+class COffscreenPort;
 class CSkinBitmap;
 class CValueScale;
 
 // The range of correlation values seen since the last reset, as a band from
 // the minimum to the maximum: yellow, red below -0.2 and green above +0.2.
-// A left click on it starts over.
+// A left click on it starts over. The view keeps its picture and redraws
+// only when the band's ends or colours would change on screen.
 class CCorrelationRangeView : public CWidget
 {
   public:
@@ -22,8 +24,10 @@ class CCorrelationRangeView : public CWidget
     ~CCorrelationRangeView() override;
 
     void paint(CPaintPort& port) override;
-    // Redraws after every setCorrelation or resetRange.
+    // Redraws when a setCorrelation or resetRange changed what the bar shows.
     void refresh(CPaintPort& port) override;
+    // Also while the left button that went down on the bar is held.
+    bool hasNews() const override { return changed != 0 || held != 0; }
     // Keeps the range reset for as long as the left button alone is held
     // with the pointer over the bar.
     void onMouseDown(CPaintPort& port, PortPoint where) override;
@@ -39,6 +43,15 @@ class CCorrelationRangeView : public CWidget
     bool isChanged() const { return changed != 0; }
 
   private:
+    // The three coloured parts as they land inside the bar; a part that
+    // is not drawn, or lies off the bar, is empty.
+    struct Shown
+    {
+        PortRect parts[3];
+        bool operator==(const Shown& other) const;
+    };
+    Shown wouldShow() const;
+
     // Resets while the left button alone is down with the pointer over the
     // bar; notices its release.
     void followButton(CPaintPort& port);
@@ -57,4 +70,6 @@ class CCorrelationRangeView : public CWidget
     int32_t waiting;
     // The left button went down on the bar and is not known to be up yet.
     int32_t held;
+    std::unique_ptr<COffscreenPort> picture;
+    Shown shown;
 };

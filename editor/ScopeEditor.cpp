@@ -2,7 +2,9 @@
 
 #include <ctime>
 #include <mutex>
+#include <new>
 
+#include "Version.h"
 #include "editor/CorrelationPointerView.h"
 #include "editor/CorrelationRangeView.h"
 #include "editor/EditorLayout.h"
@@ -16,7 +18,7 @@
 
 namespace
 {
-const char kVersionLine[] = "Version 1.0";
+const char kVersionLine[] = "Version " ZW_VERSION_SHORT;
 } // namespace
 
 CScopeEditor::CScopeEditor(CPluginBase* owner)
@@ -30,6 +32,11 @@ CScopeEditor::CScopeEditor(CPluginBase* owner)
     size.left = 0;
     size.bottom = static_cast<int16_t>(bitmaps->heightOf(kBackgroundId));
     size.right = static_cast<int16_t>(bitmaps->widthOf(kBackgroundId));
+}
+
+CScopeDisplay* CScopeEditor::make(CPluginBase* effect)
+{
+    return new (std::nothrow) CScopeEditor(effect);
 }
 
 CScopeEditor::~CScopeEditor()

@@ -45,6 +45,10 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     explicit CScopeEditor(CPluginBase* owner);
     ~CScopeEditor() override;
 
+    // The factory the program and the DLL hand the effect: a new editor,
+    // registered with the effect, or null.
+    static CScopeDisplay* make(CPluginBase* effect);
+
     int32_t open(void* parentWindow) override;
     void close() override;
     void idle() override;

@@ -4,11 +4,14 @@
 #include "editor/PixelPosition.h"
 #include "editor/ValueScale.h"
 
+#include <algorithm>
+
 CScopeView::CScopeView(const PortRect& rect, int32_t pointCount, CSkinBitmap* background)
     : CWidget(rect), pointCount(pointCount), changed(0), points(pointCount > 0 ? pointCount : 0),
       dotColor(kColorScopeDots), background(background), xScale(std::make_unique<CValueScale>(0)),
-      yScale(std::make_unique<CValueScale>(0))
+      yScale(std::make_unique<CValueScale>(0)), picture(), drawn(), plotted()
 {
+    plotted.reserve(points.size());
     setScales(-kRange, kRange, -kRange, kRange, kColorScopeDots);
     const float zero = 0.0f;
     const PortPoint centre = {toPixel(xScale->toOutput(&zero)), toPixel(yScale->toOutput(&zero))};
@@ -32,22 +35,40 @@ void CScopeView::setPoints(const float* xs, const float* ys)
 {
     for (int32_t i = 0; i < pointCount; ++i)
         points[i] = {toPixel(xScale->toOutput(&xs[i])), toPixel(yScale->toOutput(&ys[i]))};
-    changed = 1;
+    // The same dots as on screen are no news.
+    changed = !picture || drawn.size() != points.size() ||
+              !std::equal(points.begin(), points.end(), drawn.begin(),
+                          [](const PortPoint& a, const PortPoint& b)
+                          { return a.x == b.x && a.y == b.y; });
 }
 
 void CScopeView::paint(CPaintPort& port)
 {
-    paintView(*this, port, background,
-              [&](COffscreenPort& offscreen, int32_t width, int32_t height)
-              {
-                  for (const PortPoint& point : points)
-                  {
-                      // Values beyond the range fall outside the picture and
-                      // leave no mark.
-                      if (point.x >= 0 && point.x < width && point.y >= 0 && point.y < height)
-                          offscreen.plotPixel(point, dotColor);
-                  }
-              });
+    if (fitPicture(*this, background, picture))
+        plotted.clear();
+    uint32_t* pixels = picture->getPixels();
+    if (pixels)
+    {
+        for (int32_t index : plotted)
+            picture->restorePixel(index);
+        plotted.clear();
+        const int32_t width = picture->getWidth();
+        const int32_t height = picture->getHeight();
+        const uint32_t dot = COffscreenPort::pixelOf(dotColor);
+        for (const PortPoint& point : points)
+        {
+            // Values beyond the range fall outside the picture and leave no
+            // mark.
+            if (point.x >= 0 && point.x < width && point.y >= 0 && point.y < height)
+            {
+                const int32_t index = point.y * width + point.x;
+                pixels[index] = dot;
+                plotted.push_back(index);
+            }
+        }
+    }
+    drawn = points;
+    picture->copyTo(port, rect, {0, 0});
 }
 
 void CScopeView::refresh(CPaintPort& port)

@@ -6,11 +6,15 @@
 
 #include "gui/Widget.h"
 
+class COffscreenPort;
 class CSkinBitmap;
 class CValueScale;
 
 // The goniometer: the points of the latest analysis block as single dots over
 // the scope picture. Each redraw shows exactly the last set handed over.
+// The view keeps its picture: a frame puts back the background under the
+// dots it drew last and writes the new ones, then copies the picture to the
+// window.
 class CScopeView : public CWidget
 {
   public:
@@ -23,8 +27,10 @@ class CScopeView : public CWidget
     ~CScopeView() override;
 
     void paint(CPaintPort& port) override;
-    // Redraws only when points arrived since the last redraw.
+    // Redraws only when points arrived since the last redraw that put a dot
+    // somewhere else.
     void refresh(CPaintPort& port) override;
+    bool hasNews() const override { return changed != 0; }
 
     // x runs from the left edge to the right, y from the bottom row up.
     void setScales(float xLow, float xHigh, float yLow, float yHigh, PortColor color);
@@ -43,4 +49,8 @@ class CScopeView : public CWidget
     CSkinBitmap* background;
     std::unique_ptr<CValueScale> xScale;
     std::unique_ptr<CValueScale> yScale;
+    std::unique_ptr<COffscreenPort> picture;
+    // The positions in the picture last drawn, and where they put dots.
+    std::vector<PortPoint> drawn;
+    std::vector<int32_t> plotted;
 };

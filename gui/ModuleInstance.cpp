@@ -1,16 +1,11 @@
 #include "gui/ModuleInstance.h"
 
-namespace
-{
-HINSTANCE gModuleInstance = nullptr;
-}
-
-void setModuleInstance(HINSTANCE instance)
-{
-    gModuleInstance = instance;
-}
-
 HINSTANCE moduleInstance()
 {
-    return gModuleInstance;
+    // The module that holds this very code: its image starts at the base of
+    // the allocation the code lies in. Asked this way nobody has to publish
+    // it, and the loader is not involved.
+    MEMORY_BASIC_INFORMATION memory = {};
+    VirtualQuery(reinterpret_cast<LPCVOID>(&moduleInstance), &memory, sizeof(memory));
+    return static_cast<HINSTANCE>(memory.AllocationBase);
 }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-// The module the plug-in's bitmaps and window class belong to. The host
-// publishes it before it creates the plug-in.
-void setModuleInstance(HINSTANCE instance);
+// The module the toolkit's code was linked into, which holds its bitmaps and
+// names its window class: the program, or the plug-in DLL inside a host.
 HINSTANCE moduleInstance();

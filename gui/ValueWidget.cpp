@@ -21,6 +21,11 @@ void CValueWidget::refresh(CPaintPort& port)
     }
 }
 
+bool CValueWidget::hasNews() const
+{
+    return shownValue != value;
+}
+
 void CValueWidget::idleEditorNow()
 {
     if (parent && parent->getOwner())

@@ -16,6 +16,7 @@ class CValueWidget : public CWidget
 
     void paint(CPaintPort& port) override = 0;
     void refresh(CPaintPort& port) override;
+    bool hasNews() const override;
 
     // Runs the owning editor's idle while the control holds the message loop.
     virtual void idleEditorNow();

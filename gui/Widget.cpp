@@ -19,6 +19,11 @@ void CWidget::attachOffscreen(COffscreenPort* port)
         offscreen = port;
 }
 
+bool CWidget::hasNews() const
+{
+    return true;
+}
+
 bool CWidget::contains(PortPoint point) const
 {
     return point.x >= rect.left && point.x <= rect.right && point.y >= rect.top &&

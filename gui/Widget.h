@@ -23,6 +23,9 @@ class CWidget
     virtual void refresh(CPaintPort& port);
     // Keeps the port only if it is large enough to hold the widget.
     virtual void attachOffscreen(COffscreenPort* port);
+    // Whether the next refresh would draw anything, so that a tick with no
+    // news takes no device context. A widget that cannot tell says yes.
+    virtual bool hasNews() const;
 
     // Inclusive on all four edges, one pixel more than is painted.
     bool contains(PortPoint point) const;

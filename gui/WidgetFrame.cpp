@@ -20,16 +20,26 @@ const char* CWidgetFrame::windowClassName()
     return gClassName;
 }
 
+std::string CWidgetFrame::windowClassNameOf(HINSTANCE module)
+{
+    // Every digit of the handle: a 64-bit module may load above 4 GB, and two
+    // modules must never share a class name.
+    char name[32];
+    std::snprintf(name, sizeof(name), "Plugin%08llx",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(module)));
+    return name;
+}
+
 void CWidgetFrame::registerWindowClass()
 {
     if (++gLiveFrames != 1)
         return;
-    // Every digit of the handle: a 64-bit module may load above 4 GB, and two
-    // modules must never share a class name.
-    std::snprintf(gClassName, sizeof(gClassName), "Plugin%08llx",
-                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(moduleInstance())));
+    std::snprintf(gClassName, sizeof(gClassName), "%s",
+                  windowClassNameOf(moduleInstance()).c_str());
     WNDCLASSA windowClass = {};
-    windowClass.style = 0;
+    // A context of its own: the frame draws on it every tick with news
+    // without asking for one.
+    windowClass.style = CS_OWNDC;
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = moduleInstance();
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
@@ -47,13 +57,16 @@ void CWidgetFrame::unregisterWindowClass()
 CWidgetFrame::CWidgetFrame(const PortRect& rect, HWND parentWindow, CIdleOwner* owner)
     : CWidget(rect), owner(owner), parentWindow(parentWindow), background(nullptr), childCount(0),
       childCapacity(0), children(), exclusiveChild(nullptr), firstPaintPending(1), window(nullptr),
-      timer(0)
+      timer(0), windowPort()
 {
     registerWindowClass();
     window = CreateWindowExA(0, gClassName, "Window", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
                              rect.right - rect.left, rect.bottom - rect.top, parentWindow, nullptr,
                              moduleInstance(), nullptr);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    HDC context = window ? GetDC(window) : nullptr;
+    if (context)
+        windowPort = std::make_unique<CPaintPort>(context, window);
     timer = SetTimer(window, 0, kTimerMilliseconds, nullptr);
 }
 
@@ -62,6 +75,12 @@ CWidgetFrame::~CWidgetFrame()
     KillTimer(window, timer);
     // Messages still on their way must not find a half-destroyed frame.
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    if (windowPort)
+    {
+        HDC context = windowPort->getContext();
+        windowPort.reset();
+        ReleaseDC(window, context);
+    }
     DestroyWindow(window);
     unregisterWindowClass();
     // In the order they were added.
@@ -125,6 +144,18 @@ void CWidgetFrame::refresh(CPaintPort& port)
         children[i]->refresh(port);
 }
 
+bool CWidgetFrame::hasNews() const
+{
+    if (exclusiveChild)
+        return exclusiveChild->hasNews();
+    for (int32_t i = 0; i < childCount; ++i)
+    {
+        if (children[i]->hasNews())
+            return true;
+    }
+    return false;
+}
+
 bool CWidgetFrame::appendChild(CWidget* child)
 {
     if (!child)
@@ -163,14 +194,20 @@ bool CWidgetFrame::removeChild(CWidget* child)
 
 void CWidgetFrame::onTimer()
 {
-    if (firstPaintPending)
+    if (firstPaintPending || !windowPort || !hasNews())
         return;
-    HDC context = GetDC(window);
+    refresh(*windowPort);
+}
+
+template <typename Action> void CWidgetFrame::drawOn(HDC context, Action action)
+{
+    if (windowPort && windowPort->getContext() == context)
     {
-        CPaintPort port(context, window);
-        refresh(port);
+        action(*windowPort);
+        return;
     }
-    ReleaseDC(window, context);
+    CPaintPort port(context, window);
+    action(port);
 }
 
 void CWidgetFrame::setBackdrop(CSkinBitmap* bitmap)
@@ -203,10 +240,7 @@ LRESULT CALLBACK CWidgetFrame::windowProc(HWND window, UINT message, WPARAM wPar
         {
             PAINTSTRUCT paintStruct;
             HDC context = BeginPaint(window, &paintStruct);
-            {
-                CPaintPort port(context, window);
-                frame->paint(port);
-            }
+            frame->drawOn(context, [&](CPaintPort& port) { frame->paint(port); });
             EndPaint(window, &paintStruct);
         }
         break;
@@ -223,13 +257,15 @@ LRESULT CALLBACK CWidgetFrame::windowProc(HWND window, UINT message, WPARAM wPar
     case WM_RBUTTONDOWN:
         if (frame)
         {
-            HDC context = GetDC(window);
+            const PortPoint where = {static_cast<int32_t>(LOWORD(lParam)),
+                                     static_cast<int32_t>(HIWORD(lParam))};
+            if (frame->windowPort)
             {
-                CPaintPort port(context, window);
-                const PortPoint where = {static_cast<int32_t>(LOWORD(lParam)),
-                                         static_cast<int32_t>(HIWORD(lParam))};
-                frame->onMouseDown(port, where);
+                frame->onMouseDown(*frame->windowPort, where);
+                break;
             }
+            HDC context = GetDC(window);
+            frame->drawOn(context, [&](CPaintPort& port) { frame->onMouseDown(port, where); });
             ReleaseDC(window, context);
         }
         break;

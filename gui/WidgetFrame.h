@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "gui/Widget.h"
 
@@ -11,7 +12,9 @@ class CSkinBitmap;
 
 // The root of the widget tree. It owns a child window of its own class, a
 // 50 ms refresh timer on it, an optional background picture and its children.
-// A full paint happens only on WM_PAINT; ticks refresh what changed.
+// A full paint happens only on WM_PAINT; ticks refresh what changed. The
+// window has a device context of its own, and the frame keeps one port on it
+// for as long as it lives, so that a tick makes nothing.
 class CWidgetFrame : public CWidget
 {
   public:
@@ -24,13 +27,17 @@ class CWidgetFrame : public CWidget
     void paint(CPaintPort& port) override;
     void onMouseDown(CPaintPort& port, PortPoint where) override;
     void refresh(CPaintPort& port) override;
+    // Whether the exclusive child, or else any child, has news.
+    bool hasNews() const override;
     // The frame owns what it holds. False when the list cannot grow: the
     // widget is not added and stays the caller's.
     virtual bool appendChild(CWidget* child);
     // Takes the widget out of the list without destroying it.
     virtual bool removeChild(CWidget* child);
 
-    // One refresh pass on the frame's window; nothing before the first paint.
+    // One refresh pass on the frame's window; nothing before the first paint,
+    // and nothing at all, not even a device context, while no widget has
+    // news.
     void onTimer();
     // Holds one reference to the background picture.
     void setBackdrop(CSkinBitmap* bitmap);
@@ -50,11 +57,16 @@ class CWidgetFrame : public CWidget
 
     // "Plugin" and the module instance in eight hex digits.
     static const char* windowClassName();
+    // The same for any module: the class its frames have.
+    static std::string windowClassNameOf(HINSTANCE module);
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static void registerWindowClass();
     static void unregisterWindowClass();
+    // The kept port when it draws on this context, otherwise one made for
+    // the call.
+    template <typename Action> void drawOn(HDC context, Action action);
 
     CIdleOwner* owner;
     HWND parentWindow;
@@ -66,4 +78,5 @@ class CWidgetFrame : public CWidget
     uint8_t firstPaintPending;
     HWND window;
     UINT_PTR timer;
+    std::unique_ptr<CPaintPort> windowPort;
 };

@@ -1,6 +1,9 @@
 #include "host/DemoWnd.h"
 
-#include "audio/WavePlayer.h"
+#include <commdlg.h>
+
+#include "audio/WaveOutDevice.h"
+#include "host/ErrorBox.h"
 #include "host/InfoWnd.h"
 #include "host/PlugWnd.h"
 #include "resources/ResourceIds.h"
@@ -14,6 +17,8 @@ const char kTitle[] = "Zanderwick Demo";
 const DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;
 const DWORD kStyle = WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU;
 const char kDefaultFile[] = "Audio\\Zanderwick\\Stereo.wav";
+const char kDialogFilter[] = "Wave-Datei (*.wav)\0*.wav\0";
+const char kDialogFolder[] = ".\\Audio\\Quillomara";
 
 // The toolbar: 500 x 31 of its background picture, buttons of 23 x 22 with
 // the pressed state 22 rows below the normal one.
@@ -34,7 +39,7 @@ CDemoWnd::CDemoWnd(HINSTANCE instance_)
     : CWindow(instance_), helpWnd(nullptr), plugWnd(nullptr), player(), playDc(nullptr),
       stopDc(nullptr), toolbarDc(nullptr), openDc(nullptr), helpDc(nullptr), playingShown(0),
       playBitmap(nullptr), stopBitmap(nullptr), toolbarBitmap(nullptr), openBitmap(nullptr),
-      helpBitmap(nullptr), closing(0)
+      helpBitmap(nullptr), chosenPath(), choosing(false)
 {
 }
 
@@ -96,55 +101,58 @@ int CDemoWnd::Attach(HINSTANCE instance_, CPlugWnd* plugWnd_)
 {
     plugWnd = plugWnd_;
     player = std::make_unique<CWavePlayer>(instance_, plugWnd, hwnd);
-    Ask([](CWavePlayer& p) { return p.LoadFile(kDefaultFile); });
+    Ask([](CWavePlayer& p, Refusal& refusal) { return p.LoadFile(kDefaultFile, refusal); });
     return 1;
 }
 
 template <typename Call> int CDemoWnd::Ask(Call call)
 {
-    CWavePlayer* asked = player.get();
-    if (!asked)
+    if (!player)
         return 0;
-    const int result = call(*asked);
-    FollowPlayer(asked);
+    Refusal refusal;
+    const int result = call(*player, refusal);
+    FollowPlayer();
+    Tell(refusal);
     return result;
 }
 
-void CDemoWnd::FollowPlayer(CWavePlayer* asked)
+void CDemoWnd::FollowPlayer()
 {
-    if (!Settle(asked))
-        return;
-    ShowTransport(asked->IsPlaying());
-    // What the feeder gave up on is told once the toolbar shows it.
-    asked->TellNews();
-    if (Settle(asked))
-        ShowTransport(asked->IsPlaying());
+    if (player)
+        ShowTransport(player->IsPlaying());
 }
 
-bool CDemoWnd::Settle(CWavePlayer* asked)
+void CDemoWnd::Tell(const Refusal& refusal)
 {
-    if (!asked || player.get() != asked)
+    if (!refusal.said())
+        return;
+    showErrorBox(refusal);
+    FollowPlayer();
+}
+
+bool CDemoWnd::ChooseFile()
+{
+    if (choosing)
         return false;
-    if (!closing)
-        return true;
-    // The window was closed while a call showed a message box or the open
-    // dialog: the controller goes once nothing runs in it any more.
-    if (!asked->IsBusy())
-        player.reset();
-    return false;
-}
-
-void CDemoWnd::EndPlayer()
-{
-    if (!player || closing)
-        return;
-    closing = 1;
-    // A feeder stuck in a driver call still uses its controller; the process
-    // ends right after this, so it is left to that end.
-    if (!player->Shutdown())
-        static_cast<void>(player.release());
-    else if (!player->IsBusy())
-        player.reset();
+    choosing = true;
+    char fileTitle[CWavePlayer::kPathBytes] = {};
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = nullptr;
+    dialog.lpstrFilter = kDialogFilter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = chosenPath;
+    dialog.nMaxFile = sizeof(chosenPath);
+    dialog.lpstrFileTitle = fileTitle;
+    dialog.nMaxFileTitle = sizeof(fileTitle) - 1;
+    dialog.lpstrInitialDir = kDialogFolder;
+    dialog.Flags =
+        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_SHAREAWARE | OFN_LONGNAMES;
+    const bool chosen = GetOpenFileNameA(&dialog) != 0;
+    // The dialog refuses names longer than its buffer, so the path fits.
+    chosenPath[sizeof(chosenPath) - 1] = 0;
+    choosing = false;
+    return chosen;
 }
 
 bool CDemoWnd::IsPlaying() const
@@ -162,13 +170,13 @@ void CDemoWnd::ShowTransport(int playing)
 void CDemoWnd::StartPlaying()
 {
     if (!IsPlaying())
-        Ask([](CWavePlayer& p) { return p.Play(); });
+        Ask([](CWavePlayer& p, Refusal& refusal) { return p.Play(refusal); });
 }
 
 void CDemoWnd::StopPlaying()
 {
     if (IsPlaying())
-        Ask([](CWavePlayer& p) { return p.Stop(); });
+        Ask([](CWavePlayer& p, Refusal&) { return p.Stop(); });
 }
 
 void CDemoWnd::OpenHelp()
@@ -190,7 +198,9 @@ LRESULT CDemoWnd::OnLButtonDown(HWND, UINT, WPARAM, LPARAM lParam)
     if (openButton->HitTest(x, y))
     {
         openButton->Draw(1);
-        Ask([](CWavePlayer& p) { return p.OpenFromDialog(); });
+        if (ChooseFile())
+            Ask([this](CWavePlayer& p, Refusal& refusal)
+                { return p.LoadFile(chosenPath, refusal); });
         openButton->Draw(0);
     }
     if (helpButton->HitTest(x, y))
@@ -234,7 +244,8 @@ LRESULT CDemoWnd::OnCommand(HWND window, UINT, WPARAM wParam, LPARAM)
     switch (LOWORD(wParam))
     {
     case kCommandQuit:
-        EndPlayer();
+        // The controller lets a stuck feeder go; dropping it never waits long.
+        player.reset();
         PostQuitMessage(0);
         break;
     case kCommandHelp:
@@ -265,14 +276,15 @@ LRESULT CDemoWnd::OnPaint(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 LRESULT CDemoWnd::OnDestroy(HWND, UINT, WPARAM, LPARAM)
 {
-    EndPlayer();
+    player.reset();
     PostQuitMessage(0);
     return 0;
 }
 
 LRESULT CDemoWnd::OnUser(HWND, UINT, WPARAM, LPARAM)
 {
-    // The feeder's news: a stream it had to give up.
-    FollowPlayer(player.get());
+    FollowPlayer();
+    if (player && player->TakeDeviceFailure())
+        Tell(CWaveOutDevice::busy());
     return 0;
 }

@@ -5,12 +5,12 @@
 
 #include <memory>
 
+#include "audio/WavePlayer.h"
 #include "host/ToolButton.h"
 #include "host/Window.h"
 
 class CInfoWnd;
 class CPlugWnd;
-class CWavePlayer;
 
 class CDemoWnd : public CWindow
 {
@@ -29,7 +29,7 @@ class CDemoWnd : public CWindow
     LRESULT OnPaint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnKeyDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     LRESULT OnLButtonDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
-    // The playback controller's news (CWavePlayer::kNewsMessage).
+    // The controller gave its stream up (CWavePlayer::kDeviceFailedMessage).
     LRESULT OnUser(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     // Creates the playback controller and loads the default file.
     virtual int Attach(HINSTANCE instance, CPlugWnd* plugWnd);
@@ -39,15 +39,15 @@ class CDemoWnd : public CWindow
     CWavePlayer* Player() const { return player.get(); }
 
   private:
-    // Runs one call into the controller, then follows its state.
+    // Runs one command of the controller, shows the true state, then tells
+    // the user why the command was refused, if it was.
     template <typename Call> int Ask(Call call);
-    // Shows the controller's true state and tells its news.
-    void FollowPlayer(CWavePlayer* asked);
-    // Whether the asked controller is still the window's to use; frees it
-    // when the window was closed during the call.
-    bool Settle(CWavePlayer* asked);
-    // Shuts the controller down and frees it once no call runs in it.
-    void EndPlayer();
+    // Shows the controller's true state.
+    void FollowPlayer();
+    // The message box; the window may be clicked or closed while it is up.
+    void Tell(const Refusal& refusal);
+    // The open dialog, one at a time; false when it was cancelled.
+    bool ChooseFile();
     bool IsPlaying() const;
     void ShowTransport(int playing);
     void StartPlaying();
@@ -72,5 +72,7 @@ class CDemoWnd : public CWindow
     std::unique_ptr<CToolButton> stopButton;
     std::unique_ptr<CToolButton> openButton;
     std::unique_ptr<CToolButton> helpButton;
-    int closing;
+    // The open dialog's file name: it starts from the last choice.
+    char chosenPath[CWavePlayer::kPathBytes];
+    bool choosing;
 };

@@ -65,7 +65,7 @@ int CInfoWnd::Create(HWND parent)
 
     const HostClass windowClass = {
         kClassName, LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK)),
-        LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK_SMALL)), WindowColorBrush()};
+        LoadIconA(instance, MAKEINTRESOURCEA(IDI_ZANDERWICK_SMALL)), MenuColorBrush()};
     if (!CreateHostWindow(windowClass, kExStyle, kTitle, kStyle, parent))
         return 0;
 

@@ -1,6 +1,5 @@
 #include "host/PlugWnd.h"
 
-#include "gui/ModuleInstance.h"
 #include "host/DemoWnd.h"
 
 namespace
@@ -41,9 +40,7 @@ VstIntPtr ZW_VSTCALL HostCallback(AEffect* /*effect*/, int32_t opcode, int32_t i
 }
 
 CPlugWnd::CPlugWnd(HINSTANCE instance_, PluginEntryProc entry_)
-    : CWindow(instance_), moduleInstance(instance_), parent(nullptr), pluginLoaded(0),
-      editorRect(nullptr), effectRecord(nullptr), entry(nullptr), hostCallback(&HostCallback),
-      bindEntry(entry_)
+    : CWindow(instance_), pluginLoaded(0), editorRect(nullptr), effectRecord(nullptr), entry(entry_)
 {
 }
 
@@ -52,10 +49,9 @@ VstIntPtr CPlugWnd::send(int32_t opcode, int32_t index, VstIntPtr value, void* p
     return effectRecord->dispatcher(effectRecord, opcode, index, value, ptr, opt);
 }
 
-int CPlugWnd::Create(HWND parentWindow)
+int CPlugWnd::Create(HWND parent)
 {
-    parent = parentWindow;
-    parentHwnd = parentWindow;
+    parentHwnd = parent;
 
     const HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
     const HostClass windowClass = {kClassName, icon, icon,
@@ -98,12 +94,7 @@ LRESULT CPlugWnd::OnTimer(HWND, UINT, WPARAM, LPARAM)
 
 int CPlugWnd::LoadPlugin()
 {
-    // The plug-in's toolkit loads its bitmaps and names its window class
-    // with this handle, so it must be known before the entry runs.
-    setModuleInstance(moduleInstance);
-    entry = bindEntry;
-
-    AEffect* effect = entry ? entry(hostCallback) : nullptr;
+    AEffect* effect = entry ? entry(&HostCallback) : nullptr;
     if (!effect || !effect->dispatcher)
         return 0;
     if (effect->magic != kEffectMagic)

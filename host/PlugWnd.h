@@ -13,11 +13,14 @@
 VstIntPtr ZW_VSTCALL HostCallback(AEffect* effect, int32_t opcode, int32_t index, VstIntPtr value,
                                   void* ptr, float opt);
 
+// The program's entry: the scope effect with its editor.
+AEffect* ZW_VSTCALL ProgramPluginEntry(HostCallbackProc hostCallback);
+
 class CPlugWnd : public CWindow, public CEffectBinding
 {
   public:
-    // The program binds CreatePluginInstance; tests may bind another entry.
-    explicit CPlugWnd(HINSTANCE instance, PluginEntryProc entry = &CreatePluginInstance);
+    // The program binds its own entry; tests may bind another.
+    explicit CPlugWnd(HINSTANCE instance, PluginEntryProc entry = &ProgramPluginEntry);
 
     // Opens the editor in a new child window of parent, under the toolbar,
     // sizes and centres parent around it and starts the editor's idle timer.
@@ -39,12 +42,8 @@ class CPlugWnd : public CWindow, public CEffectBinding
   private:
     VstIntPtr send(int32_t opcode, int32_t index, VstIntPtr value, void* ptr, float opt);
 
-    HINSTANCE moduleInstance;
-    HWND parent;
     int pluginLoaded;
     ERect* editorRect;
     AEffect* effectRecord;
     PluginEntryProc entry;
-    HostCallbackProc hostCallback;
-    PluginEntryProc bindEntry;
 };

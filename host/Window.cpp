@@ -19,7 +19,7 @@ int CWindow::Create(HWND parent)
     parentHwnd = parent;
 
     const HICON icon = LoadIconA(nullptr, IDI_APPLICATION);
-    return CreateHostWindow({kClassName, icon, icon, WindowColorBrush()}, 0, nullptr, 0, parent);
+    return CreateHostWindow({kClassName, icon, icon, MenuColorBrush()}, 0, nullptr, 0, parent);
 }
 
 int CWindow::CreateHostWindow(const HostClass& windowClass, DWORD exStyle, const char* title,

@@ -28,9 +28,12 @@ class CWindow
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
   protected:
-    // The system-colour brush value 5 (the window colour): the background of
-    // the plain window class and of the help window.
-    static HBRUSH WindowColorBrush() { return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5)); }
+    // The class brush value 5, COLOR_MENU + 1, which paints with the menu
+    // colour: the background of the plain window class and of the help window.
+    static HBRUSH MenuColorBrush()
+    {
+        return reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_MENU + 1));
+    }
 
     // What sets one of the host's window classes apart; they all have their
     // own DC, the arrow cursor and the shared window procedure.

@@ -22,9 +22,9 @@ bool isStorable(float value)
 }
 } // namespace
 
-CScopeEffect::CScopeEffect(HostCallbackProc callback)
+CScopeEffect::CScopeEffect(HostCallbackProc callback, EditorFactory editorFactory)
     : CPluginBase(callback, kNumPrograms, 1), chunkSize(0), programBlock(), programs(nullptr),
-      params(), engine(), display(nullptr)
+      params(), engine(), display(nullptr), makeEditor(editorFactory)
 {
     currentProgram = 0;
     setFlagChunks(true);
@@ -337,12 +337,20 @@ void CScopeEffect::loadProgram(int32_t program)
         display->setParameter(CScopeParams::kMono, value);
 }
 
-AEffect* ZW_VSTCALL CreatePluginInstance(HostCallbackProc hostCallback)
+void CScopeEffect::createEditor()
+{
+    // The editor registers itself as the effect's editor; without one every
+    // call to it is skipped.
+    if (makeEditor)
+        attachDisplay(makeEditor(this));
+}
+
+AEffect* CreatePluginInstance(HostCallbackProc hostCallback, EditorFactory makeEditor)
 {
     // Without a callback there is no host to answer the version question.
     if (!hostCallback || hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)
         return nullptr;
-    CScopeEffect* effect = new (std::nothrow) CScopeEffect(hostCallback);
+    CScopeEffect* effect = new (std::nothrow) CScopeEffect(hostCallback, makeEditor);
     if (!effect)
         return nullptr;
     if (!effect->initialize())

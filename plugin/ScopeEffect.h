@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "Version.h"
 #include "plugin/AEffect.h"
 #include "plugin/PluginBase.h"
 #include "plugin/PluginEntry.h"
@@ -24,8 +25,9 @@ struct ProgramSlot
 // change) and, once there is one, its editor.
 //
 // The editor reaches the effect as a CEditorBase (registered in `editor`)
-// and as a CScopeDisplay (`display`); createEditor sets both. Every call to
-// the editor is skipped while `display` is null.
+// and as a CScopeDisplay (`display`); createEditor makes it with the factory
+// the effect was given, which sets both. Every call to the editor is skipped
+// while `display` is null.
 class CScopeEffect : public CPluginBase
 {
   public:
@@ -33,10 +35,10 @@ class CScopeEffect : public CPluginBase
     static constexpr int32_t kProgramNameSize = 32;
     // A chunk holds one little-endian float per program.
     static constexpr int32_t kChunkValueBytes = 4;
-    static constexpr int32_t kVendorVersion = 1000;
+    static constexpr int32_t kVendorVersion = ZW_VENDOR_VERSION;
     static constexpr int32_t kVstVersion = 2400;
 
-    explicit CScopeEffect(HostCallbackProc hostCallback);
+    explicit CScopeEffect(HostCallbackProc hostCallback, EditorFactory makeEditor = nullptr);
     ~CScopeEffect() override;
 
     // The second construction step; CreatePluginInstance runs it once. False
@@ -95,4 +97,5 @@ class CScopeEffect : public CPluginBase
     std::unique_ptr<CScopeParams> params;
     std::unique_ptr<CScopeEngine> engine;
     CScopeDisplay* display;
+    EditorFactory makeEditor;
 };

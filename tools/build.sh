@@ -8,6 +8,9 @@
 #   tools/build.sh bench    the benchmarks, native Release without sanitizers, tuned to
 #                           this machine (the copy floor's memcpy uses its vector
 #                           units, so the analysis may too)
+#
+# Targets after the configuration build only those (tools/dist.py builds
+# the shipped files this way).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 config=$1
@@ -42,6 +45,9 @@ case $config in
     echo "build: unknown configuration '$config'" >&2
     exit 2 ;;
 esac
+if (($# > 1)); then
+  targets=(--target "${@:2}")
+fi
 
 # A folder configured with other arguments (another compiler, other flags)
 # is configured afresh, so that nothing of the old configuration stays.

@@ -1,57 +1,127 @@
-# Sourced by ./test, ./run and the benchmark: an Xvfb display and a
-# persistent wineserver with a Wine prefix inside build/, shared by the
-# Windows processes that run there.
+# Sourced by ./test, ./run, tools/wine-exec.sh and the benchmark: Xvfb
+# displays, each with a Wine prefix and a persistent wineserver of its own in
+# a folder under build/. Starting one writes <folder>/display.env, which is
+# all that anyone needs to use or stop it; nothing lives in shell variables.
 #
-#   zw_wine_prefix <dir> win32|win64    exports WINEPREFIX and friends, makes it once
-#   zw_env_start <build-dir> [win32|win64]
-#                                       exports DISPLAY, WINEPREFIX, HOME and friends
-#   zw_env_stop                         stops what zw_env_start started
-#   zw_env_start_displays <n>...        starts displays with prefixes of their own,
-#                                       in the background
-#   zw_env_wait_displays                waits until those are up
-#   zw_env_stop_displays                stops those
+#   zw_display_start <folder>[:win64]         starts one (win32 unless said), or fails with its log
+#   zw_display_start_background <folder>...   starts them one after another, in the background
+#   zw_display_use <folder>                   waits while it starts, then exports its settings
+#   zw_display_stop <folder>...               stops them, once they have started
+#   zw_wine_prefix <folder> win32|win64       exports the settings of a prefix (./run's desktop
+#                                             uses it alone), and makes the prefix once
 
-zw_env_start() {
-  local build=$1 arch=${2:-win32}
-  mkdir -p "$build"
-  build=$(cd "$build" && pwd)
-
-  export HOME=$build/home
-  mkdir -p "$HOME"
-  cp "$ZW_ROOT/tools/asoundrc" "$HOME/.asoundrc"
-  export ZW_CAPTURE_WAV=/dev/null
-
-  local fdfile
-  fdfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" \
-    >"$build/xvfb.log" 2>&1 &
-  ZW_XVFB_PID=$!
-  local i
-  for i in $(seq 1 100); do
-    [[ -s $fdfile ]] && break
-    sleep 0.1
-  done
-  if [[ ! -s $fdfile ]]; then
-    echo "wine-env: Xvfb did not start" >&2
+zw_display_start() {
+  local folder=${1%%:*} arch=win32
+  [[ $1 == *:win64 ]] && arch=win64
+  mkdir -p "$folder"
+  folder=$(cd "$folder" && pwd)
+  # Whatever an earlier run left running there.
+  zw_display_kill "$folder"
+  # In a subshell of its own: the caller's environment stays as it was. (A
+  # caller's && or if would switch set -e off in here: each step says.)
+  (
+    export HOME=$folder/home
+    mkdir -p "$HOME"
+    cp "$ZW_ROOT/tools/asoundrc" "$HOME/.asoundrc"
+    local fdfile=$folder/displayfd
     rm -f "$fdfile"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" \
+      >"$folder/xvfb.log" 2>&1 &
+    local xvfb=$!
+    # What runs so far, so that a stop finds it even if the start fails.
+    echo "ZW_XVFB_PID=$xvfb" >"$folder/display.env"
+    if ! zw_wait_for "$xvfb" 300 test -s "$fdfile"; then
+      echo "wine-env: Xvfb did not start:"
+      cat "$folder/xvfb.log"
+      exit 1
+    fi
+    export DISPLAY=:$(head -n1 "$fdfile")
+    zw_wine_prefix "$folder" "$arch" || exit 1
+    wineserver -p || exit 1
+    printf 'ZW_XVFB_PID=%q WINEPREFIX=%q\n' "$xvfb" "$WINEPREFIX" >"$folder/display.env"
+    # No window manager runs on this display. Left "managed", Wine waits two
+    # seconds for one whenever it hides a window it has activated; unmanaged
+    # windows are placed and hidden by Wine alone, as nothing else would.
+    if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    fi
+    # Start Wine's background services now, detached from our output: a
+    # service that inherited a test's stdout would keep CTest waiting for it.
+    wineboot >/dev/null 2>&1 </dev/null
+    zw_hold_desktop "$folder"
+    printf 'ZW_XVFB_PID=%q DISPLAY=%q HOME=%q WINEPREFIX=%q WINEARCH=%q WINEDEBUG=%q WINEDLLOVERRIDES=%q ZW_DISPLAY_UP=1\n' \
+      "$xvfb" "$DISPLAY" "$HOME" "$WINEPREFIX" "$WINEARCH" "$WINEDEBUG" "$WINEDLLOVERRIDES" \
+      >"$folder/display.env"
+  ) >"$folder/start.log" 2>&1 && return 0
+  echo "wine-env: the display in $folder did not start ($folder/start.log):" >&2
+  tail -n 20 "$folder/start.log" >&2
+  zw_display_kill "$folder"
+  echo "ZW_DISPLAY_FAILED=1" >"$folder/display.env"
+  return 1
+}
+
+# Whether a display's start has ended, up or failed.
+zw_display_settled() {
+  zw_says '^(.* )?ZW_DISPLAY_(UP|FAILED)=1' "$1/display.env"
+}
+
+# Whether a file (that may not be there yet) has a line that matches.
+zw_says() {
+  grep -q -E "$1" "$2" 2>/dev/null
+}
+
+# The displays start one after another (side by side, each would only take
+# longer); whoever waits for one follows their starter, which is at work for
+# as long as it lives.
+zw_display_start_background() {
+  local spec folder
+  for spec in "$@"; do
+    folder=${spec%%:*}
+    mkdir -p "$folder"
+    rm -f "$folder/display.env" "$folder/starter.pid"
+  done
+  (for spec in "$@"; do zw_display_start "$spec"; done) >/dev/null 2>&1 &
+  for spec in "$@"; do
+    echo "$!" >"${spec%%:*}/starter.pid"
+  done
+}
+
+zw_display_use() {
+  local folder=$1
+  zw_wait_for "$(cat "$folder/starter.pid" 2>/dev/null)" 1800 zw_display_settled "$folder"
+  local ZW_DISPLAY_UP= ZW_XVFB_PID=
+  source "$folder/display.env" 2>/dev/null
+  if [[ -z $ZW_DISPLAY_UP ]]; then
+    echo "wine-env: no display in $folder ($folder/start.log):" >&2
+    tail -n 20 "$folder/start.log" >&2 2>/dev/null
     return 1
   fi
-  export DISPLAY=:$(head -n1 "$fdfile")
-  rm -f "$fdfile"
+  export DISPLAY HOME WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES
+  # Sound goes nowhere unless a test names its capture.
+  export ZW_CAPTURE_WAV=${ZW_CAPTURE_WAV:-/dev/null}
+}
 
-  zw_wine_prefix "$build" "$arch"
-  wineserver -p
-  ZW_WINESERVER_STARTED=1
-  # No window manager runs on this display. Left "managed", Wine waits two
-  # seconds for one whenever it hides a window it has activated; unmanaged
-  # windows are placed and hidden by Wine alone, as nothing else would.
-  if ! grep -q '^"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  fi
-  # Start Wine's background services now, detached from our output: a
-  # service that inherited a test's stdout would keep CTest waiting for it.
-  wineboot >/dev/null 2>&1 </dev/null
-  zw_hold_desktop "$build"
+# Waits while a display is still starting, then stops it.
+zw_display_stop() {
+  local folder
+  for folder in "$@"; do
+    zw_wait_for "$(cat "$folder/starter.pid" 2>/dev/null)" 1800 zw_display_settled "$folder"
+    zw_display_kill "$folder"
+  done
+  return 0
+}
+
+# Stops what runs of a display, as far as it got.
+zw_display_kill() {
+  (
+    [[ -f $1/display.env ]] || exit 0
+    ZW_XVFB_PID= WINEPREFIX=
+    source "$1/display.env" 2>/dev/null
+    [[ -n $WINEPREFIX ]] && WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null
+    [[ -n $ZW_XVFB_PID ]] && kill "$ZW_XVFB_PID" 2>/dev/null
+    rm -f "$1/display.env"
+  )
+  return 0
 }
 
 # Exports the Wine settings of our prefixes for <dir>/wineprefix of the given
@@ -72,6 +142,10 @@ zw_wine_prefix() {
     rm -rf "$WINEPREFIX"
     wineboot -i >"$build/wineboot.log" 2>&1
     wineserver -w
+    if [[ ! -f $WINEPREFIX/system.reg ]]; then
+      echo "wine-env: no $arch Wine prefix ($build/wineboot.log)" >&2
+      return 1
+    fi
   fi
   zw_link_wine_fonts
 }
@@ -82,18 +156,35 @@ zw_wine_prefix() {
 # when nothing else runs any more. One idle program, detached from our
 # output, holds the desktop until the wineserver stops.
 zw_hold_desktop() {
-  local holder=$ZW_ROOT/build/win32/tools/zw_hold_desktop.exe log=$1/hold-desktop.log i
+  local holder=$ZW_ROOT/build/win32/tools/zw_hold_desktop.exe log=$1/hold-desktop.log
   if [[ ! -f $holder ]]; then
     echo "wine-env: no $holder; a test may outlast its program" >&2
     return 0
   fi
   rm -f "$log"
-  (wine "$holder" </dev/null >"$log" 2>&1 &)
-  for i in $(seq 1 100); do
-    grep -q ready "$log" 2>/dev/null && return 0
+  wine "$holder" </dev/null >"$log" 2>&1 &
+  local pid=$!
+  disown "$pid"
+  zw_wait_for "$pid" 300 zw_says ready "$log" ||
+    echo "wine-env: the desktop holder did not start ($log)" >&2
+}
+
+# Waits until the command succeeds, for as long as the process that is to
+# make it so lives: fails at once once that process has ended without it,
+# and after the bound (seconds) only as a last resort, for a step that hangs.
+# A busy machine may take minutes where a quiet one takes a second.
+#   zw_wait_for <pid> <bound> <command...>
+zw_wait_for() {
+  local pid=$1 end=$((SECONDS + $2))
+  shift 2
+  until "$@"; do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      "$@"
+      return
+    fi
+    ((SECONDS < end)) || return 1
     sleep 0.1
   done
-  echo "wine-env: the desktop holder did not start" >&2
 }
 
 # Wine's own fonts ("Small Fonts", Wingdings, Tahoma, System, ...) come with
@@ -128,75 +219,4 @@ zw_describe_fonts() {
   else
     echo "  fonts: not known (no $probe)"
   fi
-}
-
-zw_env_stop() {
-  if [[ -n ${ZW_WINESERVER_STARTED:-} ]]; then
-    wineserver -k 2>/dev/null || true
-    ZW_WINESERVER_STARTED=
-  fi
-  if [[ -n ${ZW_XVFB_PID:-} ]]; then
-    kill "$ZW_XVFB_PID" 2>/dev/null || true
-    wait "$ZW_XVFB_PID" 2>/dev/null || true
-    ZW_XVFB_PID=
-  fi
-}
-
-# More displays, each with a Wine prefix and a wineserver of its own in
-# build/wine-<n>, for tests that need a display to themselves: two programs
-# on one display cover each other's windows, and a window that comes up takes
-# the pointer and the keys from a test that presses them. They start in the
-# background, one after another (side by side, they would only take longer
-# each), and each writes its set-up to build/wine-<n>/display.env when it is
-# up (or "failed"); tools/wine-exec.sh waits for that file when a test is
-# given the display.
-zw_env_start_displays() {
-  local n
-  for n in "$@"; do
-    mkdir -p "$ZW_ROOT/build/wine-$n"
-    rm -f "$ZW_ROOT/build/wine-$n/display.env"
-  done
-  (
-    for n in "$@"; do
-      local build=$ZW_ROOT/build/wine-$n
-      ZW_WINESERVER_STARTED=
-      ZW_XVFB_PID=
-      if zw_env_start "$build" >"$build/start.log" 2>&1; then
-        printf 'DISPLAY=%q WINEPREFIX=%q HOME=%q ZW_XVFB_PID=%q\n' \
-          "$DISPLAY" "$WINEPREFIX" "$HOME" "$ZW_XVFB_PID" >"$build/display.env.new"
-      else
-        zw_env_stop
-        echo failed >"$build/display.env.new"
-      fi
-      mv "$build/display.env.new" "$build/display.env"
-    done
-  ) &
-  ZW_DISPLAYS+=("$@")
-  ZW_DISPLAY_STARTERS+=("$!")
-}
-ZW_DISPLAYS=()
-ZW_DISPLAY_STARTERS=()
-
-# Waits until the displays zw_env_start_displays started are up (or failed);
-# a subshell may call it too.
-zw_env_wait_displays() {
-  local n
-  for n in "${ZW_DISPLAYS[@]}"; do
-    while [[ ! -f $ZW_ROOT/build/wine-$n/display.env ]]; do sleep 0.2; done
-  done
-}
-
-# Waits for the displays zw_env_start_display started and stops them.
-zw_env_stop_displays() {
-  local n
-  for n in "${ZW_DISPLAY_STARTERS[@]}"; do wait "$n"; done
-  for n in "${ZW_DISPLAYS[@]}"; do
-    (
-      source "$ZW_ROOT/build/wine-$n/display.env" 2>/dev/null || exit 0
-      [[ -n ${WINEPREFIX:-} ]] && WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null
-      [[ -n ${ZW_XVFB_PID:-} ]] && kill "$ZW_XVFB_PID" 2>/dev/null
-    )
-  done
-  ZW_DISPLAYS=()
-  ZW_DISPLAY_STARTERS=()
 }

@@ -6,23 +6,14 @@ if [[ -z ${WINEPREFIX:-} || -z ${DISPLAY:-} ]]; then
   exit 2
 fi
 # A test that CTest gave a display of its own (RESOURCE_GROUPS displays:1,
-# "id:<n>,slots:1") runs there instead. Those displays start in the
-# background (zw_env_start_display); their set-up is read once they are up.
+# "id:<n>,slots:1") runs there instead; those displays start in the
+# background while the first tests run, and this waits while they start.
 display=${CTEST_RESOURCE_GROUP_0_DISPLAYS:-}
 display=${display#id:}
 display=${display%%,*}
 if [[ -n $display ]]; then
-  env=$(dirname "$0")/../build/wine-$display/display.env
-  for ((i = 0; i < 1800; ++i)); do
-    [[ -f $env ]] && break
-    sleep 0.1
-  done
-  unset ZW_XVFB_PID
-  source "$env" 2>/dev/null
-  if [[ -z ${ZW_XVFB_PID:-} ]]; then
-    echo "wine-exec: display $display did not start (build/wine-$display/start.log)" >&2
-    exit 2
-  fi
-  export DISPLAY WINEPREFIX HOME
+  ZW_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+  source "$ZW_ROOT/tools/wine-env.sh"
+  zw_display_use "$ZW_ROOT/build/wine-$display" || exit 2
 fi
 exec wine "$@"

@@ -1,8 +1,7 @@
-// The WAV file reader on real files, its messages answered by the watcher.
+// The WAV file reader on real files, and what it says of those it refuses.
 
 #include "audio/WaveFile.h"
 #include "tests/audio/WaveBuilder.h"
-#include "tests/support/DialogWatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +49,7 @@ TEST(WaveFile, ReadsAPcmFileFromAnyFrame)
     EXPECT_EQ(1500, wave.getLength());
 }
 
-TEST(WaveFile, TellsTheUserWhyAFileIsRefused)
+TEST(WaveFile, SaysWhyAFileIsRefused)
 {
     const Bytes pcm = formatChunk(1, 2, 44100, 16);
     const Bytes data = chunk("data", {0, 0, 0, 0});
@@ -65,39 +64,33 @@ TEST(WaveFile, TellsTheUserWhyAFileIsRefused)
         {riff("WAVE", concat({formatChunk(1, 0, 44100, 16), data})),
          "%s: Unbekanntes Daten-Format (1)"},
     };
-    CDialogWatcher watcher;
-    size_t shown = 0;
+    int number = 0;
     for (const auto& c : cases)
     {
-        const std::string path = writeFile("refused" + std::to_string(shown) + ".wav", c.first);
+        const std::string path = writeFile("refused" + std::to_string(number++) + ".wav", c.first);
         CWaveFile wave(path.c_str(), 1584000);
         EXPECT_FALSE(wave.isOpen());
         EXPECT_EQ(0, wave.getChannels());
         float sample = -9.0f;
         float* channels[] = {&sample, &sample};
         EXPECT_EQ(0, wave.seekAndRead(0, channels, 0, 1));
-        ASSERT_EQ(++shown, watcher.count()) << c.second;
-        const SeenDialog seen = watcher.seen().back();
         std::string text = c.second;
-        EXPECT_EQ(text.replace(text.find("%s"), 2, path), seen.text);
-        EXPECT_EQ("ERROR", seen.caption);
-        EXPECT_TRUE(seen.errorIcon);
+        EXPECT_EQ(text.replace(text.find("%s"), 2, path), wave.getRefusal().text);
+        EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), wave.getRefusal().style);
     }
 
     // Nothing to tell about a missing file or a path too long to keep.
-    EXPECT_FALSE(CWaveFile(writeFile("missing.wav", {}).append("x").c_str(), 16).isOpen());
-    EXPECT_FALSE(CWaveFile(std::string(600, 'x').c_str(), 16).isOpen());
-    EXPECT_EQ(shown, watcher.count());
+    EXPECT_FALSE(
+        CWaveFile(writeFile("missing.wav", {}).append("x").c_str(), 16).getRefusal().said());
+    EXPECT_FALSE(CWaveFile(std::string(600, 'x').c_str(), 16).getRefusal().said());
 }
 
-TEST(WaveFile, ShowErrorCutsLongTextsTo255Characters)
+TEST(WaveFile, RefusalsAreCutTo255Characters)
 {
-    CDialogWatcher watcher;
     const std::string path = "C:\\" + std::string(300, 'p') + ".wav";
-    showError("%s: Unbekanntes Daten-Format (%d)", path.c_str(), 65534);
-    showError("%s: Unbekanntes Daten-Format (%d)", "C:\\a.wav", 65534);
-    const std::vector<SeenDialog> seen = watcher.seen();
-    ASSERT_EQ(2u, seen.size());
-    EXPECT_EQ(path.substr(0, 255), seen[0].text);
-    EXPECT_EQ("C:\\a.wav: Unbekanntes Daten-Format (65534)", seen[1].text);
+    Refusal refusal;
+    refusal.say(MB_ICONERROR, "%s: Unbekanntes Daten-Format (%d)", path.c_str(), 65534);
+    EXPECT_EQ(path.substr(0, 255), refusal.text);
+    refusal.say(MB_ICONERROR, "%s: Unbekanntes Daten-Format (%d)", "C:\\a.wav", 65534);
+    EXPECT_EQ("C:\\a.wav: Unbekanntes Daten-Format (65534)", std::string(refusal.text));
 }

@@ -18,21 +18,6 @@ namespace
 {
 constexpr int kFrames = 441;
 
-class CTestDevice : public CWaveOutDevice
-{
-  public:
-    CTestDevice() : CWaveOutDevice(0, 2, 16, 44100, kFrames) {}
-    LONG queued() const { return queuedCount; }
-    HWAVEOUT handle() const { return waveOut; }
-    HANDLE thread() const { return deviceThread; }
-    bool drained() const
-    {
-        for (int waited = 0; queuedCount != 0 && waited < 10000; waited += 5)
-            Sleep(5);
-        return queuedCount == 0;
-    }
-};
-
 // A stereo block of whole multiples of 1/32767, unlike any other block.
 struct Block
 {
@@ -55,6 +40,29 @@ struct Block
     std::vector<float> left, right;
     const float* pointers[2] = {left.data(), right.data()};
 };
+class CTestDevice : public CWaveOutDevice
+{
+  public:
+    CTestDevice() : CWaveOutDevice(44100, kFrames) {}
+    HWAVEOUT handle() const { return waveOut; }
+    HANDLE thread() const { return deviceThread; }
+    bool drained() const
+    {
+        for (int waited = 0; Queued() != 0 && waited < 10000; waited += 5)
+            Sleep(5);
+        return Queued() == 0;
+    }
+    // All buffers queued on a paused device, which gives none back.
+    void fillPaused(const Block& block)
+    {
+        ASSERT_EQ(1, Open());
+        ASSERT_EQ(MMSYSERR_NOERROR, waveOutPause(waveOut));
+        for (int i = 0; i < kBufferCount; ++i)
+            ASSERT_EQ(1, Write(block.pointers)) << i;
+        EXPECT_EQ(8, Queued());
+    }
+};
+
 } // namespace
 
 TEST(WaveOutDevice, PlaysExactlyTheConvertedFrames)
@@ -77,7 +85,7 @@ TEST(WaveOutDevice, PlaysExactlyTheConvertedFrames)
         EXPECT_EQ(1, device.Write(first.pointers));
         EXPECT_EQ(1, device.Write(second.pointers));
         // Destroying resets the device: let it play everything first.
-        ASSERT_TRUE(device.drained()) << device.queued();
+        ASSERT_TRUE(device.drained()) << device.Queued();
     }
     const CapturedSound sound = readCapturedSound();
     ASSERT_TRUE(sound.valid) << captureFilePath();
@@ -89,13 +97,8 @@ TEST(WaveOutDevice, PlaysExactlyTheConvertedFrames)
 TEST(WaveOutDevice, NinthWriteWaitsForAReturnedBuffer)
 {
     CTestDevice device;
-    ASSERT_EQ(1, device.Open());
-    ASSERT_EQ(MMSYSERR_NOERROR, waveOutPause(device.handle())); // held, it returns nothing
     Block block(4);
-    for (int i = 0; i < CWaveOutDevice::kBufferCount; ++i)
-        ASSERT_EQ(1, device.Write(block.pointers)) << i;
-    EXPECT_EQ(8, device.queued());
-
+    device.fillPaused(block);
     std::atomic<int> ninth{-1};
     std::thread writer([&] { ninth = device.Write(block.pointers); });
     Sleep(300);
@@ -104,6 +107,34 @@ TEST(WaveOutDevice, NinthWriteWaitsForAReturnedBuffer)
     writer.join();
     EXPECT_EQ(1, ninth.load());
     EXPECT_TRUE(device.drained());
+}
+
+// The bounds of a write that waits: a stop ends it at once, and a device
+// that gives nothing back ends it after kStallMs. Either way the write fails
+// and so does every later one, until the device is made anew.
+TEST(WaveOutDevice, AWaitingWriteEndsAtAStopOrAtTheStallBound)
+{
+    for (bool stopped : {true, false})
+    {
+        CTestDevice device;
+        Block block(6);
+        device.fillPaused(block);
+        const DWORD start = GetTickCount();
+        std::atomic<int> ninth{-1};
+        std::thread writer([&] { ninth = device.Write(block.pointers); });
+        if (stopped)
+            device.Interrupt();
+        writer.join();
+        const DWORD took = GetTickCount() - start;
+        EXPECT_EQ(0, ninth.load()) << stopped;
+        if (stopped)
+        {
+            EXPECT_LT(took, CWaveOutDevice::kStallMs);
+            EXPECT_EQ(0, device.Write(block.pointers)) << "after the stop";
+        }
+        else
+            EXPECT_GE(took + 20, CWaveOutDevice::kStallMs) << "the stall bound";
+    }
 }
 
 TEST(WaveOutDevice, NeverOpenedDeviceEndsItsThread)
@@ -123,7 +154,7 @@ TEST(WaveOutDevice, NeverOpenedDeviceEndsItsThread)
 // ALSA takes its configuration from the unix environment, which under Wine
 // a process cannot hand to a child it starts; so this case runs in a CTest
 // entry of its own whose ALSA configuration has no usable device.
-TEST(WaveOutDevice, TellsTheUserWhenNoDeviceCanBeOpened)
+TEST(WaveOutDevice, SaysWhenNoDeviceCanBeOpened)
 {
     if (!std::getenv("ZW_EXPECT_NO_DEVICE"))
         GTEST_SKIP() << "runs as audio_tests_no_device";
@@ -131,10 +162,7 @@ TEST(WaveOutDevice, TellsTheUserWhenNoDeviceCanBeOpened)
     CTestDevice device;
     EXPECT_EQ(0, device.Open());
     EXPECT_EQ(nullptr, device.handle());
-    EXPECT_EQ(0u, watcher.count()) << "the caller tells, outside its locks";
-    CWaveOutDevice::tellBusy();
-    ASSERT_EQ(1u, watcher.count());
-    EXPECT_EQ("Output-Device busy", watcher.seen()[0].text);
-    EXPECT_EQ("ERROR", watcher.seen()[0].caption);
-    EXPECT_FALSE(watcher.seen()[0].errorIcon);
+    EXPECT_EQ(0u, watcher.count()) << "the device shows nothing; its caller tells";
+    EXPECT_EQ(std::string("Output-Device busy"), CWaveOutDevice::busy().text);
+    EXPECT_EQ(static_cast<UINT>(MB_TOPMOST), CWaveOutDevice::busy().style);
 }

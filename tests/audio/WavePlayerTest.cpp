@@ -8,14 +8,15 @@
 #include "tests/support/AllocationCount.h"
 #include "tests/support/CapturedSound.h"
 #include "tests/support/DialogWatcher.h"
+#include "tests/support/ThreadCount.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
-#include <functional>
+#include <cstring>
 #include <string>
 #include <vector>
-
 
 namespace
 {
@@ -25,6 +26,14 @@ const int kBlockFrames = 1764; // 40 ms at 44.1 kHz
 // made; here one and a half will do.
 const CWavePlayer::StartDelays kDelays = {1000, 500};
 const DWORD kStartupMs = kDelays.startupMs + kDelays.firstStartMs;
+// A last resort for waits on sound, which a busy machine delays.
+const DWORD kSoundBound = 60000;
+
+// Waits until the capture holds this many frames.
+bool hears(size_t frames)
+{
+    return waitUntil([&] { return readCapturedSound().frames() >= frames; }, kSoundBound);
+}
 
 std::string writeFile(const char* name, const Bytes& bytes)
 {
@@ -60,6 +69,8 @@ class WavePlayerTest : public ::testing::Test
   protected:
     void SetUp() override
     {
+        // Each stream's sound starts a capture of its own; none is left over.
+        DeleteFileA(captureFilePath().c_str());
         plug = new CPlugWnd(GetModuleHandleA(nullptr));
         ASSERT_EQ(1, plug->LoadPlugin());
         player = new CWavePlayer(GetModuleHandleA(nullptr), plug, nullptr, kDelays);
@@ -70,9 +81,11 @@ class WavePlayerTest : public ::testing::Test
         player->Shutdown();
         delete player;
     }
+    int load(const std::string& path) { return player->LoadFile(path.c_str(), refusal); }
 
     CPlugWnd* plug = nullptr;
     CWavePlayer* player = nullptr;
+    Refusal refusal;
 };
 } // namespace
 
@@ -82,17 +95,17 @@ TEST_F(WavePlayerTest, PlaysTheFileDelayedByOneBlockAndLoopsAfterBlock100)
     std::vector<int16_t> input = noise(fileFrames, 7);
     std::string path = writeFile("player-3s.wav", pcmWave(2, 44100, 16, asBytes(input)));
 
-    ASSERT_EQ(1, player->LoadFile(path.c_str()));
+    ASSERT_EQ(1, load(path));
     EXPECT_EQ(1, player->IsPlaying());
-    EXPECT_EQ(0, player->Play()) << "play while playing";
+    EXPECT_EQ(0, player->Play(refusal)) << "play while playing";
     // Blocks 0..100 (4.04 s) and the start of the repeat.
-    Sleep(kStartupMs + 5500);
+    const int loopFrames = 101 * kBlockFrames;
+    ASSERT_TRUE(hears(kDelay + loopFrames + 3000));
     EXPECT_EQ(1, player->Stop());
     EXPECT_EQ(0, player->Stop()) << "stop while stopped";
 
     // What the device should have played: 512 frames of silence, then blocks
     // 0 to 100 of the file (silent past its end), then the file again.
-    const int loopFrames = 101 * kBlockFrames;
     std::vector<int16_t> expected(2 * kDelay, 0);
     for (int pass = 0; pass < 2; ++pass)
         for (int frame = 0; frame < loopFrames; ++frame)
@@ -124,8 +137,8 @@ TEST_F(WavePlayerTest, MonoFilesPlayOnBothChannels)
     for (int i = 0; i < 44100; ++i)
         data.push_back(static_cast<uint8_t>(128 + (i * 37) % 100 - 50));
     std::string path = writeFile("player-mono8.wav", pcmWave(1, 44100, 8, data));
-    ASSERT_EQ(1, player->LoadFile(path.c_str()));
-    Sleep(kStartupMs + 800);
+    ASSERT_EQ(1, load(path));
+    ASSERT_TRUE(hears(30000));
     ASSERT_EQ(1, player->Stop());
 
     CapturedSound sound = readCapturedSound();
@@ -139,7 +152,7 @@ TEST_F(WavePlayerTest, MonoFilesPlayOnBothChannels)
     EXPECT_GT(loud, 10000u);
 }
 
-TEST_F(WavePlayerTest, RefusesFilesItCannotPlayWithTheirMessages)
+TEST_F(WavePlayerTest, SaysWhyItRefusesFilesItCannotPlay)
 {
     const Bytes tiny(400, 0);
     struct
@@ -155,36 +168,36 @@ TEST_F(WavePlayerTest, RefusesFilesItCannotPlayWithTheirMessages)
          riff("WAVE", concat({formatChunk(3, 2, 44100, 16), chunk("data", tiny)})),
          "No 8 to 24 Bit Wavefile"},
         {"player-6ch.wav", pcmWave(6, 44100, 16, Bytes(1200, 0)), "No Mono or Stereo File"},
+        {"player-broken.wav", Bytes(64, 'x'), "ist keine WAVE-Datei"},
     };
-    const size_t count = sizeof cases / sizeof cases[0];
     CDialogWatcher watcher;
     for (const auto& c : cases)
     {
-        std::string path = writeFile(c.name, c.file);
-        EXPECT_EQ(0, player->LoadFile(path.c_str())) << c.name;
-    }
-    std::vector<SeenDialog> seen = watcher.seen();
-    ASSERT_EQ(count, seen.size());
-    for (size_t i = 0; i < count; ++i)
-    {
-        EXPECT_EQ(cases[i].message, seen[i].text);
-        EXPECT_EQ("ERROR", seen[i].caption);
+        refusal = Refusal();
+        EXPECT_EQ(0, load(writeFile(c.name, c.file))) << c.name;
+        EXPECT_NE(nullptr, std::strstr(refusal.text, c.message)) << refusal.text;
+        // The controller's own messages are plain; the reader's carry its icon.
+        EXPECT_EQ(c.file.size() == 64 ? static_cast<UINT>(MB_ICONERROR) : 0u, refusal.style);
     }
     EXPECT_EQ(0, player->IsPlaying());
 
     // A missing file is refused without a word; a path too long for the
     // controller is refused before anything changes.
-    EXPECT_EQ(0, player->LoadFile("Audio\\Zanderwick\\NotThere.wav"));
-    EXPECT_EQ(0, player->LoadFile(std::string(300, 'a').c_str()));
-    EXPECT_EQ(count, watcher.count());
+    for (const std::string& path :
+         {std::string("Audio\\Zanderwick\\NotThere.wav"), std::string(300, 'a')})
+    {
+        refusal = Refusal();
+        EXPECT_EQ(0, load(path));
+        EXPECT_FALSE(refusal.said());
+    }
+    EXPECT_EQ(0u, watcher.count()) << "nothing in the controller shows a window";
 }
 
 TEST_F(WavePlayerTest, PlayWithoutAFileSaysSoAndTheIdleFeederSleeps)
 {
-    CDialogWatcher watcher;
-    EXPECT_EQ(0, player->Play());
-    ASSERT_TRUE(watcher.waitFor(1));
-    EXPECT_EQ("No open Wavefile", watcher.seen()[0].text);
+    EXPECT_EQ(0, player->Play(refusal));
+    EXPECT_EQ(std::string("No open Wavefile"), refusal.text);
+    EXPECT_EQ(0u, refusal.style);
     // Past its start-up sleep, a feeder with nothing to do wakes up (next to)
     // never: a second's worth of polling would be dozens.
     Sleep(kDelays.startupMs + 500);
@@ -201,17 +214,17 @@ TEST_F(WavePlayerTest, StopDuringTheStartDelaysNeverTouchesTheOldDevice)
     // while the reader and the device are replaced and destroyed.
     for (int i = 0; i < 3; ++i)
     {
-        ASSERT_EQ(1, player->LoadFile(path.c_str()));
+        ASSERT_EQ(1, load(path));
         ASSERT_EQ(1, player->Stop());
     }
-    ASSERT_EQ(1, player->Play());
+    ASSERT_EQ(1, player->Play(refusal));
     ASSERT_EQ(1, player->Stop());
     Sleep(kStartupMs + 300);
     EXPECT_EQ(0, player->IsPlaying());
     // Play again after the delays: it starts from frame 0 with a fresh
     // engine, after the first start's own delay.
-    ASSERT_EQ(1, player->Play());
-    Sleep(kDelays.firstStartMs + 1500);
+    ASSERT_EQ(1, player->Play(refusal));
+    ASSERT_TRUE(hears(kDelay + 20000));
     ASSERT_EQ(1, player->Stop());
     CapturedSound sound = readCapturedSound();
     ASSERT_TRUE(sound.valid);
@@ -224,88 +237,6 @@ TEST_F(WavePlayerTest, StopDuringTheStartDelaysNeverTouchesTheOldDevice)
 
 namespace
 {
-// Answers the open-file dialog with a file name, or cancels it.
-CDialogWatcher::Action chooseFile(const std::string& path)
-{
-    return [path](HWND dialog)
-    {
-        const int kFileNameCombo = 0x47C;
-        SetDlgItemTextA(dialog, kFileNameCombo, path.c_str());
-        CDialogWatcher::pressOk(dialog);
-    };
-}
-
-void cancel(HWND dialog)
-{
-    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-}
-
-std::string fullPath(const std::string& name)
-{
-    char path[MAX_PATH] = {};
-    GetFullPathNameA(name.c_str(), MAX_PATH, path, nullptr);
-    return path;
-}
-} // namespace
-
-TEST_F(WavePlayerTest, TheOpenDialogPlaysTheChosenFile)
-{
-    std::vector<int16_t> first = noise(44100, 11);
-    std::vector<int16_t> chosen = noise(44100, 12);
-    std::string firstPath = writeFile("player-first.wav", pcmWave(2, 44100, 16, asBytes(first)));
-    std::string chosenPath =
-        fullPath(writeFile("player-chosen.wav", pcmWave(2, 44100, 16, asBytes(chosen))));
-    std::string refusedPath =
-        fullPath(writeFile("player-refused.wav", pcmWave(2, 22050, 16, Bytes(400, 0))));
-    ASSERT_EQ(1, player->LoadFile(firstPath.c_str()));
-    {
-        CDialogWatcher watcher("#32770", "Open", cancel);
-        EXPECT_EQ(0, player->OpenFromDialog());
-        EXPECT_EQ(1u, watcher.count());
-        EXPECT_EQ(1, player->IsPlaying()) << "cancel leaves playback alone";
-    }
-    {
-        CDialogWatcher watcher("#32770", "Open", chooseFile(chosenPath));
-        EXPECT_EQ(1, player->OpenFromDialog());
-        EXPECT_EQ(1u, watcher.count());
-    }
-    Sleep(kStartupMs + 800);
-    {
-        // A refused choice changes nothing: the chosen file plays on.
-        CDialogWatcher messages;
-        CDialogWatcher watcher("#32770", "Open", chooseFile(refusedPath));
-        EXPECT_EQ(0, player->OpenFromDialog());
-        ASSERT_TRUE(messages.waitFor(1));
-        EXPECT_EQ("No 44.1 kHz or 48 kHz Wavefile", messages.seen()[0].text);
-        EXPECT_EQ(1, player->IsPlaying());
-    }
-    const size_t heard = readCapturedSound().frames();
-    Sleep(500);
-    CapturedSound sound = readCapturedSound();
-    EXPECT_GT(sound.frames(), heard) << "the refused choice stopped the sound";
-    const std::vector<int16_t> chosenHead(chosen.begin(), chosen.begin() + 200);
-    EXPECT_GE(sound.find(chosenHead), kDelay);
-    EXPECT_LT(sound.find(std::vector<int16_t>(first.begin(), first.begin() + 200)), 0);
-    EXPECT_EQ(1, player->Stop());
-    // Play takes up the last accepted file, not the refused one.
-    EXPECT_EQ(1, player->Play());
-    Sleep(800);
-    EXPECT_GE(readCapturedSound().find(chosenHead), kDelay);
-    EXPECT_EQ(1, player->Stop());
-}
-
-namespace
-{
-// A window of the test's thread that runs a call when it gets WM_APP: a
-// toolbar click reaching the controller while one of its messages is up.
-std::function<void()> gClick;
-LRESULT CALLBACK clickWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_APP && gClick)
-        gClick();
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // CPU time of the whole test process, in milliseconds.
 double processCpuMs()
 {
@@ -317,73 +248,59 @@ double processCpuMs()
 }
 } // namespace
 
-TEST_F(WavePlayerTest, ACommandWhileAMessageIsUpIsRefusedAndLeavesNothingBehind)
+TEST_F(WavePlayerTest, ARefusedFileLeavesTheLastGoodOnePlayingAndNothingBehind)
 {
-    std::vector<int16_t> good = noise(44100, 31);
-    std::string goodPath =
-        fullPath(writeFile("player-good.wav", pcmWave(2, 44100, 16, asBytes(good))));
-    std::string brokenPath = fullPath(writeFile("player-broken.wav", Bytes(64, 'x')));
-    ASSERT_EQ(1, player->LoadFile(goodPath.c_str()));
-    Sleep(kStartupMs + 500);
+    std::vector<int16_t> first = noise(44100, 11);
+    std::vector<int16_t> chosen = noise(44100, 12);
+    ASSERT_EQ(1, load(writeFile("player-first.wav", pcmWave(2, 44100, 16, asBytes(first)))));
+    ASSERT_EQ(1, load(writeFile("player-chosen.wav", pcmWave(2, 44100, 16, asBytes(chosen)))));
+    const std::vector<int16_t> chosenHead(chosen.begin(), chosen.begin() + 200);
+    ASSERT_TRUE(
+        waitUntil([&] { return readCapturedSound().find(chosenHead) >= kDelay; }, kSoundBound));
 
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = clickWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "ZWCLICKS";
-    RegisterClassA(&windowClass);
-    HWND clicks = CreateWindowExA(0, "ZWCLICKS", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-    int nested = -1;
-    gClick = [&] { nested = player->OpenFromDialog(); };
     const long liveBefore = allocationsLive();
+    for (const Bytes& refused : {pcmWave(2, 22050, 16, Bytes(400, 0)), Bytes(64, 'x')})
     {
-        // The first choice is no WAV file; while its message is up, the
-        // open button is clicked again and a good file would be chosen.
-        int dialogs = 0;
-        CDialogWatcher open("#32770", "Open",
-                            [&](HWND dialog)
-                            { chooseFile(++dialogs == 1 ? brokenPath : goodPath)(dialog); });
-        CDialogWatcher messages("#32770", "ERROR",
-                                [&](HWND box)
-                                {
-                                    PostMessageA(clicks, WM_APP, 0, 0);
-                                    Sleep(500);
-                                    CDialogWatcher::pressOk(box);
-                                });
-        EXPECT_EQ(0, player->OpenFromDialog());
-        EXPECT_EQ(1u, messages.count());
-        EXPECT_EQ(0, nested) << "the second open was let in";
-        EXPECT_EQ(1u, open.count());
+        EXPECT_EQ(0, load(writeFile("player-refused.wav", refused)));
+        EXPECT_TRUE(refusal.said());
+        EXPECT_EQ(1, player->IsPlaying());
     }
     EXPECT_EQ(liveBefore, allocationsLive()) << "allocations left behind";
-    EXPECT_EQ(1, player->IsPlaying()) << "the good file plays on";
+    const size_t heard = readCapturedSound().frames();
+    EXPECT_TRUE(waitUntil([&] { return readCapturedSound().frames() > heard; }, kSoundBound))
+        << "a refused file stopped the sound";
+    EXPECT_LT(readCapturedSound().find(std::vector<int16_t>(first.begin(), first.begin() + 200)),
+              0);
 
     const double cpuBefore = processCpuMs();
     const DWORD start = GetTickCount();
     Sleep(1000);
     EXPECT_LT(processCpuMs() - cpuBefore, (GetTickCount() - start) / 2.0) << "the feeder spins";
-    gClick = nullptr;
-    DestroyWindow(clicks);
+
+    // Play takes up the last accepted file, not the refused one.
+    EXPECT_EQ(1, player->Stop());
+    EXPECT_EQ(1, player->Play(refusal));
+    EXPECT_TRUE(
+        waitUntil([&] { return readCapturedSound().find(chosenHead) >= kDelay; }, kSoundBound));
     EXPECT_EQ(1, player->Stop());
 }
 
-TEST_F(WavePlayerTest, Loops48kFilesAfter1504Seconds)
+TEST_F(WavePlayerTest, Plays24Bit48kFilesExactlyAndRepeatsThemInWholeBlocks)
 {
-    // 17 s of 24-bit stereo at 48 kHz: playback repeats blocks 0 to 375.
+    // A second of 24-bit stereo at 48 kHz: playback repeats blocks 0 to 50
+    // of 1920 frames (where a long file repeats is checked natively).
     const int rate = 48000;
-    const int fileFrames = 17 * rate;
-    std::vector<int16_t> marks = noise(fileFrames, 5);
+    std::vector<int16_t> marks = noise(rate, 5);
     Bytes data;
-    data.reserve(fileFrames * 6);
     for (int16_t s : marks)
     {
         // The low byte is zero so that the 16-bit output is exact.
         data.push_back(0);
         putLe(data, static_cast<uint16_t>(s), 2);
     }
-    std::string path = writeFile("player-48k.wav", pcmWave(2, rate, 24, data));
-    ASSERT_EQ(1, player->LoadFile(path.c_str()));
-    Sleep(kStartupMs + 16500);
+    ASSERT_EQ(1, load(writeFile("player-48k.wav", pcmWave(2, rate, 24, data))));
+    const long loopFrames = 51L * 1920;
+    ASSERT_TRUE(hears(kDelay + loopFrames + 6000));
     ASSERT_EQ(1, player->Stop());
 
     CapturedSound sound = readCapturedSound();
@@ -392,17 +309,56 @@ TEST_F(WavePlayerTest, Loops48kFilesAfter1504Seconds)
     std::vector<int16_t> head(marks.begin(), marks.begin() + 200);
     const long first = sound.find(head);
     ASSERT_GE(first, kDelay);
-    // The repeat starts at 15.04 s: blocks 0 to 375, then block 0 again.
-    const long loopFrames = 376L * 1920;
     const SoundComparison compared =
         compareSound(sound, first, loopFrames + 4000,
                      [&](long j, const int16_t* frame)
                      {
-                         const long at = 2 * (j % loopFrames);
-                         return frame[0] == marks[at] && frame[1] == marks[at + 1];
+                         const long k = j % loopFrames;
+                         const bool heard = k < rate;
+                         return frame[0] == (heard ? marks[2 * k] : 0) &&
+                                frame[1] == (heard ? marks[2 * k + 1] : 0);
                      });
     EXPECT_EQ(-1, compared.firstDifference);
     EXPECT_EQ(loopFrames + 4000, compared.matched) << "the repeat was not reached";
+}
+
+namespace
+{
+// An effect whose processing hangs until released, as a stuck driver call
+// would hang the feeder.
+struct CStuckEffect : CEffectBinding
+{
+    void SetSampleRate(float) override {}
+    void Resume() override {}
+    void Suspend() override {}
+    int Process(float**, float**, int32_t) override
+    {
+        inside = true;
+        WaitForSingleObject(release, INFINITE);
+        return 1;
+    }
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> inside{false};
+};
+} // namespace
+
+TEST(WavePlayer, AControllerWhoseFeederHangsIsDroppedAtOnceAndTheFeederEndsLater)
+{
+    static CStuckEffect stuck;
+    const int threadsBefore = threadsOfThisProcess();
+    auto* player = new CWavePlayer(GetModuleHandleA(nullptr), &stuck, nullptr, {0, 0});
+    Refusal refusal;
+    ASSERT_EQ(1, player->LoadFile(
+                     writeFile("player-stuck.wav", pcmWave(2, 44100, 16, Bytes(8000, 1))).c_str(),
+                     refusal));
+    ASSERT_TRUE(waitUntil([] { return stuck.inside.load(); }, kSoundBound));
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(0, player->Shutdown()) << "the feeder is stuck";
+    delete player;
+    EXPECT_LT(GetTickCount() - start, 5000u) << "dropping waits for the feeder";
+    // Back from its hang, the feeder frees what it co-owns and ends.
+    SetEvent(stuck.release);
+    EXPECT_TRUE(waitUntil([&] { return threadsOfThisProcess() == threadsBefore; }, 10000));
 }
 
 namespace
@@ -412,6 +368,7 @@ struct RecordingPlugin
 {
     AEffect record = {};
     std::vector<std::pair<int32_t, float>> events; // opcode or -1 for a block
+    std::atomic<int> blocks{0};
 } recorder;
 
 int32_t ZW_VSTCALL recordDispatcher(AEffect*, int32_t opcode, int32_t, int32_t, void*, float opt)
@@ -423,7 +380,10 @@ int32_t ZW_VSTCALL recordDispatcher(AEffect*, int32_t opcode, int32_t, int32_t, 
 void ZW_VSTCALL recordBlock(AEffect*, float**, float**, int32_t)
 {
     if (recorder.events.empty() || recorder.events.back().first != -1)
+    {
         recorder.events.push_back({-1, 0.0f});
+        ++recorder.blocks;
+    }
 }
 
 AEffect* ZW_VSTCALL recordingEntry(HostCallbackProc)
@@ -443,10 +403,13 @@ TEST(WavePlayer, TellsThePluginTheSampleRateBeforeTheFirstBlockOfEachFile)
     std::string at44 = writeFile("player-rate44.wav", pcmWave(2, 44100, 16, Bytes(8000, 1)));
     std::string at48 = writeFile("player-rate48.wav", pcmWave(1, 48000, 16, Bytes(8000, 1)));
     recorder.events.clear();
-    ASSERT_EQ(1, player.LoadFile(at44.c_str()));
-    Sleep(kStartupMs + 400);
-    ASSERT_EQ(1, player.LoadFile(at48.c_str()));
-    Sleep(400);
+    Refusal refusal;
+    // A block after the rate, then the next file's rate and a block after it.
+    auto blocks = [] { return recorder.blocks.load(); };
+    ASSERT_EQ(1, player.LoadFile(at44.c_str(), refusal));
+    ASSERT_TRUE(waitUntil([&] { return blocks() >= 1; }, kSoundBound));
+    ASSERT_EQ(1, player.LoadFile(at48.c_str(), refusal));
+    ASSERT_TRUE(waitUntil([&] { return blocks() >= 2; }, kSoundBound));
     player.Shutdown();
 
     std::vector<float> rates;

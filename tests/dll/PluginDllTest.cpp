@@ -2,19 +2,21 @@
 // through VSTPluginMain and reached through the record only. Built and run in
 // both bitnesses.
 
+#include "editor/EditorLayout.h"
+#include "gui/WidgetFrame.h"
 #include "plugin/AEffect.h"
 #include "tests/dll/DllHost.h"
 #include "tests/support/GuiTestSupport.h"
+#include "tests/support/ThreadCount.h"
 
 #include <windows.h>
-
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
@@ -25,33 +27,19 @@ namespace
 {
 const int kDelay = 512;
 const COLORREF kDot = RGB(255, 255, 0);
-// Where the goniometer sits in the editor.
-const RECT kScope = {46, 56, 177, 185};
+const RECT kScope = {kScopeArea.left, kScopeArea.top, kScopeArea.right, kScopeArea.bottom};
+
+// The DLL built beside the tests, or the copy that ZW_PLUGIN_DLL names (the
+// one unpacked from the release archive, say).
+const char* pluginDll()
+{
+    const char* path = std::getenv("ZW_PLUGIN_DLL");
+    return path && *path ? path : ZW_PLUGIN_DLL;
+}
 
 VstIntPtr ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
 {
     return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-
-std::string frameClassOf(HMODULE module)
-{
-    char name[32];
-    std::snprintf(name, sizeof(name), "Plugin%08llx",
-                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(module)));
-    return name;
-}
-
-int threadsOfThisProcess()
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    int count = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        count += entry.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snapshot);
-    return count;
 }
 
 
@@ -62,7 +50,6 @@ void process(AEffect* e, std::vector<float>& left, std::vector<float>& right,
     float* outputs[] = {&outLeft[at], &outRight[at]};
     e->processReplacing(e, inputs, outputs, frames);
 }
-
 
 // The columns and the rows that hold the scope's dots, and how many dots.
 struct Dots
@@ -87,8 +74,8 @@ class PluginDll : public testing::Test
   protected:
     void SetUp() override
     {
-        module = LoadLibraryA(ZW_PLUGIN_DLL);
-        ASSERT_NE(nullptr, module) << ZW_PLUGIN_DLL;
+        module = LoadLibraryA(pluginDll());
+        ASSERT_NE(nullptr, module) << pluginDll();
         entry = entryOf(module, "VSTPluginMain");
         ASSERT_NE(nullptr, entry);
     }
@@ -274,7 +261,7 @@ TEST_F(PluginDll, TwoInstancesShowTheirOwnSignalsWithoutHostIdleAndReopen)
     {
         ASSERT_EQ(1, call(a, effEditOpen, 0, 0, first.handle));
         ASSERT_EQ(1, call(b, effEditOpen, 0, 0, second.handle));
-        EXPECT_EQ(frameClassOf(module),
+        EXPECT_EQ(CWidgetFrame::windowClassNameOf(module),
                   [&]
                   {
                       char name[32] = "";
@@ -310,9 +297,9 @@ TEST(PluginDllUnload, LeavesNoWindowClassAndNoThreadBehind)
 {
     CTestWindow window(560, 470, 220, 270);
     const int threadsBefore = threadsOfThisProcess();
-    HMODULE module = LoadLibraryA(ZW_PLUGIN_DLL);
+    HMODULE module = LoadLibraryA(pluginDll());
     ASSERT_NE(nullptr, module);
-    const std::string frameClass = frameClassOf(module);
+    const std::string frameClass = CWidgetFrame::windowClassNameOf(module);
     PluginEntryProc entry = entryOf(module, "VSTPluginMain");
     ASSERT_NE(nullptr, entry);
     AEffect* a = entry(&host);

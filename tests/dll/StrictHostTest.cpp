@@ -80,7 +80,7 @@ void changesWhileProcessing()
         });
     float bank[] = {1.0f, 0.0f, 1.0f, 0.0f};
     const float rates[] = {44100.0f, 8000.0f, 384000.0f, 48000.0f};
-    for (int i = 0; i < 6000; ++i)
+    for (int i = 0; i < 2400; ++i)
     {
         for (const long seen = blocks; blocks == seen;)
             std::this_thread::yield();

@@ -74,7 +74,7 @@ TEST_F(ProgramControls, ToolbarAndKeysStartStopOpenAndHelp)
         postClick(demo, 5, 4);
         EXPECT_FALSE(dialogs.waitFor(1, 1000)) << "a click at (5, 4)";
         postClick(demo, 6, 5);
-        ASSERT_TRUE(dialogs.waitFor(1, 10000)) << "a click at (6, 5)";
+        ASSERT_TRUE(dialogs.waitFor(1, kComesUpBound)) << "a click at (6, 5)";
         EXPECT_EQ(CToolbarView::kPressed, openWhileAsked);
         ASSERT_TRUE(waitUntil(
             [&] { return toolbar->state(demo, CToolbarView::kOpen) == CToolbarView::kRaised; },
@@ -93,7 +93,7 @@ TEST_F(ProgramControls, ToolbarAndKeysStartStopOpenAndHelp)
             },
             program->processId());
         click(CToolbarView::kOpen);
-        ASSERT_TRUE(dialogs.waitFor(1, 10000));
+        ASSERT_TRUE(dialogs.waitFor(1, kComesUpBound));
         EXPECT_EQ(kPlaying, shows(kPlaying)) << "after choosing a file";
         EXPECT_TRUE(plays(chosen)) << "the chosen file";
     }
@@ -136,11 +136,11 @@ TEST_F(ProgramControls, WithoutTheDefaultFileTheToolbarShowsStoppedAndPlayAsksFo
     // and nothing starts.
     CDialogWatcher messages("#32770", "ERROR", CDialogWatcher::pressOk, program->processId());
     click(CToolbarView::kPlay);
-    ASSERT_TRUE(messages.waitFor(1, 5000));
+    ASSERT_TRUE(messages.waitFor(1, kComesUpBound));
     EXPECT_EQ("No open Wavefile", messages.seen()[0].text);
     EXPECT_EQ(kStopped, staysAt(kStopped));
     postKey(demo, VK_RETURN);
-    EXPECT_TRUE(messages.waitFor(2, 5000)) << "Enter acts on the true state";
+    EXPECT_TRUE(messages.waitFor(2, kComesUpBound)) << "Enter acts on the true state";
     EXPECT_EQ(kStopped, staysAt(kStopped));
     EXPECT_EQ(0u, capture.frames()) << "something was played";
     closeWithZero();

@@ -77,7 +77,7 @@ TEST_F(ProgramErrors, ARefusedFileLeavesTheLastGoodOnePlaying)
             },
             program->processId());
         click(CToolbarView::kOpen);
-        ASSERT_TRUE(messages.waitFor(1, 10000));
+        ASSERT_TRUE(messages.waitFor(1, kComesUpBound));
         EXPECT_EQ("No 44.1 kHz or 48 kHz Wavefile", messages.seen()[0].text);
     }
     EXPECT_EQ(kPlaying, staysAt(kPlaying));
@@ -106,7 +106,7 @@ TEST_F(ProgramErrors, ABusyDeviceShowsStoppedAndTheWindowStaysResponsiveAndClosa
     CHeldMessages messages(program->processId());
 
     // The feeder tries the device about five seconds after launch.
-    ASSERT_TRUE(messages.waitFor(1, 20000));
+    ASSERT_TRUE(messages.waitFor(1, kComesUpBound));
     EXPECT_EQ("Output-Device busy", messages.text(0));
     EXPECT_EQ(kStopped, shows(kStopped)) << "while the message is up";
     EXPECT_TRUE(answers()) << "while the message is up";
@@ -115,7 +115,7 @@ TEST_F(ProgramErrors, ABusyDeviceShowsStoppedAndTheWindowStaysResponsiveAndClosa
 
     // The stream was given up, so Enter tries again.
     postKey(demo, VK_RETURN);
-    ASSERT_TRUE(messages.waitFor(2, 10000)) << "Enter acts on the true state";
+    ASSERT_TRUE(messages.waitFor(2, kComesUpBound)) << "Enter acts on the true state";
     EXPECT_EQ("Output-Device busy", messages.text(1));
     EXPECT_TRUE(answers());
     closeWithZero();

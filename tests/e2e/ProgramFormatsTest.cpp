@@ -63,7 +63,7 @@ TEST(ProgramFormats, TrailingChunksAreSilentAndSoxFilesOfEachWidthPlayExactly)
     // sox's files (see CMakeLists.txt), opened one by one in the open dialog.
     // Each sends the sample rate again, so each starts on a fresh engine.
     const std::string sox = executableFolder() + "sox\\";
-    const std::vector<int16_t> source = readCapturedSound(sox + "sox16.wav").samples;
+    const std::vector<int16_t> source = readCapturedSound(sox + "sox16.wav", false).samples;
     ASSERT_EQ(2 * kFileFrames, static_cast<long>(source.size()));
     auto played = [&](int shift, float scale)
     {
@@ -93,7 +93,7 @@ TEST(ProgramFormats, TrailingChunksAreSilentAndSoxFilesOfEachWidthPlayExactly)
         capture.remove();
         const POINT open = CToolbarView::centre(CToolbarView::kOpen);
         postClick(windows.demo, open.x, open.y);
-        ASSERT_TRUE(dialogs.waitFor(1, 10000)) << entry.first;
+        ASSERT_TRUE(dialogs.waitFor(1, kComesUpBound)) << entry.first;
         expectPlayed(capture, entry.second, kDelay + kFileFrames + 2000, entry.first);
     }
 

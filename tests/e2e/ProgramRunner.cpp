@@ -105,13 +105,18 @@ std::vector<HWND> CProgramRunner::windows(const char* className)
     return found;
 }
 
+bool CProgramRunner::isRunning() const
+{
+    return info.hProcess && WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
 HWND CProgramRunner::findWindow(const char* className, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
     for (;;)
     {
         std::vector<HWND> found = windows(className);
-        if (!found.empty() || GetTickCount() - start >= timeoutMs)
+        if (!found.empty() || !isRunning() || GetTickCount() - start >= timeoutMs)
             return found.empty() ? nullptr : found.front();
         Sleep(50);
     }

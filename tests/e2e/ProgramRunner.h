@@ -17,7 +17,10 @@ class CProgramRunner
     bool start();
     // Waits for the process to end; false on time-out.
     bool waitForExit(DWORD timeoutMs, DWORD* exitCode);
-    // Top-level and child windows of the process with this class name.
+    // Whether the process has not ended yet.
+    bool isRunning() const;
+    // Top-level and child windows of the process with this class name; waits
+    // up to timeoutMs for one while the process runs.
     HWND findWindow(const char* className, DWORD timeoutMs = 0);
     std::vector<HWND> windows(const char* className);
     // Every top-level window of the process that was seen visible so far.

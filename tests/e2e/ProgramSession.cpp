@@ -70,18 +70,6 @@ std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples, uint3
     return file;
 }
 
-bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
-{
-    const DWORD start = GetTickCount();
-    while (!condition())
-    {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
 size_t CCaptureFile::frames() const
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -162,18 +150,25 @@ void postKey(HWND window, WPARAM key)
 
 bool findProgramWindows(CProgramRunner& program, ProgramWindows* windows)
 {
-    windows->demo = program.findWindow("CDEMOWND", 20000);
-    windows->help = program.findWindow("CINFOWND", 20000);
-    windows->plug = program.findWindow("CPLUGWND", 5000);
+    // Start-up under Wine takes a second on a quiet machine and much longer
+    // on a busy one: these waits end as soon as the program has ended, and
+    // their bound is a last resort for a program that hangs.
+    const DWORD kStartUpBound = 5 * 60 * 1000;
+    windows->demo = program.findWindow("CDEMOWND", kStartUpBound);
+    windows->help = program.findWindow("CINFOWND", kStartUpBound);
+    windows->plug = program.findWindow("CPLUGWND", kStartUpBound);
     if (!windows->demo || !windows->help || !windows->plug)
         return false;
     windows->frame = GetWindow(windows->plug, GW_CHILD);
     // The help window is shown first, then the main window is raised.
     return waitUntil(
                [&]
-               { return IsWindowVisible(windows->help) && isAbove(windows->demo, windows->help); },
-               10000) &&
-           windows->frame;
+               {
+                   return !program.isRunning() ||
+                          (IsWindowVisible(windows->help) && isAbove(windows->demo, windows->help));
+               },
+               kStartUpBound) &&
+           program.isRunning() && windows->frame;
 }
 
 bool isAbove(HWND upper, HWND lower)

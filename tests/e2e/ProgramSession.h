@@ -19,11 +19,13 @@
 // exactly, and the two samples of a frame have an even sum, so that their
 // mono mix, half the sum, is exact too.
 std::vector<int16_t> stereoNoise(int frames, uint32_t seed);
+// How long a dialog or message box of the program may take to come up after
+// what brings it: a moment on a quiet machine, much longer on a busy one.
+// A last resort, not a limit the program must keep.
+constexpr DWORD kComesUpBound = 60000;
+
 // A 16-bit stereo WAV file holding these frames.
 std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples, uint32_t rate = 44100);
-
-// Polls the condition every 20 ms; false if it did not come true in time.
-bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 // The test run's capture of the sound device (see tools/asoundrc). It starts
 // afresh each time the program opens the device.

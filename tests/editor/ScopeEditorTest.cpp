@@ -3,11 +3,13 @@
 
 #include "editor/ScopeEditor.h"
 
+#include "editor/CorrelationPointerView.h"
 #include "editor/CorrelationRangeView.h"
 #include "editor/ScopeView.h"
 #include "gui/SwitchButton.h"
 #include "plugin/ScopeParams.h"
 #include "tests/editor/PluginWindowBench.h"
+#include "tests/support/GdiCount.h"
 
 #include <gtest/gtest.h>
 
@@ -211,7 +213,8 @@ TEST(ScopeEditor, CreditsCoverThePanelAndReopeningBuildsAFreshTreeWithMonoOff)
     ASSERT_EQ(5, bench.editor->getFrame()->getChildCount());
     EXPECT_EQ(1.0f, bench.effect->getParameter(bench.effect, 0));
     EXPECT_EQ(0.0f, bench.editor->getMonoButton()->getValue()) << "whatever the effect's Mono";
-    pumpMessages();
+    // Painted, but before a tick of its timer could hand it the last analysis.
+    UpdateWindow(bench.editor->getFrame()->getWindow());
     EXPECT_EQ(0, bench.shown().countDifferences(bench.button, kMono, -88, -231));
     EXPECT_EQ(kCentre, bench.dots()) << "a fresh view";
 }
@@ -248,4 +251,52 @@ TEST(ScopeEditor, IdleTicksWithNothingNewDrawNothingAndEachPublicationIsDrawnOnc
     smeared = smearViews();
     bench.idleAndTick();
     EXPECT_EQ(0, bench.shown().countDifferences(smeared, whole)) << "and only once";
+}
+
+TEST(ScopeEditor, DrawsTheSamePixelsAsEver)
+{
+    PluginWindowBench bench;
+    Block block(0.5f, 0.8f);
+    bench.process(block.left, block.right, kFrames);
+    bench.idleAndTick();
+    // The bar in all three colours and a red pointer, set on the views.
+    for (float value : {-0.5f, 0.5f})
+        bench.editor->getRangeView()->setCorrelation(value);
+    bench.editor->getPointerView()->setCorrelation(-0.6f);
+    bench.tick();
+    EXPECT_TRUE(matchesReference(bench.shown(), "editor_meters"));
+
+    bench.click(100, 240);
+    bench.process(block.left, block.right, kFrames);
+    bench.idleAndTick();
+    EXPECT_TRUE(matchesReference(bench.shown(), "editor_mono"));
+}
+
+TEST(ScopeEditor, FramesCreateNoGdiObjectAndIdleTicksTakeNoContext)
+{
+    PluginWindowBench bench;
+    Block block(0.5f, 0.8f), opposed(0.5f, 2.6f);
+    bench.process(block.left, block.right, kFrames);
+    bench.idleAndTick();
+
+    // A second of the real timers with nothing new.
+    const GdiCount before = gdiCount();
+    pumpMessages(1000);
+    const GdiCount idle = gdiCount();
+    EXPECT_EQ(0, idle.objectsCreated - before.objectsCreated);
+    EXPECT_EQ(0, idle.contextsTaken - before.contextsTaken);
+
+    // Frames with new dots, a moving pointer and a growing range.
+    long created = 0;
+    for (int i = 0; i < 10; ++i)
+    {
+        Block& next = i % 2 ? block : opposed;
+        bench.process(next.left, next.right, kFrames);
+        const long made = gdiCount().objectsCreated;
+        bench.idleAndTick();
+        created += gdiCount().objectsCreated - made;
+        EXPECT_EQ(next.dots(), bench.dots());
+    }
+    EXPECT_FALSE(bench.band().empty());
+    EXPECT_EQ(0, created) << "per frame";
 }

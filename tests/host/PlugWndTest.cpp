@@ -161,12 +161,11 @@ TEST(PlugWnd, RefusesRecordsThatAreNotOurPlugin)
 TEST(PlugWnd, BindsSelectsProgramZeroAndResumes)
 {
     resetFake();
-    setModuleInstance(nullptr);
     CPlugWnd window(programInstance(), fakeEntry);
     ASSERT_EQ(1, window.LoadPlugin());
     EXPECT_EQ(1, window.IsLoaded());
     EXPECT_EQ(&fake.record, window.GetEffect());
-    EXPECT_EQ(programInstance(), fake.instanceSeen) << "instance published before the entry";
+    EXPECT_EQ(programInstance(), fake.instanceSeen) << "the toolkit's module is the program's";
     EXPECT_EQ(&HostCallback, fake.callbackSeen);
 
     ASSERT_EQ(3u, fake.sent.size());

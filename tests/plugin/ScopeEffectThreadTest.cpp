@@ -34,13 +34,17 @@ void runHandOver(bool suspending)
     AEffect* e = effect->getRecord();
     CScopeParams& store = effect->testEditor()->store;
     std::atomic<bool> done{false};
+    std::atomic<int> signedBlocks{0};
     std::thread feeder(
-        [e, &done]
+        [e, &done, &signedBlocks]
         {
             std::vector<float> l(300), r(300, 1.0f), outL(300), outR(300);
             float* in[] = {l.data(), r.data()};
             float* out[] = {outL.data(), outR.data()};
-            for (int64_t frame = 0; frame < 900000;)
+            // On until the reader has seen the writer's blocks, however the
+            // two threads are scheduled; the last bound is a last resort.
+            for (int64_t frame = 0;
+                 frame < 900000 || (signedBlocks == 0 && frame < 90000000);)
             {
                 for (float& sample : l)
                     sample = signature(frame++ / 512);
@@ -52,7 +56,7 @@ void runHandOver(bool suspending)
     // Reads the display as the editor's idle does: whole blocks from one
     // analysis, or from a cleared display.
     std::vector<float> side(512), mid(512);
-    int torn = 0, signedBlocks = 0;
+    int torn = 0;
     while (!done)
     {
         if (suspending)

@@ -32,7 +32,19 @@ uint16_t le16(const unsigned char* p)
 }
 } // namespace
 
-CapturedSound readCapturedSound(const std::string& path)
+bool waitUntil(const std::function<bool()>& condition, unsigned long timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition())
+    {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+CapturedSound readCapturedSound(const std::string& path, bool capture)
 {
     CapturedSound sound;
     std::ifstream in(path, std::ios::binary);
@@ -59,9 +71,10 @@ CapturedSound readCapturedSound(const std::string& path)
         }
         else if (std::memcmp(chunk, "data", 4) == 0 && haveFormat)
         {
-            // The capture may still be growing or its sizes unset: take what is there.
+            // The capture may still be growing or its sizes unset or behind:
+            // take what is there.
             size_t available = bytes.size() - body;
-            size_t n = std::min<size_t>(size ? size : available, available) / 2;
+            size_t n = std::min<size_t>(size && !capture ? size : available, available) / 2;
             sound.samples.resize(n);
             std::memcpy(sound.samples.data(), bytes.data() + body, n * 2);
             sound.valid = sound.bitsPerSample == 16 && sound.channels > 0;

@@ -22,11 +22,17 @@ struct CapturedSound
     long find(const std::vector<int16_t>& needle, size_t fromFrame = 0) const;
 };
 
+// Polls the condition every 20 ms; false if it did not come true in time.
+bool waitUntil(const std::function<bool()>& condition, unsigned long timeoutMs);
+
 // The capture file of this test executable, as a path Windows can open.
 std::string captureFilePath();
 
 // Reads a captured WAV file; `valid` is false when it is missing or broken.
-CapturedSound readCapturedSound(const std::string& path = captureFilePath());
+// A capture's data size may lag behind what was written (the driver fixes it
+// up now and then while the file grows), so all of it is read; another
+// tool's finished file is read as far as its data chunk says.
+CapturedSound readCapturedSound(const std::string& path = captureFilePath(), bool capture = true);
 
 // The capture compared, frame by frame from `fromFrame` on, with the sound a
 // program should have played. Wine's driver plays silence whenever the

@@ -1,6 +1,5 @@
 #include "tests/support/GuiTestSupport.h"
 
-#include "gui/ModuleInstance.h"
 #include "gui/PaintPort.h"
 #include "gui/SkinBitmap.h"
 
@@ -8,17 +7,16 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 namespace
 {
-// The toolkit loads its pictures from, and names its window class after, the
-// module that the host publishes: here the test executable.
+// A plain window class for the tests' own windows.
 struct CModuleEnvironment : public ::testing::Environment
 {
     void SetUp() override
     {
-        setModuleInstance(GetModuleHandleA(nullptr));
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -138,19 +136,66 @@ void clickAt(HWND window, int x, int y, UINT message)
                  MAKELPARAM(x, y));
 }
 
-void saveSnapshot(const Pixels& pixels, const char* name)
+namespace
 {
-    const char* folder = std::getenv("ZW_SNAPSHOT_DIR");
-    if (folder)
-        CreateDirectoryA(folder, nullptr);
-    FILE* file =
-        folder ? std::fopen((std::string(folder) + "/" + name + ".ppm").c_str(), "wb") : nullptr;
+bool writePpm(const Pixels& pixels, const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
-        return;
+        return false;
     std::fprintf(file, "P6 %d %d 255\n", pixels.width, pixels.height);
     for (COLORREF c : pixels.values)
         std::fprintf(file, "%c%c%c", GetRValue(c), GetGValue(c), GetBValue(c));
-    std::fclose(file);
+    return std::fclose(file) == 0;
+}
+
+// Reads what writePpm wrote; an empty picture when it cannot.
+Pixels readPpm(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, depth = 0;
+    in >> magic >> width >> height >> depth;
+    in.get();
+    std::vector<unsigned char> bytes(magic == "P6" && depth == 255 && width > 0 && height > 0
+                                         ? static_cast<size_t>(width) * height * 3
+                                         : 0);
+    if (bytes.empty() || !in.read(reinterpret_cast<char*>(bytes.data()), bytes.size()))
+        return {};
+    Pixels pixels{width, height, {}};
+    for (size_t i = 0; i < bytes.size(); i += 3)
+        pixels.values.push_back(RGB(bytes[i], bytes[i + 1], bytes[i + 2]));
+    return pixels;
+}
+} // namespace
+
+void saveSnapshot(const Pixels& pixels, const char* name)
+{
+    const char* folder = std::getenv("ZW_SNAPSHOT_DIR");
+    if (!folder)
+        return;
+    CreateDirectoryA(folder, nullptr);
+    writePpm(pixels, std::string(folder) + "/" + name + ".ppm");
+}
+
+::testing::AssertionResult matchesReference(const Pixels& shown, const char* name)
+{
+    const char* folder = std::getenv("ZW_REFERENCE_DIR");
+    if (!folder)
+        return ::testing::AssertionFailure() << "ZW_REFERENCE_DIR is not set";
+    const std::string path = std::string(folder) + "/" + name + ".ppm";
+    if (std::getenv("ZW_RECORD_REFERENCES") && writePpm(shown, path))
+        return ::testing::AssertionSuccess();
+    const Pixels reference = readPpm(path);
+    if (reference.width != shown.width || reference.height != shown.height)
+        return ::testing::AssertionFailure()
+               << shown.width << " x " << shown.height << " pixels shown, " << reference.width
+               << " x " << reference.height << " in " << path;
+    const int differences = shown.countDifferences(reference, {0, 0, shown.width, shown.height});
+    if (differences == 0)
+        return ::testing::AssertionSuccess();
+    saveSnapshot(shown, name);
+    return ::testing::AssertionFailure() << differences << " pixels differ from " << path;
 }
 
 void sendInput(DWORD mouseFlags, WORD key, DWORD keyFlags)

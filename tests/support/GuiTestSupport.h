@@ -48,3 +48,8 @@ void clickAt(HWND window, int x, int y, UINT message = WM_LBUTTONDOWN);
 void sendInput(DWORD mouseFlags, WORD key = 0, DWORD keyFlags = 0);
 // Writes a PPM picture into the folder named by ZW_SNAPSHOT_DIR, if set.
 void saveSnapshot(const Pixels& pixels, const char* name);
+// Whether the pixels equal the reference picture <name>.ppm in the folder
+// named by ZW_REFERENCE_DIR, every one of them. With ZW_RECORD_REFERENCES
+// set, the pixels become the reference instead. A mismatch is also saved as
+// a snapshot, to look at.
+::testing::AssertionResult matchesReference(const Pixels& shown, const char* name);
