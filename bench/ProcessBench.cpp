@@ -15,7 +15,7 @@ namespace
 constexpr int32_t kBlock = 512;
 constexpr int32_t kSignalFrames = 88200;
 
-int32_t ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, int32_t, void*, float)
+VstIntPtr ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
 {
     return opcode == audioMasterVersion ? 2400 : 0;
 }

@@ -6,7 +6,8 @@ set -euo pipefail
 # The fonts the program's text is drawn with under Wine: Arial is Liberation
 # Sans (metric-compatible), "Small Fonts" and Wingdings are Wine's own.
 # Without them fontconfig hands Wine whatever face the machine has. sox
-# writes the WAV files of other tools for the end-to-end tests.
+# writes the WAV files of other tools for the end-to-end tests. The report
+# draws its pictures through libstb-dev's headers.
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
@@ -16,6 +17,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   cmake ninja-build g++
   sox
+  libstb-dev
 )
 
 # The native checks use the newest clang installed with its runtime libraries
@@ -121,6 +123,14 @@ install_missing "${packages[@]}"
 host_packages=(lmms:i386 lmms-vst-server:i386)
 install_missing "${host_packages[@]}" ||
   echo "setup: could not install ${host_packages[*]}; the LMMS test will be skipped" >&2
+
+# The report's page is opened in chromium by its browser test, and the
+# report's benchmark sets ffmpeg's phase meter beside it. Each says why it
+# skips where its package cannot be installed.
+for optional in chromium ffmpeg; do
+  install_missing "$optional" ||
+    echo "setup: could not install $optional; what needs it will say so and skip" >&2
+done
 
 # 32-bit Wine needs a kernel that runs i386 Linux programs. Some virtual
 # machines boot with that switched off; there we run the i386 side of Wine

@@ -1,0 +1,57 @@
+#include "report/ReportText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+const char* verdictName(Verdict verdict)
+{
+    switch (verdict)
+    {
+    case kVerdictFail:
+        return "fail";
+    case kVerdictWarn:
+        return "warn";
+    case kVerdictOk:
+        return "ok";
+    default:
+        return "unreadable";
+    }
+}
+
+std::string formatClock(double seconds, int decimals)
+{
+    const double scale = decimals > 0 ? 10.0 : 1.0;
+    // Rounded once, so that 59.96 s becomes 1:00.0 and never 0:60.0.
+    const long long units = std::llround((seconds > 0.0 ? seconds : 0.0) * scale);
+    const long long whole = units / static_cast<long long>(scale);
+    char text[32];
+    if (decimals > 0)
+        std::snprintf(text, sizeof text, "%lld:%02lld.%lld", whole / 60, whole % 60,
+                      units % static_cast<long long>(scale));
+    else
+        std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
+    return text;
+}
+
+std::string formatDecibels(float magnitude)
+{
+    if (!(magnitude > 0.0f))
+        return "-inf";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", 20.0 * std::log10(static_cast<double>(magnitude)));
+    return text;
+}
+
+std::string formatSampleType(const FileReport& report)
+{
+    return std::to_string(report.bitsPerSample) +
+           (report.formatTag == 3 ? "-bit float" : "-bit PCM");
+}
+
+std::string formatExact(float value)
+{
+    char text[32];
+    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, end.ptr);
+}

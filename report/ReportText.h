@@ -1,0 +1,17 @@
+#pragma once
+// How the report writes its figures, the same in the pages, the CSV files
+// and the pictures.
+
+#include <string>
+
+#include "report/FileReport.h"
+
+const char* verdictName(Verdict verdict);
+// m:ss, or m:ss.d with decimals 1; minutes go on past 59.
+std::string formatClock(double seconds, int decimals = 0);
+// A magnitude as dBFS with one decimal; silence is "-inf".
+std::string formatDecibels(float magnitude);
+// "24-bit PCM", "32-bit float".
+std::string formatSampleType(const FileReport& report);
+// A float written as the shortest text that reads back as the same float.
+std::string formatExact(float value);
