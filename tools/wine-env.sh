@@ -74,15 +74,15 @@ zw_says() {
 # longer); whoever waits for one follows their starter, which is at work for
 # as long as it lives.
 zw_display_start_background() {
-  local spec folder
-  for spec in "$@"; do
-    folder=${spec%%:*}
+  local display folder
+  for display in "$@"; do
+    folder=${display%%:*}
     mkdir -p "$folder"
     rm -f "$folder/display.env" "$folder/starter.pid"
   done
-  (for spec in "$@"; do zw_display_start "$spec"; done) >/dev/null 2>&1 &
-  for spec in "$@"; do
-    echo "$!" >"${spec%%:*}/starter.pid"
+  (for display in "$@"; do zw_display_start "$display"; done) >/dev/null 2>&1 &
+  for display in "$@"; do
+    echo "$!" >"${display%%:*}/starter.pid"
   done
 }
 
