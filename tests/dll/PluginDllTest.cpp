@@ -328,7 +328,7 @@ TEST_F(PluginDll, AsksTheHostToFitAChosenSizeAndShowsItOnTheNextOpenWhenRefused)
     ASSERT_EQ(1, call(e, effEditOpen, 0, 0, window.handle));
     chooseFromZoomMenu(frameIn(window.handle), 3);
     pumpMessages(200);
-    EXPECT_EQ((std::vector<std::pair<int, int>>{{440, 540}}), sizeRequests);
+    ASSERT_EQ((std::vector<std::pair<int, int>>{{440, 540}}), sizeRequests);
     EXPECT_EQ(200u, remembered.get());
     SIZE shown = clientSize(frameIn(window.handle));
     EXPECT_EQ(std::make_pair(440L, 540L), std::make_pair(shown.cx, shown.cy));
@@ -337,7 +337,7 @@ TEST_F(PluginDll, AsksTheHostToFitAChosenSizeAndShowsItOnTheNextOpenWhenRefused)
     sizeAnswer = 0;
     chooseFromZoomMenu(frameIn(window.handle), 2);
     pumpMessages(200);
-    EXPECT_EQ(std::make_pair(330, 405), sizeRequests.back());
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{440, 540}, {330, 405}}), sizeRequests);
     shown = clientSize(frameIn(window.handle));
     EXPECT_EQ(std::make_pair(440L, 540L), std::make_pair(shown.cx, shown.cy));
     call(e, effEditClose);
