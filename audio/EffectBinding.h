@@ -2,6 +2,10 @@
 // What the playback controller needs of the effect it plays through: the
 // file's sample rate before its first block, resume and suspend, and one
 // block of processing. The host's plug-in window is this binding.
+//
+// The player keeps the plug-in interface's order: it processes only between
+// a resume and a suspend, and calls none of the others while a block is
+// being processed. It takes the effect as resumed when it is handed over.
 
 #include <cstdint>
 

@@ -236,7 +236,7 @@ bool CWavePlayer::Feed::play(float** input, float** output)
 CWavePlayer::CWavePlayer(HINSTANCE /*instance*/, CEffectBinding* effect, HWND window,
                          StartDelays startDelays)
     : feed(std::make_shared<Feed>(effect, window, startDelays)), feederThread(nullptr),
-      pathBuffer(), ready(0)
+      pathBuffer(), ready(0), effectResumed(true)
 {
     if (!feed->wake || !feed->idle)
         return;
@@ -303,7 +303,21 @@ int CWavePlayer::stopStream()
     return WaitForSingleObject(feed->idle, kStopWaitMs) == WAIT_OBJECT_0 ? 1 : 0;
 }
 
-int CWavePlayer::acceptFile(const char* path, bool resume, Refusal& refusal)
+void CWavePlayer::resumeEffect()
+{
+    if (feed->effect && !effectResumed)
+        feed->effect->Resume();
+    effectResumed = true;
+}
+
+void CWavePlayer::suspendEffect()
+{
+    if (feed->effect && effectResumed)
+        feed->effect->Suspend();
+    effectResumed = false;
+}
+
+int CWavePlayer::acceptFile(const char* path, Refusal& refusal)
 {
     // Kept as a full path: the open dialog moves the current folder, and a
     // later play must still find a file that was given relative to it.
@@ -338,12 +352,11 @@ int CWavePlayer::acceptFile(const char* path, bool resume, Refusal& refusal)
     // Only an accepted file replaces the current one.
     next.reader = std::move(candidate);
     std::strcpy(pathBuffer, fullPath);
+    // The feeder is idle: the effect may take the rate, and a stopped one
+    // is resumed before its first block.
     if (feed->effect)
-    {
         feed->effect->SetSampleRate(static_cast<float>(next.rate));
-        if (resume)
-            feed->effect->Resume();
-    }
+    resumeEffect();
     feed->requestStart(std::move(next));
     return 1;
 }
@@ -353,7 +366,7 @@ int CWavePlayer::LoadFile(const char* path, Refusal& refusal)
     // A path that does not fit is refused rather than cut into another name.
     if (!ready || !path || std::strlen(path) >= kPathBytes)
         return 0;
-    return acceptFile(path, false, refusal);
+    return acceptFile(path, refusal);
 }
 
 int CWavePlayer::Play(Refusal& refusal)
@@ -365,18 +378,16 @@ int CWavePlayer::Play(Refusal& refusal)
         refusal.say(0, "No open Wavefile");
         return 0;
     }
-    return acceptFile(pathBuffer, true, refusal);
+    return acceptFile(pathBuffer, refusal);
 }
 
 int CWavePlayer::Stop()
 {
     if (!ready || !IsPlaying())
         return 0;
-    // The suspend may overlap the block the feeder is working on.
-    if (feed->effect)
-        feed->effect->Suspend();
     if (!stopStream())
         return 0;
+    suspendEffect();
     feed->release();
     return 1;
 }
@@ -388,9 +399,9 @@ int CWavePlayer::Shutdown()
     if (feed->current() == State::Ended)
         return WaitForSingleObject(feederThread, 0) == WAIT_OBJECT_0 ? 1 : 0;
     ready = 0;
-    if (IsPlaying() && feed->effect)
-        feed->effect->Suspend();
     const bool idle = stopStream() != 0;
+    if (idle)
+        suspendEffect();
     feed->end();
     if (!idle || WaitForSingleObject(feederThread, kShutdownWaitMs) != WAIT_OBJECT_0)
         return 0;

@@ -23,6 +23,11 @@
 // up (Streaming -> Idle) and posts kDeviceFailedMessage to the window, which
 // shows the true state and tells the user what TakeDeviceFailure says.
 //
+// The effect processes only between a resume and a suspend: a command ends
+// the stream and waits until the feeder is idle, and only then suspends the
+// effect, sets the next file's rate or resumes it. A feeder that does not
+// come back in time may still be inside the effect, so it is left alone.
+//
 // Every change of state is one transition below, made under one lock. The
 // feeder co-owns everything it touches (the Feed), so a controller can be
 // dropped at any time: a feeder stuck in a driver call frees the Feed when
@@ -96,10 +101,13 @@ class CWavePlayer
     static DWORD WINAPI feederMain(LPVOID feed);
 
     // Checks the file at path and only then replaces the current stream.
-    int acceptFile(const char* path, bool resume, Refusal& refusal);
+    int acceptFile(const char* path, Refusal& refusal);
     // Withdraws a pending start, or ends the stream and waits (bounded)
     // until the feeder is idle; 0 when it is not.
     int stopStream();
+    // Resume and suspend, each sent only when it changes the effect's state.
+    void resumeEffect();
+    void suspendEffect();
 
     // The GUI thread's; the Feed is shared with the feeder.
     std::shared_ptr<Feed> feed;
@@ -107,4 +115,6 @@ class CWavePlayer
     // The last accepted path; empty until a file was accepted.
     char pathBuffer[kPathBytes];
     int ready;
+    // Whether the effect was last resumed; the host resumes it when it binds it.
+    bool effectResumed;
 };

@@ -15,7 +15,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -324,38 +326,105 @@ TEST_F(WavePlayerTest, Plays24Bit48kFilesExactlyAndRepeatsThemInWholeBlocks)
 
 namespace
 {
-// An effect whose processing hangs until released, as a stuck driver call
-// would hang the feeder.
-struct CStuckEffect : CEffectBinding
+// An effect that checks the order of the player's calls: blocks only while
+// resumed, and nothing else during a block. It can hold the feeder inside a
+// block, as a stuck driver call would.
+struct COrderedEffect : CEffectBinding
 {
-    void SetSampleRate(float) override {}
-    void Resume() override {}
-    void Suspend() override {}
+    void SetSampleRate(float) override { expect(!inside, "a rate during a block"); }
+    void Resume() override
+    {
+        expect(!inside, "a resume during a block");
+        resumed = true;
+    }
+    void Suspend() override
+    {
+        expect(!inside, "a suspend during a block");
+        resumed = false;
+    }
     int Process(float**, float**, int32_t) override
     {
+        expect(resumed, "a block while suspended");
         inside = true;
-        WaitForSingleObject(release, INFINITE);
+        if (holding)
+        {
+            held = true;
+            WaitForSingleObject(release, kSoundBound);
+        }
+        inside = false;
+        ++blocks;
         return 1;
     }
+    void expect(bool ok, const char* fault)
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        if (!ok)
+            faults += std::string(fault) + "; ";
+    }
+    bool blocksAfter(int count)
+    {
+        return waitUntil([&] { return blocks > count; }, kSoundBound);
+    }
+
+    // The host resumes the effect when it binds it.
+    std::atomic<bool> resumed{true}, inside{false}, holding{false}, held{false};
+    std::atomic<int> blocks{0};
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<bool> inside{false};
+    std::mutex lock;
+    std::string faults;
 };
 } // namespace
 
+TEST(WavePlayer, ProcessesOnlyBetweenAResumeAndASuspend)
+{
+    static COrderedEffect effect;
+    CWavePlayer player(GetModuleHandleA(nullptr), &effect, nullptr, {0, 0});
+    const std::string path = writeFile("player-order.wav", pcmWave(2, 44100, 16, Bytes(8000, 1)));
+    Refusal refusal;
+    ASSERT_EQ(1, player.LoadFile(path.c_str(), refusal));
+    ASSERT_TRUE(effect.blocksAfter(0));
+
+    // A stop while the feeder is inside a block suspends once it has left.
+    effect.holding = true;
+    ASSERT_TRUE(waitUntil([] { return effect.held.load(); }, kSoundBound));
+    int stopped = -1;
+    std::thread stop([&] { stopped = player.Stop(); });
+    EXPECT_TRUE(waitUntil([&] { return !player.IsPlaying() || !effect.resumed; }, kSoundBound));
+    effect.holding = false;
+    SetEvent(effect.release);
+    stop.join();
+    EXPECT_EQ(1, stopped);
+
+    // A file loaded after a stop, and a play, are played by a resumed effect.
+    for (bool load : {true, false})
+    {
+        const int before = effect.blocks;
+        ASSERT_EQ(1, load ? player.LoadFile(path.c_str(), refusal) : player.Play(refusal));
+        ASSERT_TRUE(effect.blocksAfter(before)) << load;
+        ASSERT_EQ(1, player.Stop());
+    }
+    ASSERT_EQ(1, player.LoadFile(path.c_str(), refusal));
+    EXPECT_EQ(1, player.Shutdown());
+    EXPECT_FALSE(effect.resumed) << "left resumed";
+    EXPECT_EQ("", effect.faults);
+}
+
 TEST(WavePlayer, AControllerWhoseFeederHangsIsDroppedAtOnceAndTheFeederEndsLater)
 {
-    static CStuckEffect stuck;
+    static COrderedEffect stuck;
+    stuck.holding = true;
     const int threadsBefore = threadsOfThisProcess();
     auto* player = new CWavePlayer(GetModuleHandleA(nullptr), &stuck, nullptr, {0, 0});
     Refusal refusal;
     ASSERT_EQ(1, player->LoadFile(
                      writeFile("player-stuck.wav", pcmWave(2, 44100, 16, Bytes(8000, 1))).c_str(),
                      refusal));
-    ASSERT_TRUE(waitUntil([] { return stuck.inside.load(); }, kSoundBound));
+    ASSERT_TRUE(waitUntil([] { return stuck.held.load(); }, kSoundBound));
     const DWORD start = GetTickCount();
     EXPECT_EQ(0, player->Shutdown()) << "the feeder is stuck";
     delete player;
     EXPECT_LT(GetTickCount() - start, 5000u) << "dropping waits for the feeder";
+    EXPECT_EQ("", stuck.faults) << "the stuck effect was called";
     // Back from its hang, the feeder frees what it co-owns and ends.
     SetEvent(stuck.release);
     EXPECT_TRUE(waitUntil([&] { return threadsOfThisProcess() == threadsBefore; }, 10000));
