@@ -47,17 +47,17 @@ struct CWaveOutDevice::Returns
 };
 
 CWaveOutDevice::CWaveOutDevice(int32_t sampleRate, int32_t frames)
-    : rate(sampleRate), framesPerBuffer(frames), buffers(), headers(),
+    : rate(sampleRate), framesPerBuffer(frames), ring(new (std::nothrow) Ring()),
       returns(std::make_shared<Returns>()), deviceThread(nullptr), deviceThreadId(0),
       threadReady(false), waveOut(nullptr), writeIndex(0),
       interrupted(CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     // Everything a block needs is allocated here; a failure stops
     // construction, and the device then refuses to open or write.
-    if (!returns->ready() || !interrupted)
+    if (!ring || !returns->ready() || !interrupted)
         return;
     const size_t bufferBytes = static_cast<size_t>(kChannels) * kBytesPerSample * frames;
-    for (auto& buffer : buffers)
+    for (auto& buffer : ring->buffers)
     {
         buffer.reset(new (std::nothrow) uint8_t[bufferBytes]());
         if (!buffer)
@@ -75,7 +75,10 @@ CWaveOutDevice::CWaveOutDevice(int32_t sampleRate, int32_t frames)
 
 CWaveOutDevice::~CWaveOutDevice()
 {
-    Close();
+    // A driver that would not close may still hold the buffers: they are
+    // left to it rather than freed under it.
+    if (!Close())
+        static_cast<void>(ring.release());
     if (deviceThread)
     {
         // The thread only waits and counts, on what it co-owns: should it
@@ -164,11 +167,12 @@ int32_t CWaveOutDevice::Write(const float* const* channelPointers)
         if (WaitForMultipleObjects(2, wakers, FALSE, kStallMs) != WAIT_OBJECT_0)
             return 0;
     }
-    WAVEHDR& header = headers[writeIndex];
+    WAVEHDR& header = ring->headers[writeIndex];
+    uint8_t* buffer = ring->buffers[writeIndex].get();
     unprepare(header);
-    convertToPcm16(channelPointers, kChannels, framesPerBuffer, buffers[writeIndex].get());
+    convertToPcm16(channelPointers, kChannels, framesPerBuffer, buffer);
     header = WAVEHDR();
-    header.lpData = reinterpret_cast<LPSTR>(buffers[writeIndex].get());
+    header.lpData = reinterpret_cast<LPSTR>(buffer);
     header.dwBufferLength = static_cast<DWORD>(kBytesPerSample * kChannels * framesPerBuffer);
     if (waveOutPrepareHeader(waveOut, &header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR)
         return 0;
@@ -205,7 +209,7 @@ int32_t CWaveOutDevice::Close()
     // The reset hands every queued buffer back; their notices follow, but a
     // close never waits long for them.
     waitWithin(returns->returned, kCloseWaitMs, [this] { return returns->queued == 0; });
-    for (WAVEHDR& header : headers)
+    for (WAVEHDR& header : ring->headers)
         unprepare(header);
     if (waveOutClose(waveOut) != MMSYSERR_NOERROR)
         return 0;
@@ -225,10 +229,16 @@ void CWaveOutDevice::dispose(std::unique_ptr<CWaveOutDevice> device, DWORD waitM
     if (!device)
         return;
     HANDLE thread = CreateThread(nullptr, 0, disposeMain, device.get(), 0, nullptr);
-    if (!thread)
-        return;
-    // The thread has it now.
-    device.release();
-    WaitForSingleObject(thread, waitMs);
-    CloseHandle(thread);
+    if (thread)
+    {
+        // The thread has it now.
+        static_cast<void>(device.release());
+        WaitForSingleObject(thread, waitMs);
+        CloseHandle(thread);
+    }
+    // Here, only a device the driver does not hold is destroyed: that waits
+    // for nothing but its own thread. A reset of an open one might not
+    // return, so it is left as it is.
+    else if (device->waveOut)
+        static_cast<void>(device.release());
 }

@@ -20,7 +20,8 @@
 // touches, it co-owns, and whoever waits for it waits with a bound and then
 // lets go: the notification thread co-owns the count it keeps, and a device
 // whose reset may hang is destroyed through dispose(), on a thread that owns
-// it.
+// it. What the driver may still read or write is never freed under it: a
+// device that the driver would not close leaves its buffers behind.
 class CWaveOutDevice
 {
   public:
@@ -55,6 +56,7 @@ class CWaveOutDevice
     static Refusal busy();
     // Destroys a device on a thread of its own and waits at most waitMs for
     // it; a device whose driver does not come back is left to that thread.
+    // Without such a thread, an open device is left as it is.
     static void dispose(std::unique_ptr<CWaveOutDevice> device, DWORD waitMs);
 
   protected:
@@ -70,9 +72,13 @@ class CWaveOutDevice
     int32_t rate;
     int32_t framesPerBuffer;
     // The driver reads each buffer and header through the pointers it is
-    // given; they live as long as the device.
-    std::array<std::unique_ptr<uint8_t[]>, kBufferCount> buffers;
-    std::array<WAVEHDR, kBufferCount> headers;
+    // given; they live as long as the device, or longer if its close fails.
+    struct Ring
+    {
+        std::array<std::unique_ptr<uint8_t[]>, kBufferCount> buffers;
+        std::array<WAVEHDR, kBufferCount> headers;
+    };
+    std::unique_ptr<Ring> ring;
     std::shared_ptr<Returns> returns;
     HANDLE deviceThread;
     DWORD deviceThreadId;

@@ -2,6 +2,7 @@
 // the ALSA file plugin of the test run.
 
 #include "audio/WaveOutDevice.h"
+#include "tests/support/AllocationCount.h"
 #include "tests/support/CapturedSound.h"
 #include "tests/support/DialogWatcher.h"
 
@@ -149,6 +150,21 @@ TEST(WaveOutDevice, NeverOpenedDeviceEndsItsThread)
     delete device;
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 0));
     CloseHandle(thread);
+}
+
+// A device whose close fails may still be read by the driver: its buffers
+// stay when it goes. Here the close fails because its handle was closed
+// behind its back.
+TEST(WaveOutDevice, ADeviceThatCannotCloseLeavesItsBuffersToTheDriver)
+{
+    const long liveBefore = allocationsLive();
+    auto* device = new CTestDevice;
+    ASSERT_EQ(1, device->Open());
+    ASSERT_EQ(MMSYSERR_NOERROR, waveOutClose(device->handle()));
+    EXPECT_EQ(0, device->Close());
+    delete device;
+    EXPECT_EQ(liveBefore + 1 + CWaveOutDevice::kBufferCount, allocationsLive())
+        << "the buffers and their headers were freed";
 }
 
 // ALSA takes its configuration from the unix environment, which under Wine
