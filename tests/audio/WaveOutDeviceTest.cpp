@@ -62,6 +62,23 @@ class CTestDevice : public CWaveOutDevice
             ASSERT_EQ(1, Write(block.pointers)) << i;
         EXPECT_EQ(8, Queued());
     }
+    // Starts the next write on a thread of its own and returns once it waits
+    // for a buffer: it has started and has not come back. `result` stays -1
+    // until it does.
+    std::thread waitingWrite(const Block& block, std::atomic<int>& result)
+    {
+        std::atomic<bool> started{false};
+        std::thread writer(
+            [&, this]
+            {
+                started = true;
+                result = Write(block.pointers);
+            });
+        EXPECT_TRUE(waitUntil([&] { return started.load(); }, 10000));
+        Sleep(300);
+        EXPECT_EQ(-1, result.load()) << "the write did not wait";
+        return writer;
+    }
 };
 
 } // namespace
@@ -101,9 +118,7 @@ TEST(WaveOutDevice, NinthWriteWaitsForAReturnedBuffer)
     Block block(4);
     device.fillPaused(block);
     std::atomic<int> ninth{-1};
-    std::thread writer([&] { ninth = device.Write(block.pointers); });
-    Sleep(300);
-    EXPECT_EQ(-1, ninth.load());
+    std::thread writer = device.waitingWrite(block, ninth);
     ASSERT_EQ(MMSYSERR_NOERROR, waveOutRestart(device.handle()));
     writer.join();
     EXPECT_EQ(1, ninth.load());
@@ -122,15 +137,16 @@ TEST(WaveOutDevice, AWaitingWriteEndsAtAStopOrAtTheStallBound)
         device.fillPaused(block);
         const DWORD start = GetTickCount();
         std::atomic<int> ninth{-1};
-        std::thread writer([&] { ninth = device.Write(block.pointers); });
+        std::thread writer = device.waitingWrite(block, ninth);
+        const DWORD waiting = GetTickCount();
         if (stopped)
             device.Interrupt();
         writer.join();
-        const DWORD took = GetTickCount() - start;
+        const DWORD took = GetTickCount() - (stopped ? waiting : start);
         EXPECT_EQ(0, ninth.load()) << stopped;
         if (stopped)
         {
-            EXPECT_LT(took, CWaveOutDevice::kStallMs);
+            EXPECT_LT(took, CWaveOutDevice::kStallMs / 2) << "the stop did not end the write";
             EXPECT_EQ(0, device.Write(block.pointers)) << "after the stop";
         }
         else
