@@ -14,21 +14,23 @@ else()
 endif()
 
 # zw_add_gtest(NAME <name> [PORTABLE] [OWN_DISPLAY] SOURCES <files...>
-#              [LIBRARIES <libs...>] [PARTS <entry> <filter> ...])
+#              [LIBRARIES <libs...>] [PARTS <entry> <filter> ...] [APART <filter>...])
 #
 # A PORTABLE test is built natively and for Windows; any other only for
 # Windows. Each executable is one CTest entry and writes its results as
 # GoogleTest XML into ZW_RESULTS_DIR. PARTS split a long executable: the
 # cases that match each GoogleTest filter run as an entry of their own, which
 # may run beside the others, and the entry <name> runs every case that no
-# part takes, so that a new case is never left out.
+# part takes, so that a new case is never left out. APART cases need a
+# set-up of their own (a broken device, say): only entries made for them with
+# zw_add_gtest_entry run them.
 #
 # OWN_DISPLAY marks tests that read their windows back from the screen or
 # press the real pointer and keys: another test's window must not come up
 # over theirs. Under Wine each of their entries takes one of the run's
 # "displays", which ./test starts and only such entries use.
 function(zw_add_gtest)
-  cmake_parse_arguments(T "PORTABLE;OWN_DISPLAY" "NAME" "SOURCES;LIBRARIES;PARTS" ${ARGN})
+  cmake_parse_arguments(T "PORTABLE;OWN_DISPLAY" "NAME" "SOURCES;LIBRARIES;PARTS;APART" ${ARGN})
   if(NOT ZW_WINDOWS AND NOT T_PORTABLE)
     return()
   endif()
@@ -45,6 +47,9 @@ function(zw_add_gtest)
     zw_add_gtest_entry(${entry} ${T_NAME} ${filter} ${display})
     string(APPEND taken ":${filter}")
   endwhile()
+  foreach(filter ${T_APART})
+    string(APPEND taken ":${filter}")
+  endforeach()
   if(taken)
     string(SUBSTRING "${taken}" 1 -1 taken)
     set(taken "-${taken}")
