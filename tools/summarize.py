@@ -4,8 +4,9 @@ each CTest entry that wrote no XML (a crash, or a check that is not a
 GoogleTest executable). Each entry's line ends with its time, and a
 line per configuration gives the time its entries took side by side. Prints the closing
 line 'N passed, N failed', with ', N skipped' after it when a check could not
-run on this machine (it said so itself; a check that is merely missing still
-fails)."""
+run on this machine (it said so itself, and the summary says why; a check
+that is merely missing still fails). An entry whose executable ran no case
+at all fails: it checked nothing."""
 import glob
 import os
 import sys
@@ -34,15 +35,26 @@ def ctest_entries(junit_path):
 
 
 def gtest_counts(xml_path):
+    """(passed, failed, reasons of the skipped) for the cases one GoogleTest
+    executable ran. A disabled case was not asked to run, so it is none of
+    these."""
     root = ET.parse(xml_path).getroot()
-    tests = failures = 0
+    passed = failed = 0
+    skips = []
     for case in root.iter("testcase"):
-        if case.get("status") == "notrun" or case.get("result") == "skipped":
+        if case.get("status") == "notrun":
             continue
-        tests += 1
         if case.find("failure") is not None:
-            failures += 1
-    return tests - failures, failures
+            failed += 1
+        elif case.get("result") == "skipped":
+            mark = case.find("skipped")
+            # The message's first line is the skip's file and line.
+            message = mark.get("message", "") if mark is not None else ""
+            reason = message.partition("\n")[2].strip() or "no reason given"
+            skips.append(f"{case.get('classname')}.{case.get('name')}: {reason}")
+        else:
+            passed += 1
+    return passed, failed, skips
 
 
 def main():
@@ -64,18 +76,28 @@ def main():
                 continue
             xml = os.path.join(build, "results", name + ".xml")
             p = f = 0
+            skips = []
+            note = ""
             if os.path.exists(xml):
                 try:
-                    p, f = gtest_counts(xml)
+                    p, f, skips = gtest_counts(xml)
                 except ET.ParseError:
                     f = 1
-                if not ok and f == 0:
+                if p + f == 0:
+                    f = 1
+                    note = "  (no case ran)"
+                elif not ok and f == 0:
                     f = 1  # the executable failed after its cases passed
             else:
                 p, f = (1, 0) if ok else (0, 1)
-            print(f"  {label:8} {name:40} {p:5} passed {f:4} failed {seconds:7.1f} s")
+            if skips:
+                note += f"  {len(skips)} skipped"
+            print(f"  {label:8} {name:40} {p:5} passed {f:4} failed {seconds:7.1f} s{note}")
+            for skip in skips:
+                print(f"  {label:8} {'':40} skipped: {skip}")
             passed += p
             failed += f
+            skipped += len(skips)
         if entries:
             # CTest gives the whole run's time in whole seconds.
             print(f"  {label:8} {'(all entries, side by side)':40} {'':25} {total:5.0f}   s")
