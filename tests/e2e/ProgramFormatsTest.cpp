@@ -14,25 +14,14 @@ const long kDelay = 512;            // the effect's latency
 const long kFileFrames = 44100;     // every file here holds one second
 const long kLoopFrames = 51 * 1764; // a 1 s file repeats after blocks 0 to 50
 
-// Waits for `frames` frames, then compares them from the start: 512 silent
-// frames, then the file's as the device plays them, silent from its end to
-// the repeat.
-void expectPlayed(const CCaptureFile& capture, const std::vector<int16_t>& file, long frames,
-                  const std::string& what)
+// Waits for `frames` frames of the capture, compared from its start: 512
+// silent frames, then the file's as the device plays them, silent from its
+// end to the repeat.
+void expectPlayed(const std::vector<int16_t>& file, long frames, const std::string& what)
 {
-    ASSERT_TRUE(waitUntil([&] { return static_cast<long>(capture.frames()) > frames; }, 30000))
-        << what << " did not play";
-    const SoundComparison compared =
-        compareSound(capture.read(), 0, frames,
-                     [&](long j, const int16_t* frame)
-                     {
-                         const long k = j < kDelay ? -1 : (j - kDelay) % kLoopFrames;
-                         const bool heard = k >= 0 && k < kFileFrames;
-                         return frame[0] == (heard ? file[2 * k] : 0) &&
-                                frame[1] == (heard ? file[2 * k + 1] : 0);
-                     });
+    const SoundComparison compared = hearsAs(frames, playsFile(file, kLoopFrames), 30000);
     EXPECT_EQ(-1, compared.firstDifference) << what;
-    EXPECT_EQ(frames, compared.matched) << what;
+    EXPECT_EQ(frames, compared.matched) << what << " did not play";
 }
 } // namespace
 
@@ -58,7 +47,7 @@ TEST(ProgramFormats, TrailingChunksAreSilentAndSoxFilesOfEachWidthPlayExactly)
     ASSERT_TRUE(program.start());
     ProgramWindows windows;
     ASSERT_TRUE(findProgramWindows(program, &windows));
-    expectPlayed(capture, noise, kDelay + 2 * kLoopFrames + 2000, "the file with a LIST chunk");
+    expectPlayed(noise, kDelay + 2 * kLoopFrames + 2000, "the file with a LIST chunk");
 
     // sox's files (see CMakeLists.txt), opened one by one in the open dialog.
     // Each sends the sample rate again, so each starts on a fresh engine.
@@ -94,7 +83,7 @@ TEST(ProgramFormats, TrailingChunksAreSilentAndSoxFilesOfEachWidthPlayExactly)
         const POINT open = CToolbarView::centre(CToolbarView::kOpen);
         postClick(windows.demo, open.x, open.y);
         ASSERT_TRUE(dialogs.waitFor(1, kComesUpBound)) << entry.first;
-        expectPlayed(capture, entry.second, kDelay + kFileFrames + 2000, entry.first);
+        expectPlayed(entry.second, kDelay + kFileFrames + 2000, entry.first);
     }
 
     DWORD code = 1, milliseconds = 0;

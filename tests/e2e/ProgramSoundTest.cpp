@@ -45,8 +45,7 @@ TEST(ProgramSound, DefaultFileDelayedExactAndLoopingThenMonoFromABlockBoundary)
     // The effect's output frame by frame: silence, then the file from the
     // start, over again after 15.04 s; from a block boundary on, once MONO
     // is clicked, the mono sum.
-    auto stereo = [&](long j, int c) -> int
-    { return j < kDelay ? 0 : file[2 * ((j - kDelay) % kLoopFrames) + c]; };
+    auto stereo = [&](long j, int c) -> int { return playedSample(file, kLoopFrames, j, c); };
     long monoFrom = -1;
     auto matches = [&](long j, const int16_t* frame)
     {
@@ -58,7 +57,7 @@ TEST(ProgramSound, DefaultFileDelayedExactAndLoopingThenMonoFromABlockBoundary)
         return monoFrom >= 0 && frame[0] == sum && frame[1] == sum;
     };
     const SoundComparison compared =
-        compareSound(sound, 0, static_cast<long>(sound.frames()), matches);
+        compareSound(sound, static_cast<long>(sound.frames()), matches);
     EXPECT_EQ(-1, compared.firstDifference) << "mono from " << monoFrom;
     ASSERT_GE(monoFrom, 0) << "MONO made no difference";
     EXPECT_GT(monoFrom, kDelay + kLoopFrames + 44100) << "MONO took effect before the click";

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "audio/PlaybackBlocks.h"
+
 std::string captureFilePath()
 {
     char buffer[MAX_PATH] = {};
@@ -97,24 +99,79 @@ long CapturedSound::find(const std::vector<int16_t>& needle, size_t fromFrame) c
     return -1;
 }
 
-SoundComparison compareSound(const CapturedSound& sound, size_t fromFrame, long expectedFrames,
+SoundComparison compareSound(const CapturedSound& sound, long expectedFrames,
                              const std::function<bool(long, const int16_t*)>& matches)
 {
     SoundComparison result;
     const int channels = sound.channels;
-    for (size_t frame = fromFrame; frame < sound.frames() && result.matched < expectedFrames;
-         ++frame)
+    const long period = sound.sampleRate / 100;
+    const long startBound = blockFramesFor(sound.sampleRate);
+    // Where the program's silence before its frame `matched` began (0 before
+    // its first sound), and the silent frames found there beyond it.
+    long silenceFrom = 0;
+    long extra = 0;
+    for (size_t frame = 0; frame < sound.frames() && result.matched < expectedFrames; ++frame)
     {
         const int16_t* samples = sound.samples.data() + frame * channels;
-        if (matches(result.matched, samples))
-            ++result.matched;
-        else if (std::all_of(samples, samples + channels, [](int16_t s) { return s == 0; }))
-            ++result.insertedSilence;
-        else
+        const bool silent =
+            std::all_of(samples, samples + channels, [](int16_t s) { return s == 0; });
+        if (!matches(result.matched, samples))
+        {
+            if (!silent)
+            {
+                result.firstDifference = result.matched;
+                break;
+            }
+            ++extra;
+            continue;
+        }
+        const bool periodEnds = result.matched / period * period >= silenceFrom;
+        const bool started = silenceFrom > 0 || extra < startBound;
+        if (extra && (extra % period != 0 || !periodEnds || !started))
         {
             result.firstDifference = result.matched;
             break;
         }
+        result.insertedSilence += extra;
+        extra = 0;
+        if (!silent)
+            silenceFrom = result.matched + 1;
+        ++result.matched;
     }
+    // The driver's silence after the last block the capture holds.
+    result.insertedSilence += extra;
     return result;
+}
+
+SoundComparison hearsAs(long frames, const std::function<bool(long, const int16_t*)>& matches,
+                        unsigned long timeoutMs)
+{
+    SoundComparison compared;
+    waitUntil(
+        [&]
+        {
+            compared = compareSound(readCapturedSound(), frames, matches);
+            return compared.matched == frames || compared.firstDifference >= 0;
+        },
+        timeoutMs);
+    return compared;
+}
+
+int16_t playedSample(const std::vector<int16_t>& file, long loopFrames, long j, int channel)
+{
+    const long kLatency = 512;
+    if (j < kLatency)
+        return 0;
+    const size_t at = 2 * static_cast<size_t>((j - kLatency) % loopFrames) + channel;
+    return at < file.size() ? file[at] : 0;
+}
+
+std::function<bool(long, const int16_t*)> playsFile(const std::vector<int16_t>& file,
+                                                    long loopFrames)
+{
+    return [&file, loopFrames](long j, const int16_t* frame)
+    {
+        return frame[0] == playedSample(file, loopFrames, j, 0) &&
+               frame[1] == playedSample(file, loopFrames, j, 1);
+    };
 }
