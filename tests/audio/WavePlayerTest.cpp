@@ -68,25 +68,69 @@ Bytes asBytes(const std::vector<int16_t>& samples)
     return data;
 }
 
-// The host's binding, noting the first frame of each block the feeder hands
-// it: where playback starts over, whatever the device made of it.
-class CBlockLog : public CEffectBinding
+// A binding that watches the player's calls: blocks only while the effect is
+// resumed, nothing else during a block. It notes the first frame of each
+// block and passes every call on to the host's binding, if it has one; it
+// can hold the feeder inside a block, as a stuck driver call would.
+struct CWatchedEffect : CEffectBinding
 {
-  public:
-    explicit CBlockLog(CEffectBinding& host) : host(host) {}
-    void SetSampleRate(float rate) override { host.SetSampleRate(rate); }
-    void Resume() override { host.Resume(); }
-    void Suspend() override { host.Suspend(); }
+    explicit CWatchedEffect(CEffectBinding* host = nullptr) : host(host) {}
+    void SetSampleRate(float rate) override
+    {
+        expect(!inside, "a rate during a block");
+        if (host)
+            host->SetSampleRate(rate);
+    }
+    void Resume() override
+    {
+        expect(!inside, "a resume during a block");
+        resumed = true;
+        if (host)
+            host->Resume();
+    }
+    void Suspend() override
+    {
+        expect(!inside, "a suspend during a block");
+        resumed = false;
+        if (host)
+            host->Suspend();
+    }
     int Process(float** inputs, float** outputs, int32_t frames) override
     {
+        expect(resumed, "a block while suspended");
+        inside = true;
         firstFrames.push_back({inputs[0][0], inputs[1][0]});
-        return host.Process(inputs, outputs, frames);
+        if (holding)
+        {
+            held = true;
+            WaitForSingleObject(release, kSoundBound);
+        }
+        if (host)
+            host->Process(inputs, outputs, frames);
+        inside = false;
+        ++blocks;
+        return 1;
     }
-    // Read once the feeder has stopped.
-    std::vector<std::pair<float, float>> firstFrames;
+    void expect(bool ok, const char* fault)
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        if (!ok)
+            faults += std::string(fault) + "; ";
+    }
+    bool blocksAfter(int count)
+    {
+        return waitUntil([&] { return blocks > count; }, kSoundBound);
+    }
 
-  private:
-    CEffectBinding& host;
+    CEffectBinding* const host;
+    // The host resumes the effect when it binds it.
+    std::atomic<bool> resumed{true}, inside{false}, holding{false}, held{false};
+    std::atomic<int> blocks{0};
+    // The feeder's; read once it has stopped.
+    std::vector<std::pair<float, float>> firstFrames;
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::mutex lock;
+    std::string faults;
 };
 
 class WavePlayerTest : public ::testing::Test
@@ -98,19 +142,20 @@ class WavePlayerTest : public ::testing::Test
         DeleteFileA(captureFilePath().c_str());
         plug = new CPlugWnd(GetModuleHandleA(nullptr));
         ASSERT_EQ(1, plug->LoadPlugin());
-        blocks = std::make_unique<CBlockLog>(*plug);
-        player = new CWavePlayer(GetModuleHandleA(nullptr), blocks.get(), nullptr, kDelays);
+        effect = std::make_unique<CWatchedEffect>(plug);
+        player = new CWavePlayer(GetModuleHandleA(nullptr), effect.get(), nullptr, kDelays);
         ASSERT_EQ(1, player->IsReady());
     }
     void TearDown() override
     {
         player->Shutdown();
         delete player;
+        EXPECT_EQ("", effect ? effect->faults : "");
     }
     int load(const std::string& path) { return player->LoadFile(path.c_str(), refusal); }
 
     CPlugWnd* plug = nullptr;
-    std::unique_ptr<CBlockLog> blocks;
+    std::unique_ptr<CWatchedEffect> effect;
     CWavePlayer* player = nullptr;
     Refusal refusal;
 };
@@ -140,7 +185,7 @@ TEST_F(WavePlayerTest, PlaysTheFileDelayedByOneBlockAndLoopsAfterBlock100)
     // The capture cannot tell silence the driver added from silence the
     // feeder read past the end: block 0 comes back every 101 blocks, and at
     // no other time.
-    const auto& firsts = blocks->firstFrames;
+    const auto& firsts = effect->firstFrames;
     ASSERT_GT(firsts.size(), 102u);
     for (size_t b = 0; b < firsts.size(); ++b)
         ASSERT_EQ(b % 101 == 0, firsts[b] == firsts[0]) << "block " << b;
@@ -319,60 +364,9 @@ TEST_F(WavePlayerTest, Plays24Bit48kFilesExactlyAndRepeatsThemInWholeBlocks)
     EXPECT_EQ(kDelay + loopFrames + 4000, compared.matched) << "the repeat was not reached";
 }
 
-namespace
-{
-// An effect that checks the order of the player's calls: blocks only while
-// resumed, and nothing else during a block. It can hold the feeder inside a
-// block, as a stuck driver call would.
-struct COrderedEffect : CEffectBinding
-{
-    void SetSampleRate(float) override { expect(!inside, "a rate during a block"); }
-    void Resume() override
-    {
-        expect(!inside, "a resume during a block");
-        resumed = true;
-    }
-    void Suspend() override
-    {
-        expect(!inside, "a suspend during a block");
-        resumed = false;
-    }
-    int Process(float**, float**, int32_t) override
-    {
-        expect(resumed, "a block while suspended");
-        inside = true;
-        if (holding)
-        {
-            held = true;
-            WaitForSingleObject(release, kSoundBound);
-        }
-        inside = false;
-        ++blocks;
-        return 1;
-    }
-    void expect(bool ok, const char* fault)
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        if (!ok)
-            faults += std::string(fault) + "; ";
-    }
-    bool blocksAfter(int count)
-    {
-        return waitUntil([&] { return blocks > count; }, kSoundBound);
-    }
-
-    // The host resumes the effect when it binds it.
-    std::atomic<bool> resumed{true}, inside{false}, holding{false}, held{false};
-    std::atomic<int> blocks{0};
-    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::mutex lock;
-    std::string faults;
-};
-} // namespace
-
 TEST(WavePlayer, ProcessesOnlyBetweenAResumeAndASuspend)
 {
-    static COrderedEffect effect;
+    static CWatchedEffect effect;
     CWavePlayer player(GetModuleHandleA(nullptr), &effect, nullptr, {0, 0});
     const std::string path = writeFile("player-order.wav", pcmWave(2, 44100, 16, Bytes(8000, 1)));
     Refusal refusal;
@@ -406,7 +400,7 @@ TEST(WavePlayer, ProcessesOnlyBetweenAResumeAndASuspend)
 
 TEST(WavePlayer, AControllerWhoseFeederHangsIsDroppedAtOnceAndTheFeederEndsLater)
 {
-    static COrderedEffect stuck;
+    static CWatchedEffect stuck;
     stuck.holding = true;
     const int threadsBefore = threadsOfThisProcess();
     auto* player = new CWavePlayer(GetModuleHandleA(nullptr), &stuck, nullptr, {0, 0});
