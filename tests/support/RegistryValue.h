@@ -1,60 +1,15 @@
 #pragma once
-// User settings as tests meet them: a DWORD under HKEY_CURRENT_USER that a
-// test sets or removes for its own run, and the program's settings at their
-// defaults around a test that starts the program.
+// A DWORD under HKEY_CURRENT_USER that a test sets or removes for its own
+// run, put back as it was found when the test ends, failed or not.
 
 #include <windows.h>
 
 #include <string>
 
-// Where the editor remembers its size, and where Wine keeps the screen's DPI.
-inline const char kZoomKey[] = "Software\\Zanderwick\\Zanderwick Scope";
-inline const char kDesktopKey[] = "Control Panel\\Desktop";
-// The DPI of a fresh Wine prefix, which is 100 %.
-const DWORD kDefaultDpi = 96;
-
-inline void setUserDword(const char* key, const char* name, DWORD value)
-{
-    HKEY opened = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(opened, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                   sizeof(value));
-    RegCloseKey(opened);
-}
-
-inline void removeUserValue(const char* key, const char* name)
-{
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(opened, name);
-    RegCloseKey(opened);
-}
-
-// False when there is no such DWORD.
-inline bool readUserDword(const char* key, const char* name, DWORD* value)
-{
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return false;
-    DWORD type = 0, bytes = sizeof(*value);
-    const bool ok = RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(value),
-                                     &bytes) == ERROR_SUCCESS &&
-                    type == REG_DWORD;
-    RegCloseKey(opened);
-    return ok;
-}
-
-// Put back as it was found when the test ends, failed or not.
 class CRegistryValue
 {
   public:
-    CRegistryValue(const char* key, const char* name) : key(key), name(name)
-    {
-        had = readUserDword(key, name, &found);
-    }
+    CRegistryValue(const char* key, const char* name) : key(key), name(name) { had = read(&found); }
     ~CRegistryValue()
     {
         if (had)
@@ -65,34 +20,75 @@ class CRegistryValue
     CRegistryValue(const CRegistryValue&) = delete;
     CRegistryValue& operator=(const CRegistryValue&) = delete;
 
-    void set(DWORD value) const { setUserDword(key.c_str(), name.c_str(), value); }
-    void remove() const { removeUserValue(key.c_str(), name.c_str()); }
+    void set(DWORD value) const
+    {
+        HKEY opened = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &opened, nullptr) != ERROR_SUCCESS)
+            return;
+        RegSetValueExA(opened, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                       sizeof(value));
+        RegCloseKey(opened);
+    }
+    void remove() const
+    {
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, &opened) !=
+            ERROR_SUCCESS)
+            return;
+        RegDeleteValueA(opened, name.c_str());
+        RegCloseKey(opened);
+    }
     // The value now, 0 when there is none.
     DWORD get() const
     {
         DWORD value = 0;
-        return readUserDword(key.c_str(), name.c_str(), &value) ? value : 0;
+        return read(&value) ? value : 0;
     }
+    // What the value is now is what the end puts back.
+    void keep() { had = read(&found); }
 
   private:
+    bool read(DWORD* value) const
+    {
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &opened) !=
+            ERROR_SUCCESS)
+            return false;
+        DWORD type = 0, bytes = sizeof(*value);
+        const bool ok = RegQueryValueExA(opened, name.c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(value), &bytes) == ERROR_SUCCESS &&
+                        type == REG_DWORD;
+        RegCloseKey(opened);
+        return ok;
+    }
+
     std::string key;
     std::string name;
     bool had = false;
     DWORD found = 0;
 };
 
+// Where the editor remembers its size, and where Wine keeps the screen's DPI.
+inline const char kZoomKey[] = "Software\\Zanderwick\\Zanderwick Scope";
+inline const char kDesktopKey[] = "Control Panel\\Desktop";
+
 // The program started by a test reads the user settings of the Wine prefix
 // itself, which only a test that has the prefix to itself (a display of its
 // own) may change. Whatever an earlier test left there, one that was killed
-// say, is gone before the program starts, and again when the test ends.
+// say, is gone before the program starts, and again when the test ends: no
+// choice of size, and the 96 DPI of a fresh prefix.
 struct CDefaultUserSettings
 {
     CDefaultUserSettings() { reset(); }
     ~CDefaultUserSettings() { reset(); }
     static void reset()
     {
-        removeUserValue(kZoomKey, "Zoom");
-        setUserDword(kDesktopKey, "LogPixels", kDefaultDpi);
+        CRegistryValue zoom(kZoomKey, "Zoom"), dpi(kDesktopKey, "LogPixels");
+        zoom.remove();
+        dpi.set(96);
+        zoom.keep();
+        dpi.keep();
     }
 };
 
