@@ -18,6 +18,7 @@
 #include "editor/ScopeEditor.h"
 #include "editor/ScopeView.h"
 #include "editor/ZoomSetting.h"
+#include "gui/OffscreenPort.h"
 #include "gui/WidgetFrame.h"
 #include "host/PlugWnd.h"
 #include "plugin/PluginBase.h"
@@ -165,19 +166,15 @@ int main(int argc, char** argv)
         // The floor: one blit of the scope's size from a 32-bit memory bitmap.
         const int width = scopeArea.right - scopeArea.left;
         const int height = scopeArea.bottom - scopeArea.top;
-        BITMAPINFO info = {};
-        info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HDC memory = CreateCompatibleDC(nullptr);
-        HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ previous = SelectObject(memory, section);
+        COffscreenPort memory(frame, width, height, kColorBlack);
+        uint32_t* bits = memory.getPixels();
         HWND window = frame->getWindow();
         HDC windowContext = GetDC(window);
         const auto floorFrame = [&](int i)
         {
-            static_cast<uint32_t*>(bits)[i % (width * height)] ^= 0xffff00;
-            BitBlt(windowContext, scopeArea.left, scopeArea.top, width, height, memory, 0, 0,
-                   SRCCOPY);
+            bits[i % (width * height)] ^= 0xffff00;
+            BitBlt(windowContext, scopeArea.left, scopeArea.top, width, height, memory.getContext(),
+                   0, 0, SRCCOPY);
         };
 
         for (int round = 0; round < kRounds; ++round)
@@ -188,9 +185,6 @@ int main(int argc, char** argv)
             measure(floor, frames, nothing, floorFrame);
         }
         ReleaseDC(window, windowContext);
-        SelectObject(memory, previous);
-        DeleteObject(section);
-        DeleteDC(memory);
 
         std::printf("at %d %%:\n", static_cast<int>(zoom));
         std::printf("paint per frame (scope 512 dots, pointer, range bar): %8.1f us\n",

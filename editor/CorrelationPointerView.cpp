@@ -1,17 +1,15 @@
 #include "editor/CorrelationPointerView.h"
 
 #include "editor/CorrelationRangeView.h"
-#include "editor/PaintView.h"
 #include "editor/PixelPosition.h"
 #include "editor/ValueScale.h"
 
 CCorrelationPointerView::CCorrelationPointerView(const PortRect& rect, CSkinBitmap* background,
                                                  int32_t halfBase)
-    : CWidget(rect), changed(0), halfBase(halfBase), baseRow(rect.bottom - rect.top - 1),
+    : CPaintView(rect, background), halfBase(halfBase), baseRow(rect.bottom - rect.top - 1),
       negativeColor(kColorCorrNegative), neutralColor(kColorCorrNeutral),
       positiveColor(kColorCorrPositive), triangle(), currentColor(kColorCorrNeutral),
-      background(background), scale(std::make_unique<CValueScale>(0)), picture(),
-      shape(), shown{false, 0, 0}
+      scale(std::make_unique<CValueScale>(0)), shape(), shown{false, 0, 0}
 {
     scale->setRanges(-kScaleBound, kScaleBound, 0.0f,
                      static_cast<float>(rect.right - rect.left - 1));
@@ -64,15 +62,15 @@ void CCorrelationPointerView::traceTriangle()
                 shape.push_back({x - apex, y});
 }
 
-void CCorrelationPointerView::paint(CPaintPort& port)
+void CCorrelationPointerView::compose(COffscreenPort& picture, bool fresh)
 {
-    if (fitPicture(*this, background, picture))
+    if (fresh)
         traceTriangle();
-    picture->restoreBackground();
+    picture.restoreBackground();
     const Shown now = wouldShow();
-    uint32_t* pixels = picture->getPixels();
-    const int32_t width = picture->getWidth();
-    const int32_t height = picture->getHeight();
+    uint32_t* pixels = picture.getPixels();
+    const int32_t width = picture.getWidth();
+    const int32_t height = picture.getHeight();
     for (const PortPoint& offset : shape)
     {
         const int32_t x = now.x + offset.x;
@@ -80,13 +78,4 @@ void CCorrelationPointerView::paint(CPaintPort& port)
             pixels[offset.y * width + x] = now.color;
     }
     shown = now;
-    picture->copyTo(port, rect, {0, 0});
-}
-
-void CCorrelationPointerView::refresh(CPaintPort& port)
-{
-    if (!changed)
-        return;
-    changed = 0;
-    paint(port);
 }

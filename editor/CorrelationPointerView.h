@@ -5,17 +5,15 @@
 #include <memory>
 #include <vector>
 
-#include "gui/Widget.h"
+#include "editor/PaintView.h"
 
-class COffscreenPort;
-class CSkinBitmap;
 class CValueScale;
 
 // The correlation meter's pointer: a small filled triangle over a strip,
 // green above +0.2, red below -0.2 and yellow in between. The view keeps its
 // picture and the triangle's shape, and redraws only when the pointer would
 // land on other pixels or in another colour.
-class CCorrelationPointerView : public CWidget
+class CCorrelationPointerView : public CPaintView
 {
   public:
     // The strip's ends lie a little beyond -1 and +1 (59/57), so that the
@@ -32,16 +30,11 @@ class CCorrelationPointerView : public CWidget
                             int32_t halfBase = kHalfBase);
     ~CCorrelationPointerView() override;
 
-    void paint(CPaintPort& port) override;
-    // Redraws when a setCorrelation moved the pointer's pixels.
-    void refresh(CPaintPort& port) override;
-    bool hasNews() const override { return changed != 0; }
-
+    // A redraw is due when the pointer's pixels or colour change.
     void setCorrelation(float value);
 
     const PortPoint* getTriangle() const { return triangle.data(); }
     PortColor getColor() const { return currentColor; }
-    bool isChanged() const { return changed != 0; }
 
   private:
     // What the strip shows: the apex's column and the colour, or nothing
@@ -60,8 +53,8 @@ class CCorrelationPointerView : public CWidget
     // The pixels the triangle covers when its apex is at column 0, as GDI
     // fills it.
     void traceTriangle();
+    void compose(COffscreenPort& picture, bool fresh) override;
 
-    int32_t changed;
     int32_t halfBase;
     int32_t baseRow;
     PortColor negativeColor;
@@ -69,9 +62,7 @@ class CCorrelationPointerView : public CWidget
     PortColor positiveColor;
     std::array<PortPoint, 3> triangle;
     PortColor currentColor;
-    CSkinBitmap* background;
     std::unique_ptr<CValueScale> scale;
-    std::unique_ptr<COffscreenPort> picture;
     std::vector<PortPoint> shape;
     Shown shown;
 };

@@ -1,16 +1,15 @@
 #include "editor/CorrelationRangeView.h"
 
-#include "editor/PaintView.h"
 #include "editor/PixelPosition.h"
 #include "editor/ValueScale.h"
 
 #include <algorithm>
 
 CCorrelationRangeView::CCorrelationRangeView(const PortRect& rect, CSkinBitmap* background)
-    : CWidget(rect), changed(0), lowEnd(), band(), highEnd(), negativeColor(kColorCorrNegative),
-      neutralColor(kColorCorrNeutral), positiveColor(kColorCorrPositive), background(background),
+    : CPaintView(rect, background), lowEnd(), band(), highEnd(), negativeColor(kColorCorrNegative),
+      neutralColor(kColorCorrNeutral), positiveColor(kColorCorrPositive),
       scale(std::make_unique<CValueScale>(0)), minimum(0.0f), maximum(0.0f), waiting(1), held(0),
-      picture(), shown()
+      shown()
 {
     scale->setRanges(-1.0f, 1.0f, 0.0f, static_cast<float>(rect.right - rect.left - 1));
     // Only the left and right edges ever move.
@@ -89,27 +88,22 @@ void CCorrelationRangeView::resetRange()
     setCorrelation(0.0f);
 }
 
-void CCorrelationRangeView::paint(CPaintPort& port)
+void CCorrelationRangeView::compose(COffscreenPort& picture, bool /*fresh*/)
 {
-    fitPicture(*this, background, picture);
-    picture->restoreBackground();
+    picture.restoreBackground();
     // Yellow first; the red and green ends go over it.
     const Shown now = wouldShow();
-    fillPixels(*picture, now.parts[0], neutralColor);
-    fillPixels(*picture, now.parts[1], negativeColor);
-    fillPixels(*picture, now.parts[2], positiveColor);
+    fillPixels(picture, now.parts[0], neutralColor);
+    fillPixels(picture, now.parts[1], negativeColor);
+    fillPixels(picture, now.parts[2], positiveColor);
     shown = now;
-    picture->copyTo(port, rect, {0, 0});
 }
 
 void CCorrelationRangeView::refresh(CPaintPort& port)
 {
     if (held)
         followButton(port);
-    if (!changed)
-        return;
-    changed = 0;
-    paint(port);
+    CPaintView::refresh(port);
 }
 
 void CCorrelationRangeView::onMouseDown(CPaintPort& port, PortPoint /*where*/)

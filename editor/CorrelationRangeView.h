@@ -3,17 +3,15 @@
 #include <cstdint>
 #include <memory>
 
-#include "gui/Widget.h"
+#include "editor/PaintView.h"
 
-class COffscreenPort;
-class CSkinBitmap;
 class CValueScale;
 
 // The range of correlation values seen since the last reset, as a band from
 // the minimum to the maximum: yellow, red below -0.2 and green above +0.2.
 // A left click on it starts over. The view keeps its picture and redraws
 // only when the band's ends or colours would change on screen.
-class CCorrelationRangeView : public CWidget
+class CCorrelationRangeView : public CPaintView
 {
   public:
     static constexpr float kNegativeThreshold = -0.2f;
@@ -23,8 +21,8 @@ class CCorrelationRangeView : public CWidget
     CCorrelationRangeView(const PortRect& rect, CSkinBitmap* background);
     ~CCorrelationRangeView() override;
 
-    void paint(CPaintPort& port) override;
-    // Redraws when a setCorrelation or resetRange changed what the bar shows.
+    // Follows the held button, then redraws when a setCorrelation or
+    // resetRange changed what the bar shows.
     void refresh(CPaintPort& port) override;
     // Also while the left button that went down on the bar is held.
     bool hasNews() const override { return changed != 0 || held != 0; }
@@ -40,7 +38,6 @@ class CCorrelationRangeView : public CWidget
     float getMinimum() const { return minimum; }
     float getMaximum() const { return maximum; }
     const PortRect& getBand() const { return band; }
-    bool isChanged() const { return changed != 0; }
 
   private:
     // The three coloured parts as they land inside the bar; a part that
@@ -51,25 +48,23 @@ class CCorrelationRangeView : public CWidget
         bool operator==(const Shown& other) const;
     };
     Shown wouldShow() const;
+    void compose(COffscreenPort& picture, bool fresh) override;
 
     // Resets while the left button alone is down with the pointer over the
     // bar; notices its release.
     void followButton(CPaintPort& port);
 
-    int32_t changed;
     PortRect lowEnd;
     PortRect band;
     PortRect highEnd;
     PortColor negativeColor;
     PortColor neutralColor;
     PortColor positiveColor;
-    CSkinBitmap* background;
     std::unique_ptr<CValueScale> scale;
     float minimum;
     float maximum;
     int32_t waiting;
     // The left button went down on the bar and is not known to be up yet.
     int32_t held;
-    std::unique_ptr<COffscreenPort> picture;
     Shown shown;
 };

@@ -12,22 +12,35 @@
 #include "gui/SkinBitmap.h"
 #include "gui/Widget.h"
 
-// Makes the view's picture, its background picture on black, when there is
-// none yet or the view's size changed. True when it was made.
-inline bool fitPicture(const CWidget& view, const CSkinBitmap* background,
-                       std::unique_ptr<COffscreenPort>& picture)
+// The base of the editor's views. It redraws a view only when something
+// changed what the view shows, and then composes the picture and copies it
+// to the window.
+class CPaintView : public CWidget
 {
-    const PortRect& rect = view.getRect();
-    const int32_t width = rect.right - rect.left;
-    const int32_t height = rect.bottom - rect.top;
-    if (picture && picture->getWidth() == width && picture->getHeight() == height)
-        return false;
-    picture = std::make_unique<COffscreenPort>(view.getParent(), width, height, kColorBlack);
-    if (background)
-        background->paintTo(*picture, {0, 0, width, height}, {0, 0});
-    picture->keepBackground();
-    return true;
-}
+  public:
+    // The background picture stays the caller's, who keeps it alive.
+    CPaintView(const PortRect& rect, CSkinBitmap* background);
+    ~CPaintView() override;
+
+    void paint(CPaintPort& port) override;
+    void refresh(CPaintPort& port) override;
+    bool hasNews() const override { return changed != 0; }
+    bool isChanged() const { return changed != 0; }
+
+  protected:
+    // Writes the view's marks into its picture, which holds what the last
+    // call left there, or only the background when it is `fresh`: made for
+    // the first paint or a new size.
+    virtual void compose(COffscreenPort& picture, bool fresh) = 0;
+
+    // Set when what the view would show differs from what it shows.
+    int32_t changed;
+    // Null until the first paint.
+    std::unique_ptr<COffscreenPort> picture;
+
+  private:
+    CSkinBitmap* background;
+};
 
 // Fills the part of the rectangle that lies inside the picture, right and
 // bottom edges left out, as a brush fills it.

@@ -1,5 +1,6 @@
 #include "editor/ScopeEditor.h"
 
+#include <cstdio>
 #include <ctime>
 #include <mutex>
 #include <new>
@@ -21,7 +22,6 @@ namespace
 {
 const char kVersionLine[] = "Version " ZW_VERSION_SHORT;
 const int32_t kCaptionPixels = 10;
-const char* const kZoomLabels[] = {"100 %", "150 %", "200 %"};
 } // namespace
 
 CScopeEditor::CScopeEditor(CPluginBase* owner)
@@ -102,6 +102,7 @@ int32_t CScopeEditor::open(void* parentWindow)
         PortRect{0, 0, widthOf(kBackgroundId), heightOf(kBackgroundId)},
         static_cast<HWND>(parentWindow), this);
     frame->setBackdrop(picture(kBackgroundId));
+    CZoomSetting::tag(frame->getWindow(), z);
 
     const PortRect creditsArea = {0, 0, widthOf(kCreditsId), heightOf(kCreditsId)};
     captionPopup = adopt(std::make_unique<CCaptionedPopupPicture>(place(kCreditsClickArea), this,
@@ -147,6 +148,8 @@ int32_t CScopeEditor::open(void* parentWindow)
 
 void CScopeEditor::dropTree()
 {
+    if (frame)
+        CZoomSetting::tag(frame->getWindow(), 0);
     frame.reset();
     captionPopup = nullptr;
     monoButton = nullptr;
@@ -170,11 +173,12 @@ bool CScopeEditor::onContextClick(PortPoint where)
     HMENU menu = CreatePopupMenu();
     if (!menu)
         return false;
-    for (int32_t i = 0; i < 3; ++i)
+    for (int32_t percent : CZoomSetting::kSizes)
     {
-        const int32_t percent = CZoomSetting::kSizes[i];
+        char label[16];
+        std::snprintf(label, sizeof(label), "%d %%", static_cast<int>(percent));
         AppendMenuA(menu, MF_STRING | (percent == zoom ? MF_CHECKED : MF_UNCHECKED),
-                    static_cast<UINT_PTR>(percent), kZoomLabels[i]);
+                    static_cast<UINT_PTR>(percent), label);
     }
     HWND window = frame->getWindow();
     POINT at = {where.x, where.y};
@@ -197,13 +201,32 @@ void CScopeEditor::chooseZoom(int32_t percent)
         zoomKnown = false;
         return;
     }
+    resizeTo(percent);
+}
+
+void CScopeEditor::onDpiChanged(int32_t dpi)
+{
+    // A size the user chose stays whatever screen the window moves to.
+    if (frame && dpi > 0 && !unsavedZoom && !CZoomSetting::remembered())
+        resizeTo(CZoomSetting::forDpi(dpi));
+}
+
+void CScopeEditor::resizeTo(int32_t percent)
+{
     if (percent == zoom)
         return;
     const PortRect panel = CZoomSetting::scaled(kPanelArea, percent);
-    // A host that cannot fit its window keeps this panel until the next
-    // open, which reads the choice.
+    // The host draws around the panel at the size its window carries, so
+    // while it is asked the window carries the new one. A host that cannot
+    // fit its window keeps this panel until the next open, which reads the
+    // size again.
+    HWND window = frame->getWindow();
+    CZoomSetting::tag(window, percent);
     if (!effect || !effect->askHostToResize(panel.right, panel.bottom))
+    {
+        CZoomSetting::tag(window, zoom);
         return;
+    }
     // The new panel shows what the old one did: the switch's state and the
     // last analysis.
     const float mono = monoButton ? monoButton->getValue() : 0.0f;

@@ -69,6 +69,9 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     // Remembers the size and, while open, asks the host to fit it and
     // rebuilds the panel at it; a host that refuses sees it on the next open.
     void chooseZoom(int32_t percent);
+    // The window went to a screen of that DPI: unless a size was chosen, the
+    // panel follows it as a choice would, without remembering it.
+    void onDpiChanged(int32_t dpi) override;
     int32_t getZoom() const { return zoom; }
 
     CCaptionedPopupPicture* getCaptionPopup() const { return captionPopup; }
@@ -85,6 +88,8 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     void settleZoom(void* window);
     // Loads the pictures drawn for that size and reports it.
     void useZoom(int32_t percent);
+    // Asks the host to fit the panel at that size and rebuilds it there.
+    void resizeTo(int32_t percent);
     void dropTree();
 
     std::unique_ptr<CScopeParams> store;

@@ -1,6 +1,5 @@
 #include "editor/ScopeView.h"
 
-#include "editor/PaintView.h"
 #include "editor/PixelPosition.h"
 #include "editor/ValueScale.h"
 
@@ -8,10 +7,10 @@
 
 CScopeView::CScopeView(const PortRect& rect, int32_t pointCount, CSkinBitmap* background,
                        int32_t dotSize)
-    : CWidget(rect), pointCount(pointCount), dotSize(dotSize < 1 ? 1 : dotSize), changed(0),
-      points(pointCount > 0 ? pointCount : 0), dotColor(kColorScopeDots), background(background),
-      xScale(std::make_unique<CValueScale>(0)), yScale(std::make_unique<CValueScale>(0)), picture(),
-      drawn(), plotted()
+    : CPaintView(rect, background), pointCount(pointCount), dotSize(dotSize < 1 ? 1 : dotSize),
+      points(pointCount > 0 ? pointCount : 0), dotColor(kColorScopeDots),
+      xScale(std::make_unique<CValueScale>(0)), yScale(std::make_unique<CValueScale>(0)), drawn(),
+      plotted()
 {
     plotted.reserve(points.size() * this->dotSize * this->dotSize);
     setScales(-kRange, kRange, -kRange, kRange, kColorScopeDots);
@@ -44,18 +43,18 @@ void CScopeView::setPoints(const float* xs, const float* ys)
                           { return a.x == b.x && a.y == b.y; });
 }
 
-void CScopeView::paint(CPaintPort& port)
+void CScopeView::compose(COffscreenPort& picture, bool fresh)
 {
-    if (fitPicture(*this, background, picture))
+    if (fresh)
         plotted.clear();
-    uint32_t* pixels = picture->getPixels();
+    uint32_t* pixels = picture.getPixels();
     if (pixels)
     {
         for (int32_t index : plotted)
-            picture->restorePixel(index);
+            picture.restorePixel(index);
         plotted.clear();
-        const int32_t width = picture->getWidth();
-        const int32_t height = picture->getHeight();
+        const int32_t width = picture.getWidth();
+        const int32_t height = picture.getHeight();
         const uint32_t dot = COffscreenPort::pixelOf(dotColor);
         for (const PortPoint& point : points)
         {
@@ -72,13 +71,4 @@ void CScopeView::paint(CPaintPort& port)
         }
     }
     drawn = points;
-    picture->copyTo(port, rect, {0, 0});
-}
-
-void CScopeView::refresh(CPaintPort& port)
-{
-    if (!changed)
-        return;
-    changed = 0;
-    paint(port);
 }

@@ -1,12 +1,11 @@
 #include "editor/ZoomSetting.h"
 
-#include "resources/ResourceIds.h"
-
-constexpr int32_t CZoomSetting::kSizes[3];
+constexpr int32_t CZoomSetting::kSizes[];
 
 namespace
 {
 const int32_t kDpiAt100 = 96;
+const char kTagName[] = "Zanderwick Scope Zoom";
 
 using DpiForWindowProc = UINT(WINAPI*)(HWND);
 using ProcessAwareProc = BOOL(WINAPI*)();
@@ -95,11 +94,27 @@ int32_t CZoomSetting::current(HWND window)
     return dpi > 0 ? forDpi(dpi) : kDefault;
 }
 
+void CZoomSetting::tag(HWND editorWindow, int32_t percent)
+{
+    if (!editorWindow)
+        return;
+    if (percent)
+        SetPropA(editorWindow, kTagName, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(percent)));
+    else
+        RemovePropA(editorWindow, kTagName);
+}
+
+int32_t CZoomSetting::tagOf(HWND editorWindow)
+{
+    const INT_PTR percent =
+        editorWindow ? reinterpret_cast<INT_PTR>(GetPropA(editorWindow, kTagName)) : 0;
+    return isSize(static_cast<int32_t>(percent)) ? static_cast<int32_t>(percent) : 0;
+}
+
 int32_t CZoomSetting::pictureId(int32_t id, int32_t percent)
 {
-    if (percent == 150)
-        return id + IDB_OFFSET_150;
-    if (percent == 200)
-        return id + IDB_OFFSET_200;
+    for (int32_t place = 0; place < kSizeCount; ++place)
+        if (kSizes[place] == percent)
+            return id + place * IDB_ZOOM_STEP;
     return id;
 }

@@ -5,17 +5,20 @@
 #include <cstdint>
 
 #include "gui/PortTypes.h"
+#include "resources/ResourceIds.h"
 
-// The editor's size as a percentage of its 100 % panel: 100, 150 or 200. A
-// choice is remembered for the user, for every instance and the program, in
-// the registry; without one, the size follows the DPI of the editor's
-// window in a DPI-aware process. Read only when an editor opens or a choice
-// is made, never from the audio thread.
+// The editor's size as a percentage of its 100 % panel, one of the sizes
+// its pictures are drawn at (ZOOM_SIZES). A choice is remembered for the
+// user, for every instance and the program, in the registry; without one,
+// the size follows the DPI of the editor's window in a DPI-aware process.
+// Read only when an editor opens, a choice is made or the DPI changes, never
+// from the audio thread.
 class CZoomSetting
 {
   public:
-    static constexpr int32_t kSizes[3] = {100, 150, 200};
-    static constexpr int32_t kDefault = 100;
+    static constexpr int32_t kSizes[] = {ZOOM_SIZES};
+    static constexpr int32_t kSizeCount = sizeof(kSizes) / sizeof(kSizes[0]);
+    static constexpr int32_t kDefault = kSizes[0];
     static constexpr const char* kKeyPath = "Software\\Zanderwick\\Zanderwick Scope";
     static constexpr const char* kValueName = "Zoom";
 
@@ -33,6 +36,13 @@ class CZoomSetting
     static int32_t dpiOf(HWND window);
     // The remembered choice, else the size for the window's DPI, else 100.
     static int32_t current(HWND window);
+
+    // The editor's window carries the size it is drawn at, so that a window
+    // of ours around it draws at the same size instead of guessing it back
+    // from the editor's width. 0 for a window that carries none; tagging
+    // with 0 takes the size off.
+    static void tag(HWND editorWindow, int32_t percent);
+    static int32_t tagOf(HWND editorWindow);
 
     // Lengths and positions at a size: scaled and truncated, so that every
     // edge of the 100 % layout lands on one pixel and adjacent areas stay

@@ -16,6 +16,10 @@ class CIdleOwner
     // A right click in the frame's window, before any widget hears of it.
     // True when the owner took it; the frame may then be gone already.
     virtual bool onContextClick(PortPoint /*where*/) { return false; }
+    // A host of ours tells the frame's window that its window went to a
+    // screen of that DPI, with the WM_DPICHANGED it got itself. The owner may
+    // rebuild the frame at another size: it may then be gone already.
+    virtual void onDpiChanged(int32_t /*dpi*/) {}
 
   protected:
     ~CIdleOwner() = default;

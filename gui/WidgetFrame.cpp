@@ -273,6 +273,11 @@ LRESULT CALLBACK CWidgetFrame::windowProc(HWND window, UINT message, WPARAM wPar
             ReleaseDC(window, context);
         }
         break;
+    case WM_DPICHANGED:
+        // As with the menu, the owner may rebuild everything here.
+        if (frame && frame->owner)
+            frame->owner->onDpiChanged(HIWORD(wParam));
+        return 0;
     default:
         break;
     }

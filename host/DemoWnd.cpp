@@ -3,7 +3,6 @@
 #include <commdlg.h>
 
 #include "audio/WaveOutDevice.h"
-#include "editor/EditorLayout.h"
 #include "editor/ZoomSetting.h"
 #include "host/ErrorBox.h"
 #include "host/InfoWnd.h"
@@ -74,7 +73,7 @@ int CDemoWnd::Create(HWND parent)
     return 1;
 }
 
-void CDemoWnd::LoadToolbar(int percent)
+bool CDemoWnd::LoadToolbar(int percent)
 {
     const struct
     {
@@ -86,18 +85,37 @@ void CDemoWnd::LoadToolbar(int percent)
                     {&toolbarDc, &toolbarBitmap, IDB_TOOLBAR_BACKGROUND},
                     {&openDc, &openBitmap, IDB_BUTTON_OPEN},
                     {&helpDc, &helpBitmap, IDB_BUTTON_HELP}};
-    for (const auto& picture : pictures)
+    const int count = sizeof(pictures) / sizeof(pictures[0]);
+    HBITMAP loaded[count] = {};
+    bool complete = true;
+    for (int i = 0; i < count; ++i)
     {
-        if (!*picture.dc)
-            *picture.dc = CreateCompatibleDC(windowDc);
-        HBITMAP loaded =
-            LoadBitmapA(instance, MAKEINTRESOURCEA(CZoomSetting::pictureId(picture.id, percent)));
+        if (!*pictures[i].dc)
+            *pictures[i].dc = CreateCompatibleDC(windowDc);
+        loaded[i] = LoadBitmapA(instance,
+                                MAKEINTRESOURCEA(CZoomSetting::pictureId(pictures[i].id, percent)));
+        complete = complete && loaded[i] && *pictures[i].dc;
+    }
+    // All or nothing: a toolbar of mixed sizes, or one whose buttons sit
+    // where its pictures do not, would be worse than the old one. Without
+    // an old one the buttons are still placed, so that clicks work.
+    if (!complete)
+    {
+        for (HBITMAP bitmap : loaded)
+            if (bitmap)
+                DeleteObject(bitmap);
+        if (zoom)
+            return false;
+    }
+    for (int i = 0; complete && i < count; ++i)
+    {
         // The first picture a DC gets replaces its stock one, which stays
-        // with the DC; a later one replaces ours, which goes.
-        SelectObject(*picture.dc, loaded);
-        if (*picture.bitmap)
-            DeleteObject(*picture.bitmap);
-        *picture.bitmap = loaded;
+        // with the DC; a later one replaces ours, which is no longer
+        // selected once the new one is and only then goes.
+        SelectObject(*pictures[i].dc, loaded[i]);
+        if (*pictures[i].bitmap)
+            DeleteObject(*pictures[i].bitmap);
+        *pictures[i].bitmap = loaded[i];
     }
     zoom = percent;
 
@@ -112,20 +130,27 @@ void CDemoWnd::LoadToolbar(int percent)
     stopButton = button(kStopLeft, stopDc);
     playButton = button(kPlayLeft, playDc);
     helpButton = button(kHelpLeft, helpDc);
+    return complete;
 }
 
-int CDemoWnd::FitToolbar(int editorWidth)
+int CDemoWnd::FitToolbar(int percent)
 {
-    int percent = CZoomSetting::kDefault;
-    for (int size : CZoomSetting::kSizes)
-        if (CZoomSetting::scaled(kPanelArea.right, size) == editorWidth)
-            percent = size;
-    if (percent != zoom)
-    {
-        LoadToolbar(percent);
+    if (percent != zoom && LoadToolbar(percent))
         InvalidateRect(hwnd, nullptr, FALSE);
-    }
     return CZoomSetting::scaled(kToolbarHeight, zoom);
+}
+
+LRESULT CDemoWnd::OnDpiChanged(HWND window, UINT, WPARAM wParam, LPARAM lParam)
+{
+    // Windows suggests a place on the new screen; the size is the one that
+    // holds the toolbar and the editor there, which the plug-in window
+    // sets.
+    if (const auto* suggested = reinterpret_cast<const RECT*>(lParam))
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (plugWnd)
+        plugWnd->FollowDpi(HIWORD(wParam));
+    return 0;
 }
 
 int CDemoWnd::Attach(HINSTANCE instance_, CPlugWnd* plugWnd_)
@@ -212,7 +237,7 @@ void CDemoWnd::StopPlaying()
 
 void CDemoWnd::OpenHelp()
 {
-    helpWnd = new CInfoWnd(instance, &helpWnd);
+    helpWnd = new CInfoWnd(instance, &helpWnd, zoom);
     if (!helpWnd->Create(nullptr))
     {
         delete helpWnd;

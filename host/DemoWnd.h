@@ -18,8 +18,6 @@ class CDemoWnd : public CWindow, public CEditorHolder
   public:
     static constexpr int kCommandQuit = 2049;
     static constexpr int kCommandHelp = 2053;
-    // The toolbar across the top; the plug-in window sits under it.
-    static constexpr int kToolbarHeight = 31;
 
     explicit CDemoWnd(HINSTANCE instance);
     ~CDemoWnd() override;
@@ -32,11 +30,14 @@ class CDemoWnd : public CWindow, public CEditorHolder
     LRESULT OnLButtonDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     // The controller gave its stream up (CWavePlayer::kDeviceFailedMessage).
     LRESULT OnUser(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Goes where Windows suggests on the new screen; the editor follows the
+    // screen's DPI unless a size was chosen, and the window fits it.
+    LRESULT OnDpiChanged(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     // Creates the playback controller and loads the default file.
     virtual int Attach(HINSTANCE instance, CPlugWnd* plugWnd);
-    // Draws the toolbar for an editor of that width: its pictures at the
-    // editor's size. The toolbar's height.
-    int FitToolbar(int editorWidth) override;
+    // Draws the toolbar at the editor's size, with the pictures drawn for
+    // it. The toolbar's height.
+    int FitToolbar(int percent) override;
 
     int PlayingShown() const { return playingShown; }
     CInfoWnd* HelpWindow() const { return helpWnd; }
@@ -57,7 +58,9 @@ class CDemoWnd : public CWindow, public CEditorHolder
     void StartPlaying();
     void StopPlaying();
     void OpenHelp();
-    void LoadToolbar(int percent);
+    // Loads the toolbar's pictures drawn for that size and places its
+    // buttons; false when a picture is missing, with the old ones kept.
+    bool LoadToolbar(int percent);
 
     CInfoWnd* helpWnd;
     CPlugWnd* plugWnd;

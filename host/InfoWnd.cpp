@@ -32,11 +32,11 @@ HBITMAP loadPage(HINSTANCE instance, int id, int* width, int* height)
 }
 } // namespace
 
-CInfoWnd::CInfoWnd(HINSTANCE instance_, CInfoWnd** ownerSlot)
+CInfoWnd::CInfoWnd(HINSTANCE instance_, CInfoWnd** ownerSlot, int editorZoom_)
     : CWindow(instance_), owner(ownerSlot), screenWidth(0), windowHeight(0), viewHeight(0),
       germanWidth(0), germanHeight(0), englishWidth(0), englishHeight(0), scrollPos(0),
       germanDc(nullptr), englishDc(nullptr), showGerman(0), germanBitmap(nullptr),
-      englishBitmap(nullptr), zoom(CZoomSetting::kDefault),
+      englishBitmap(nullptr), editorZoom(editorZoom_), zoom(CZoomSetting::kDefault),
       germanFlag(487, 9, 57, 47, nullptr, nullptr, 0, 0, 0),
       englishFlag(409, 9, 57, 47, nullptr, nullptr, 0, 0, 0), germanDcDefault(nullptr),
       englishDcDefault(nullptr)
@@ -82,10 +82,10 @@ int CInfoWnd::Create(HWND parent)
     // The page is shown at the editor's size, or the largest smaller one
     // that the screen has room for: a page cut at the right loses its flags.
     screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int wanted = CZoomSetting::current(hwnd);
     zoom = CZoomSetting::kDefault;
     for (int size : CZoomSetting::kSizes)
-        if (size <= wanted && CZoomSetting::scaled(englishWidth, size) + kExtraWidth <= screenWidth)
+        if (size <= editorZoom &&
+            CZoomSetting::scaled(englishWidth, size) + kExtraWidth <= screenWidth)
             zoom = size;
     windowHeight = GetSystemMetrics(SM_CYSCREEN) / 2;
     viewHeight = windowHeight - kFrameHeight;

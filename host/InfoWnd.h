@@ -3,6 +3,7 @@
 // English), half the screen high, with a vertical scroll bar over 0..1000
 // and the language switched by the flags printed on the pages.
 
+#include "editor/ZoomSetting.h"
 #include "host/ToolButton.h"
 #include "host/Window.h"
 
@@ -11,8 +12,8 @@ class CInfoWnd : public CWindow
   public:
     // `ownerSlot` is where the opening window keeps its help window; it is
     // cleared when this window goes away, so the next help command opens a
-    // new one.
-    CInfoWnd(HINSTANCE instance, CInfoWnd** ownerSlot);
+    // new one. The page follows the editor's size, `editorZoom`.
+    CInfoWnd(HINSTANCE instance, CInfoWnd** ownerSlot, int editorZoom = CZoomSetting::kDefault);
     ~CInfoWnd() override;
 
     int Create(HWND parent) override;
@@ -46,7 +47,9 @@ class CInfoWnd : public CWindow
     int showGerman;
     HBITMAP germanBitmap;
     HBITMAP englishBitmap;
-    // The size of the editor, which the page follows.
+    // The size of the editor, and the page's: the same or the largest
+    // smaller one that the screen has room for.
+    int editorZoom;
     int zoom;
     CToolButton germanFlag;
     CToolButton englishFlag;

@@ -1,6 +1,6 @@
 #include "host/PlugWnd.h"
 
-#include "host/DemoWnd.h"
+#include "editor/ZoomSetting.h"
 
 namespace
 {
@@ -88,12 +88,16 @@ int CPlugWnd::Create(HWND parent)
 
 void CPlugWnd::Place(int width, int height, bool centre)
 {
-    // The editor sits under the demo window's toolbar, drawn at its size.
-    const int toolbar = holder ? holder->FitToolbar(width) : CDemoWnd::kToolbarHeight;
+    // The editor's window says the size it is drawn at (an editor that
+    // says none is at 100 %); it sits under the demo window's toolbar,
+    // drawn at that size too.
+    const int tagged = CZoomSetting::tagOf(GetWindow(hwnd, GW_CHILD));
+    const int zoom = tagged ? tagged : CZoomSetting::kDefault;
+    const int toolbar = holder ? holder->FitToolbar(zoom) : CEditorHolder::kToolbarHeight;
     MoveWindow(hwnd, 0, toolbar, width, height, !centre);
     int outerWidth = width + kExtraWidth;
     int outerHeight = height + kExtraHeight;
-    if (toolbar != CDemoWnd::kToolbarHeight)
+    if (zoom != CZoomSetting::kDefault)
     {
         // At a larger size the caption and borders are the screen's, which
         // grow with its DPI: the window is made to hold exactly the toolbar
@@ -123,6 +127,19 @@ int CPlugWnd::FitEditor(int width, int height)
         return 0;
     Place(width, height, false);
     return 1;
+}
+
+void CPlugWnd::FollowDpi(int dpi)
+{
+    if (!hwnd)
+        return;
+    // The editor's window hears of it as the top-level window did; an editor
+    // that follows asks for its new size through the host callback. The
+    // frame around it has the new screen's metrics either way.
+    if (HWND editor = GetWindow(hwnd, GW_CHILD))
+        SendMessageA(editor, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+    if (editorRect)
+        Place(editorRect->right, editorRect->bottom, false);
 }
 
 LRESULT CPlugWnd::OnTimer(HWND, UINT, WPARAM, LPARAM)

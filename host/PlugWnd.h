@@ -8,12 +8,15 @@
 #include "plugin/AEffect.h"
 #include "plugin/PluginEntry.h"
 
-// The window around the plug-in window: told the editor's width, it draws
-// its toolbar for that size and answers the toolbar's height.
+// The window around the plug-in window: told the size the editor is drawn
+// at, it draws its toolbar at that size and answers the toolbar's height.
 class CEditorHolder
 {
   public:
-    virtual int FitToolbar(int editorWidth) = 0;
+    // The toolbar across the top at 100 %; the plug-in window sits under it.
+    static constexpr int kToolbarHeight = 31;
+
+    virtual int FitToolbar(int percent) = 0;
 
   protected:
     ~CEditorHolder() = default;
@@ -46,6 +49,9 @@ class CPlugWnd : public CWindow, public CEffectBinding
     // Fits this window, and the demo window around it, to an editor of the
     // new size. 1, or 0 for a size no editor has.
     int FitEditor(int width, int height);
+    // The demo window went to a screen of that DPI: the editor hears of it
+    // and may ask for another size; the windows are fitted to it again.
+    void FollowDpi(int dpi);
     // The binding the playback controller plays through.
     void SetSampleRate(float rate) override;
     int Process(float** inputs, float** outputs, int32_t sampleFrames) override;

@@ -91,6 +91,11 @@ LRESULT CWindow::OnLButtonDown(HWND, UINT, WPARAM, LPARAM)
     return 0;
 }
 
+LRESULT CWindow::OnDpiChanged(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 LRESULT CALLBACK CWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // Messages sent during creation arrive before the object is known.
@@ -115,6 +120,8 @@ LRESULT CALLBACK CWindow::WindowProc(HWND window, UINT message, WPARAM wParam, L
         return self->OnLButtonDown(window, message, wParam, lParam);
     case WM_USER:
         return self->OnUser(window, message, wParam, lParam);
+    case WM_DPICHANGED:
+        return self->OnDpiChanged(window, message, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -1,7 +1,7 @@
 #pragma once
 // Base of the host's windows: ties one Win32 window to one object. The
 // object's address lives in the window's user data, and one shared window
-// procedure forwards the eight messages the host handles to its handlers.
+// procedure forwards the nine messages the host handles to its handlers.
 
 #include <windows.h>
 
@@ -20,6 +20,8 @@ class CWindow
     virtual LRESULT OnVScroll(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     virtual LRESULT OnKeyDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     virtual LRESULT OnLButtonDown(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // A top-level window went to a screen of another DPI (WM_DPICHANGED).
+    virtual LRESULT OnDpiChanged(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND GetHwnd() const { return hwnd; }
     HDC GetWindowDc() const { return windowDc; }

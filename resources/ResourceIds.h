@@ -27,10 +27,14 @@
 #define IDB_HELP_GERMAN 113
 #define IDB_HELP_ENGLISH 114
 
-// The same editor and toolbar pictures drawn at 150 % and at 200 %: the
-// 100 % id plus one of these offsets.
-#define IDB_OFFSET_150 100
-#define IDB_OFFSET_200 200
+// The sizes the editor and the toolbar are drawn at, in per cent of the
+// 100 % panel, smallest first: the one list of them. The pictures drawn at
+// the size in place n (from 0) have the 100 % id plus n * IDB_ZOOM_STEP and
+// lie in bitmaps/<size>/, those of the first size in bitmaps/ itself.
+#define ZOOM_SIZES 100, 150, 200
+#define IDB_ZOOM_STEP 100
+
+// Their ids, for the resource scripts.
 #define IDB_EDITOR_BACKGROUND_150 201
 #define IDB_CREDITS_150 202
 #define IDB_MONO_BUTTON_150 203

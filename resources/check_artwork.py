@@ -11,7 +11,7 @@ import re
 import struct
 import sys
 
-from editor_layout import editor_layout
+from editor_layout import editor_layout, zooms
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 LAYOUT = editor_layout()
@@ -24,11 +24,12 @@ def size_of(rect, states=1):
     return rect[2] - rect[0], (rect[3] - rect[1]) * states
 
 
-# The sizes the editor and the toolbar are drawn at, and their folders.
-ZOOMS = {100: "", 150: "150", 200: "200"}
+# The sizes the editor and the toolbar are drawn at, their folders and the
+# offsets of their ids.
+ZOOMS = {percent: folder for percent, (folder, _) in zooms().items()}
+ZOOM_OFFSET = {percent: offset for percent, (_, offset) in zooms().items()}
 # Ids of the pictures drawn at every size; the help pages exist at 100 % only.
 ZOOMED = range(101, 113)
-ZOOM_OFFSET = {100: 0, 150: 100, 200: 200}
 
 
 def z(v, percent):

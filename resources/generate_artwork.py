@@ -12,12 +12,13 @@ pages' flags and the credits' version line) are collected in the constants
 below, the editor's read from editor/EditorLayout.h; everything else is free
 design.
 
-The editor's and the toolbar's pictures are drawn three times, at 100, 150
-and 200 %, by the same code: it is written in the pixels of the 100 % panel,
-and ZDraw, font() and smooth() turn those into the pixels of the size being
-drawn, with fonts at the larger size and every edge where the program's
-scaled layout puts it (a position v lands on floor(v * zoom)). At 100 % they
-hand everything to the picture library unchanged.
+The editor's and the toolbar's pictures are drawn at every size that
+resources/ResourceIds.h lists (ZOOM_SIZES), by the same code: it is written
+in the pixels of the 100 % panel, and ZDraw, font() and smooth() turn those
+into the pixels of the size being drawn, with fonts at the larger size and
+every edge where the program's scaled layout puts it (a position v lands on
+floor(v * zoom)). At 100 % they hand everything to the picture library
+unchanged.
 """
 
 import math
@@ -28,7 +29,7 @@ import sys
 
 from PIL import Image, ImageDraw, ImageFont
 
-from editor_layout import editor_layout
+from editor_layout import editor_layout, zooms
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BITMAP_DIR = os.path.join(HERE, "bitmaps")
@@ -94,7 +95,7 @@ SS = 4  # supersampling factor for smooth shapes
 # Sizes: the zoom being drawn, and where the picture being drawn starts on
 # the panel (in 100 % pixels), so that its edges land where the panel's do.
 
-ZOOMS = {100: "", 150: "150", 200: "200"}  # percent: folder under bitmaps/
+ZOOMS = {percent: folder for percent, (folder, _) in zooms().items()}  # folder under bitmaps/
 ZOOM = 1.0
 ORIGIN = (0, 0)
 

@@ -5,6 +5,7 @@
 #include "Version.h"
 #ifndef _WIN64
 #include "tests/e2e/ProgramSession.h"
+#include "tests/support/RegistryValue.h"
 #endif
 
 #include <windows.h>
@@ -77,6 +78,7 @@ TEST(ShippedProgram, PlaysTheDefaultFileItCameWithAndEndsWithZero)
     CCaptureFile capture;
     capture.remove();
 
+    const CDefaultUserSettings settings;
     CProgramRunner program("unpacked\\demo\\ZanderwickDemo.exe", folder);
     ASSERT_TRUE(program.start());
     const HWND demo = program.findWindow("CDEMOWND", 60000);

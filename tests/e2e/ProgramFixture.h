@@ -3,6 +3,7 @@
 // own, its toolbar read back, its sound captured.
 
 #include "tests/e2e/ProgramSession.h"
+#include "tests/support/RegistryValue.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,8 @@ class ProgramFixture : public ::testing::Test
         EXPECT_LT(milliseconds, 2000u);
     }
 
+    // Made first, so that the program starts from the user's defaults.
+    CDefaultUserSettings settings;
     CProgramRunner* program = nullptr;
     CToolbarView* toolbar = nullptr;
     CCaptureFile capture;

@@ -1,5 +1,6 @@
 #include "tests/support/GuiTestSupport.h"
 
+#include "gui/OffscreenPort.h"
 #include "gui/PaintPort.h"
 #include "gui/SkinBitmap.h"
 
@@ -29,21 +30,14 @@ const auto* const gEnvironment = ::testing::AddGlobalTestEnvironment(new CModule
 
 Pixels readContext(HDC source, int width, int height)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(source);
-    HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, section);
-    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    // Copied into a picture of 32-bit pixels whatever the display's depth.
+    COffscreenPort copy(nullptr, width, height, kColorBlack);
+    BitBlt(copy.getContext(), 0, 0, width, height, source, 0, 0, SRCCOPY);
     GdiFlush();
     Pixels pixels{width, height, {}};
-    const uint32_t* quads = static_cast<const uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i)
+    const uint32_t* quads = copy.getPixels();
+    for (int i = 0; quads && i < width * height; ++i)
         pixels.values.push_back(RGB(quads[i] >> 16 & 0xff, quads[i] >> 8 & 0xff, quads[i] & 0xff));
-    SelectObject(memory, previous);
-    DeleteObject(section);
-    DeleteDC(memory);
     return pixels;
 }
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // A DWORD under HKEY_CURRENT_USER that a test sets or removes for its own
-// run, put back as it was found when the test ends.
+// run, put back as it was found when the test ends, failed or not.
 
 #include <windows.h>
 
@@ -45,6 +45,8 @@ class CRegistryValue
         DWORD value = 0;
         return read(&value) ? value : 0;
     }
+    // What the value is now is what the end puts back.
+    void keep() { had = read(&found); }
 
   private:
     bool read(DWORD* value) const
@@ -70,6 +72,25 @@ class CRegistryValue
 // Where the editor remembers its size, and where Wine keeps the screen's DPI.
 inline const char kZoomKey[] = "Software\\Zanderwick\\Zanderwick Scope";
 inline const char kDesktopKey[] = "Control Panel\\Desktop";
+
+// The program started by a test reads the user settings of the Wine prefix
+// itself, which only a test that has the prefix to itself (a display of its
+// own) may change. Whatever an earlier test left there, one that was killed
+// say, is gone before the program starts, and again when the test ends: no
+// choice of size, and the 96 DPI of a fresh prefix.
+struct CDefaultUserSettings
+{
+    CDefaultUserSettings() { reset(); }
+    ~CDefaultUserSettings() { reset(); }
+    static void reset()
+    {
+        CRegistryValue zoom(kZoomKey, "Zoom"), dpi(kDesktopKey, "LogPixels");
+        zoom.remove();
+        dpi.set(96);
+        zoom.keep();
+        dpi.keep();
+    }
+};
 
 // Chooses the item'th size (1 for 100 %) from the editor's menu, with a
 // right click and keys as a user would: all queued before the menu comes up,
