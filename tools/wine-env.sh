@@ -28,8 +28,11 @@ zw_display_start() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" \
       >"$folder/xvfb.log" 2>&1 &
     local xvfb=$!
-    # What runs so far, so that a stop finds it even if the start fails.
-    echo "ZW_XVFB_PID=$xvfb" >"$folder/display.env"
+    # What runs so far, so that a stop finds it even if the start fails. Its
+    # start time tells it from a later process that gets the same id.
+    local started
+    started=$(zw_process_start "$xvfb")
+    echo "ZW_XVFB_PID=$xvfb ZW_XVFB_START=$started" >"$folder/display.env"
     if ! zw_wait_for "$xvfb" 300 test -s "$fdfile"; then
       echo "wine-env: Xvfb did not start:"
       cat "$folder/xvfb.log"
@@ -38,7 +41,8 @@ zw_display_start() {
     export DISPLAY=:$(head -n1 "$fdfile")
     zw_wine_prefix "$folder" "$arch" || exit 1
     wineserver -p || exit 1
-    printf 'ZW_XVFB_PID=%q WINEPREFIX=%q\n' "$xvfb" "$WINEPREFIX" >"$folder/display.env"
+    printf 'ZW_XVFB_PID=%q ZW_XVFB_START=%q WINEPREFIX=%q\n' "$xvfb" "$started" "$WINEPREFIX" \
+      >"$folder/display.env"
     # No window manager runs on this display. Left "managed", Wine waits two
     # seconds for one whenever it hides a window it has activated; unmanaged
     # windows are placed and hidden by Wine alone, as nothing else would.
@@ -49,8 +53,8 @@ zw_display_start() {
     # service that inherited a test's stdout would keep CTest waiting for it.
     wineboot >/dev/null 2>&1 </dev/null
     zw_hold_desktop "$folder"
-    printf 'ZW_XVFB_PID=%q DISPLAY=%q HOME=%q WINEPREFIX=%q WINEARCH=%q WINEDEBUG=%q WINEDLLOVERRIDES=%q ZW_DISPLAY_UP=1\n' \
-      "$xvfb" "$DISPLAY" "$HOME" "$WINEPREFIX" "$WINEARCH" "$WINEDEBUG" "$WINEDLLOVERRIDES" \
+    printf 'ZW_XVFB_PID=%q ZW_XVFB_START=%q DISPLAY=%q HOME=%q WINEPREFIX=%q WINEARCH=%q WINEDEBUG=%q WINEDLLOVERRIDES=%q ZW_DISPLAY_UP=1\n' \
+      "$xvfb" "$started" "$DISPLAY" "$HOME" "$WINEPREFIX" "$WINEARCH" "$WINEDEBUG" "$WINEDLLOVERRIDES" \
       >"$folder/display.env"
   ) >"$folder/start.log" 2>&1 && return 0
   echo "wine-env: the display in $folder did not start ($folder/start.log):" >&2
@@ -111,17 +115,33 @@ zw_display_stop() {
   return 0
 }
 
-# Stops what runs of a display, as far as it got.
+# Stops what runs of a display, as far as it got. The display.env may be an
+# earlier run's, whose Xvfb has long ended and whose id may now be another
+# process's: only the process that started at the time written down is ended.
 zw_display_kill() {
   (
     [[ -f $1/display.env ]] || exit 0
-    ZW_XVFB_PID= WINEPREFIX=
+    ZW_XVFB_PID= ZW_XVFB_START= WINEPREFIX=
     source "$1/display.env" 2>/dev/null
     [[ -n $WINEPREFIX ]] && WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null
-    [[ -n $ZW_XVFB_PID ]] && kill "$ZW_XVFB_PID" 2>/dev/null
+    if [[ -n $ZW_XVFB_PID && -n $ZW_XVFB_START &&
+      $(zw_process_start "$ZW_XVFB_PID") == "$ZW_XVFB_START" ]]; then
+      kill "$ZW_XVFB_PID" 2>/dev/null
+    fi
     rm -f "$1/display.env"
   )
   return 0
+}
+
+# When a process started (clock ticks since boot, as /proc gives it); nothing
+# once it has ended. The name in parentheses may hold spaces: the fields are
+# counted after it, the start time being the 22nd.
+zw_process_start() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+  stat=${stat##*) }
+  read -r -a stat <<<"$stat"
+  echo "${stat[19]}"
 }
 
 # Exports the Wine settings of our prefixes for <dir>/wineprefix of the given
@@ -141,7 +161,15 @@ zw_wine_prefix() {
     echo "wine-env: creating the $arch Wine prefix" >&2
     rm -rf "$WINEPREFIX"
     wineboot -i >"$build/wineboot.log" 2>&1
-    wineserver -w
+    # The prefix is written once its wineserver ends. One that hangs is ended
+    # hard, and the half-made prefix goes.
+    timeout 900 wineserver -w
+    if (($? == 124)); then
+      echo "wine-env: the $arch Wine prefix was not done within 900 s; ending its wineserver" >&2
+      wineserver -k 2>/dev/null
+      rm -rf "$WINEPREFIX"
+      return 1
+    fi
     if [[ ! -f $WINEPREFIX/system.reg ]]; then
       echo "wine-env: no $arch Wine prefix ($build/wineboot.log)" >&2
       return 1

@@ -73,13 +73,16 @@ extern "C" AEffect* ZW_VSTCALL VSTPluginMain(HostCallbackProc callback)
     const char* logPath = std::getenv("ZW_OPCODE_LOG");
     const char* pluginPath = std::getenv("ZW_TRACED_PLUGIN");
     // One instance: the project holds one.
-    if (gLog || !logPath || !pluginPath || !callback)
+    if (gLog || !logPath || !pluginPath || !callback || !(gLog = std::fopen(logPath, "w")))
         return nullptr;
+    // Written before the plug-in is loaded: from here on, its host process
+    // has started, and whatever ends it is the test's concern.
+    note("loading %s\n", pluginPath);
     HMODULE plugin = LoadLibraryA(pluginPath);
     auto entry = plugin ? reinterpret_cast<PluginEntryProc>(
                               reinterpret_cast<void*>(GetProcAddress(plugin, "VSTPluginMain")))
                         : nullptr;
-    if (!entry || !(gLog = std::fopen(logPath, "w")))
+    if (!entry)
         return nullptr;
     gEntryThread = GetCurrentThreadId();
     gHostCallback = callback;
