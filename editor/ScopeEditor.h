@@ -60,6 +60,7 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     virtual float getParameterNormalized(int32_t index);
     void writeParameterBlock(int32_t index, const void* source, int32_t length,
                              int32_t offset) override;
+    // From any thread, as setParameter: the next idle clears the range bar.
     void resetDisplay() override;
 
     void onValueChanged(CPaintPort& port, CValueWidget* control) override;
@@ -102,8 +103,10 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     float monoShown;
     // The MONO value the views were last given data for.
     float monoHandedOver;
-    // Set by setParameter on the caller's thread, taken by idle.
+    // Set by setParameter and resetDisplay on the caller's thread, taken by
+    // idle.
     std::atomic<bool> monoArrived;
+    std::atomic<bool> resetArrived;
     std::vector<float> xPoints;
     std::vector<float> yPoints;
     // Each editor keeps its own pace: several may run in one host.

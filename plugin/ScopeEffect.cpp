@@ -338,14 +338,17 @@ void CScopeEffect::setSampleRate(float rate)
 
 void CScopeEffect::suspend()
 {
-    if (display)
-        display->resetDisplay();
+    // The editor learns of it through its store and a flag, whatever thread
+    // this is; the cleared results go first, so that an idle between the two
+    // cannot put the last correlation back into the cleared range.
     if (engine)
     {
         engine->clearDisplay();
         if (display)
             engine->publishResults(display->displayStore());
     }
+    if (display)
+        display->resetDisplay();
 }
 
 void CScopeEffect::resume() {}
