@@ -29,7 +29,7 @@ CScopeEditor::CScopeEditor(CPluginBase* owner)
       bitmaps(), zoom(0), zoomKnown(false), unsavedZoom(0), monoButton(nullptr), scopeView(nullptr),
       pointerView(nullptr), rangeView(nullptr), monoShown(0.0f), monoHandedOver(0.0f),
       monoArrived(false), resetArrived(false), xPoints(CScopeParams::kNumPoints),
-      yPoints(CScopeParams::kNumPoints), lastIdleRun(0)
+      yPoints(CScopeParams::kNumPoints), lastIdleRun(0), idleClock(&std::clock)
 {
     // No registry here: hosts create effects on any thread.
     useZoom(CZoomSetting::kDefault);
@@ -216,7 +216,7 @@ void CScopeEditor::chooseZoom(int32_t percent)
 
 void CScopeEditor::idle()
 {
-    const std::clock_t now = std::clock();
+    const std::clock_t now = idleClock();
     if (now <= lastIdleRun + kIdleIntervalTicks)
         return;
     lastIdleRun = now;

@@ -39,8 +39,10 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
 
     static constexpr int32_t kCreditsTag = 0;
     static constexpr int32_t kMonoTag = 1;
-    // Idle does at most one pass in this many milliseconds plus one.
+    // Idle does at most one pass in this many clock ticks plus one.
     static constexpr long kIdleIntervalTicks = 16;
+    // What idle reads the time from: std::clock, or a test's own.
+    using IdleClock = std::clock_t (*)();
 
     explicit CScopeEditor(CPluginBase* owner);
     ~CScopeEditor() override;
@@ -71,6 +73,12 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     // rebuilds the panel at it; a host that refuses sees it on the next open.
     void chooseZoom(int32_t percent);
     int32_t getZoom() const { return zoom; }
+    // The pace starts afresh on the new clock.
+    void setIdleClock(IdleClock clock)
+    {
+        idleClock = clock;
+        lastIdleRun = 0;
+    }
 
     CCaptionedPopupPicture* getCaptionPopup() const { return captionPopup; }
     CSwitchButton* getMonoButton() const { return monoButton; }
@@ -111,4 +119,5 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     std::vector<float> yPoints;
     // Each editor keeps its own pace: several may run in one host.
     std::clock_t lastIdleRun;
+    IdleClock idleClock;
 };
