@@ -1,6 +1,7 @@
 // The effect's processing through its record, against a floor that only
-// moves the same frames input -> 512-frame block -> output with plain copies.
-// items_per_second counts frames.
+// moves the same frames input -> 512-frame block -> output with plain copies,
+// for music and for the subnormal numbers of a reverb's or a fade's tail
+// (tail:1). items_per_second counts frames.
 
 #include <benchmark/benchmark.h>
 
@@ -38,26 +39,32 @@ struct Signal
             right[i] = common + 0.2f * std::sin(6.2831853f * 447.0f * t + 1.0f) - 0.05f * n;
         }
     }
+    // Every sample the same.
+    explicit Signal(float value) : left(kSignalFrames, value), right(kSignalFrames, value) {}
 };
 
-const Signal& signal()
+const Signal& signal(bool tail = false)
 {
-    static const Signal s;
-    return s;
+    static const Signal music, subnormals(1e-40f);
+    return tail ? subnormals : music;
 }
 
 // Host buffers cycling through the signal.
 struct HostBuffers
 {
-    explicit HostBuffers(int32_t frames) : l(frames), r(frames), outL(frames), outR(frames) {}
+    explicit HostBuffers(int32_t frames, bool tail = false)
+        : source(signal(tail)), l(frames), r(frames), outL(frames), outR(frames)
+    {
+    }
     void next(int32_t frames)
     {
         if (position + frames > kSignalFrames)
             position = 0;
-        std::memcpy(l.data(), &signal().left[position], sizeof(float) * frames);
-        std::memcpy(r.data(), &signal().right[position], sizeof(float) * frames);
+        std::memcpy(l.data(), &source.left[position], sizeof(float) * frames);
+        std::memcpy(r.data(), &source.right[position], sizeof(float) * frames);
         position += frames;
     }
+    const Signal& source;
     std::vector<float> l, r, outL, outR;
     float* in[2] = {l.data(), r.data()};
     float* out[2] = {outL.data(), outR.data()};
@@ -75,7 +82,7 @@ void effectProcessing(benchmark::State& state)
     const int32_t frames = static_cast<int32_t>(state.range(0));
     AEffect* e = CreatePluginInstance(host);
     e->setParameter(e, 0, static_cast<float>(state.range(1)));
-    HostBuffers buffers(frames);
+    HostBuffers buffers(frames, state.range(2) != 0);
     for (auto _ : state)
     {
         buffers.next(frames);
@@ -125,6 +132,9 @@ void copyFloor(benchmark::State& state)
 } // namespace
 
 BENCHMARK(copyFloor)->ArgNames({"frames"})->Arg(64)->Arg(512)->Arg(1764);
-BENCHMARK(effectProcessing)->ArgNames({"frames", "mono"})->ArgsProduct({{64, 512, 1764}, {0, 1}});
+BENCHMARK(effectProcessing)
+    ->ArgNames({"frames", "mono", "tail"})
+    ->ArgsProduct({{64, 512, 1764}, {0, 1}, {0}})
+    ->ArgsProduct({{512}, {0, 1}, {1}});
 
 BENCHMARK_MAIN();

@@ -28,8 +28,8 @@ CScopeEditor::CScopeEditor(CPluginBase* owner)
     : CCaptionEditor(owner), store(std::make_unique<CScopeParams>()), captionPopup(nullptr),
       bitmaps(), zoom(0), zoomKnown(false), unsavedZoom(0), monoButton(nullptr), scopeView(nullptr),
       pointerView(nullptr), rangeView(nullptr), monoShown(0.0f), monoHandedOver(0.0f),
-      monoArrived(false), xPoints(CScopeParams::kNumPoints), yPoints(CScopeParams::kNumPoints),
-      lastIdleRun(0)
+      monoArrived(false), resetArrived(false), xPoints(CScopeParams::kNumPoints),
+      yPoints(CScopeParams::kNumPoints), lastIdleRun(0), idleClock(&std::clock)
 {
     // No registry here: hosts create effects on any thread.
     useZoom(CZoomSetting::kDefault);
@@ -239,7 +239,7 @@ void CScopeEditor::resizeTo(int32_t percent)
 
 void CScopeEditor::idle()
 {
-    const std::clock_t now = std::clock();
+    const std::clock_t now = idleClock();
     if (now <= lastIdleRun + kIdleIntervalTicks)
         return;
     lastIdleRun = now;
@@ -266,9 +266,10 @@ void CScopeEditor::idle()
         }
         correlation = store->getValue(CScopeParams::kCorrelation, true);
     }
+    const bool reset = resetArrived.exchange(false);
     // Nothing new to show (no analysis published, no suspend, MONO as it
     // was): the views are left alone, so the next tick draws nothing.
-    if (!published && monoShown == monoHandedOver)
+    if (!published && !reset && monoShown == monoHandedOver)
     {
         CWidgetEditor::idle();
         return;
@@ -281,9 +282,9 @@ void CScopeEditor::idle()
         pointerView->setCorrelation(monoShown != 0.0f ? 1.0f : correlation);
     if (rangeView)
     {
-        if (monoShown != 0.0f)
+        if (reset || monoShown != 0.0f)
             rangeView->resetRange();
-        else
+        if (monoShown == 0.0f)
             rangeView->setCorrelation(correlation);
     }
     CWidgetEditor::idle();
@@ -319,8 +320,9 @@ void CScopeEditor::writeParameterBlock(int32_t index, const void* source, int32_
 
 void CScopeEditor::resetDisplay()
 {
-    if (rangeView)
-        rangeView->resetRange();
+    // Hosts suspend from any thread, while the GUI thread may be painting.
+    resetArrived = true;
+    requestRedraw();
 }
 
 void CScopeEditor::onValueChanged(CPaintPort& port, CValueWidget* control)

@@ -39,8 +39,10 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
 
     static constexpr int32_t kCreditsTag = 0;
     static constexpr int32_t kMonoTag = 1;
-    // Idle does at most one pass in this many milliseconds plus one.
+    // Idle does at most one pass in this many clock ticks plus one.
     static constexpr long kIdleIntervalTicks = 16;
+    // What idle reads the time from: std::clock, or a test's own.
+    using IdleClock = std::clock_t (*)();
 
     explicit CScopeEditor(CPluginBase* owner);
     ~CScopeEditor() override;
@@ -60,6 +62,7 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     virtual float getParameterNormalized(int32_t index);
     void writeParameterBlock(int32_t index, const void* source, int32_t length,
                              int32_t offset) override;
+    // From any thread, as setParameter: the next idle clears the range bar.
     void resetDisplay() override;
 
     void onValueChanged(CPaintPort& port, CValueWidget* control) override;
@@ -73,6 +76,12 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     // panel follows it as a choice would, without remembering it.
     void onDpiChanged(int32_t dpi) override;
     int32_t getZoom() const { return zoom; }
+    // The pace starts afresh on the new clock.
+    void setIdleClock(IdleClock clock)
+    {
+        idleClock = clock;
+        lastIdleRun = 0;
+    }
 
     CCaptionedPopupPicture* getCaptionPopup() const { return captionPopup; }
     CSwitchButton* getMonoButton() const { return monoButton; }
@@ -107,10 +116,13 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     float monoShown;
     // The MONO value the views were last given data for.
     float monoHandedOver;
-    // Set by setParameter on the caller's thread, taken by idle.
+    // Set by setParameter and resetDisplay on the caller's thread, taken by
+    // idle.
     std::atomic<bool> monoArrived;
+    std::atomic<bool> resetArrived;
     std::vector<float> xPoints;
     std::vector<float> yPoints;
     // Each editor keeps its own pace: several may run in one host.
     std::clock_t lastIdleRun;
+    IdleClock idleClock;
 };

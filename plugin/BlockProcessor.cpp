@@ -8,6 +8,14 @@ void copySamples(float* target, const float* source, int32_t count)
 {
     std::memcpy(target, source, sizeof(float) * static_cast<size_t>(count));
 }
+
+// A host may leave a channel's pointer null: a missing input is silence and
+// a missing output is not written; the cursor stays null.
+void advance(float*& cursor, int32_t count)
+{
+    if (cursor)
+        cursor += count;
+}
 } // namespace
 
 CBlockProcessor::CBlockProcessor(int32_t inputs, int32_t size, int32_t outputs)
@@ -84,9 +92,15 @@ void CBlockProcessor::streamChannels(float** inputs, float** outputs, int32_t fr
         // Each input is saved before output is taken from the same positions,
         // so the host may pass one set of buffers as both.
         for (int32_t ch = 0; ch < inputChannels; ++ch)
-            copySamples(inputBlocks[ch] + fill, inputCursors[ch], n);
+        {
+            if (inputCursors[ch])
+                copySamples(inputBlocks[ch] + fill, inputCursors[ch], n);
+            else
+                std::memset(inputBlocks[ch] + fill, 0, sizeof(float) * static_cast<size_t>(n));
+        }
         for (int32_t ch = 0; ch < outputChannels; ++ch)
-            copySamples(outputCursors[ch], outputBlocks[ch] + fill, n);
+            if (outputCursors[ch])
+                copySamples(outputCursors[ch], outputBlocks[ch] + fill, n);
         remaining -= n;
         if (fill + n < blockSize)
         {
@@ -95,9 +109,9 @@ void CBlockProcessor::streamChannels(float** inputs, float** outputs, int32_t fr
         }
         processBlock(inputBlocks.data(), outputBlocks.data());
         for (int32_t ch = 0; ch < inputChannels; ++ch)
-            inputCursors[ch] += n;
+            advance(inputCursors[ch], n);
         for (int32_t ch = 0; ch < outputChannels; ++ch)
-            outputCursors[ch] += n;
+            advance(outputCursors[ch], n);
         fill = 0;
     }
 }

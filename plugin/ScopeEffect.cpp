@@ -3,6 +3,11 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <xmmintrin.h>
+#define ZW_HAS_MXCSR 1
+#endif
+
 #include "plugin/ScopeDisplay.h"
 #include "plugin/ScopeEngine.h"
 #include "plugin/ScopeParams.h"
@@ -20,11 +25,40 @@ bool isStorable(float value)
 {
     return value >= 0.0f && value <= 1.0f;
 }
+
+using StateLock = std::lock_guard<std::mutex>;
+
+// Subnormal numbers, which reverb and fade tails are full of, slow the
+// operations on them, some processors tenfold: for one process call they
+// count as 0 (denormals-are-zero) and results that small become 0
+// (flush-to-zero). The host's own control word is back before it returns.
+class SubnormalsAsZero
+{
+  public:
+#ifdef ZW_HAS_MXCSR
+    SubnormalsAsZero() : hostControl(_mm_getcsr())
+    {
+        _mm_setcsr(hostControl | kFlushToZero | kDenormalsAreZero);
+    }
+    ~SubnormalsAsZero()
+    {
+        _mm_setcsr(hostControl);
+    }
+
+  private:
+    static constexpr unsigned kFlushToZero = 0x8000;
+    static constexpr unsigned kDenormalsAreZero = 0x0040;
+    unsigned hostControl;
+#else
+    SubnormalsAsZero() {}
+#endif
+};
 } // namespace
 
 CScopeEffect::CScopeEffect(HostCallbackProc callback, EditorFactory editorFactory)
     : CPluginBase(callback, kNumPrograms, 1), chunkSize(0), programBlock(), programs(nullptr),
-      params(), engine(), display(nullptr), makeEditor(editorFactory)
+      stateLock(), chunkReaders(), chunkCopies(), chunkRequests(0), params(), engine(),
+      display(nullptr), makeEditor(editorFactory)
 {
     currentProgram = 0;
     setFlagChunks(true);
@@ -91,6 +125,24 @@ void CScopeEffect::layOutPrograms()
             ProgramSlot{data + program * chunkSize, names + program * kProgramNameSize};
         new (&programs[program]) ProgramSlot*(slot);
     }
+    chunkCopies.reset(new uint8_t[kChunkReaders * dataBytes]());
+}
+
+uint8_t* CScopeEffect::chunkCopyOf(std::thread::id reader)
+{
+    int32_t slot = 0;
+    for (int32_t i = 0; i < kChunkReaders; ++i)
+    {
+        if (chunkReaders[i].thread == reader)
+        {
+            slot = i;
+            break;
+        }
+        if (chunkReaders[i].lastAsked < chunkReaders[slot].lastAsked)
+            slot = i;
+    }
+    chunkReaders[slot] = {reader, ++chunkRequests};
+    return chunkCopies.get() + slot * kNumPrograms * static_cast<size_t>(chunkSize);
 }
 
 VstIntPtr CScopeEffect::dispatch(int32_t opcode, int32_t index, VstIntPtr value, void* ptr,
@@ -162,6 +214,7 @@ void CScopeEffect::processReplacing(float** inputs, float** outputs, int32_t sam
 void CScopeEffect::blockStep(float** inputs, float** outputs, int32_t sampleFrames,
                              int32_t accumulate)
 {
+    SubnormalsAsZero subnormalsAsZero;
     engine->takeMono(params.get());
     engine->runStream(inputs, outputs, sampleFrames, accumulate);
     if (display)
@@ -170,10 +223,17 @@ void CScopeEffect::blockStep(float** inputs, float** outputs, int32_t sampleFram
 
 void CScopeEffect::onClose() {}
 
+int32_t CScopeEffect::getProgram()
+{
+    const StateLock hold(stateLock);
+    return currentProgram;
+}
+
 void CScopeEffect::setProgram(int32_t program)
 {
     if (!isProgram(program))
         return;
+    const StateLock hold(stateLock);
     saveProgram(currentProgram);
     loadProgram(program);
     currentProgram = program;
@@ -183,12 +243,15 @@ void CScopeEffect::setProgramName(const char* name)
 {
     // The name area holds more, but a name must fit the host's 24-byte
     // buffer when it comes back; the host's text is read no further.
-    if (name)
-        copyHostText(programs[currentProgram]->name, name, kMaxProgramNameChars);
+    if (!name)
+        return;
+    const StateLock hold(stateLock);
+    copyHostText(programs[currentProgram]->name, name, kMaxProgramNameChars);
 }
 
 void CScopeEffect::getProgramName(char* text)
 {
+    const StateLock hold(stateLock);
     copyHostText(text, programs[currentProgram]->name, kMaxProgramNameChars);
 }
 
@@ -226,14 +289,14 @@ int32_t CScopeEffect::getChunk(void** data, bool isPreset)
 {
     if (!data)
         return 0;
+    const StateLock hold(stateLock);
     saveProgram(currentProgram);
-    if (isPreset)
-    {
-        *data = programs[currentProgram]->data;
-        return chunkSize;
-    }
-    *data = programs[0]->data;
-    return kNumPrograms * chunkSize;
+    const int32_t size = isPreset ? chunkSize : kNumPrograms * chunkSize;
+    uint8_t* copy = chunkCopyOf(std::this_thread::get_id());
+    std::memcpy(copy, isPreset ? programs[currentProgram]->data : programs[0]->data,
+                static_cast<size_t>(size));
+    *data = copy;
+    return size;
 }
 
 int32_t CScopeEffect::setChunk(void* data, int32_t byteSize, bool isPreset)
@@ -242,6 +305,7 @@ int32_t CScopeEffect::setChunk(void* data, int32_t byteSize, bool isPreset)
     // chunk such as getChunk writes is taken, whole, or nothing changes.
     if (!isValidChunk(data, byteSize, isPreset))
         return 0;
+    const StateLock hold(stateLock);
     uint8_t* target = isPreset ? programs[currentProgram]->data : programs[0]->data;
     std::memcpy(target, data, static_cast<size_t>(byteSize));
     loadProgram(currentProgram);
@@ -274,14 +338,17 @@ void CScopeEffect::setSampleRate(float rate)
 
 void CScopeEffect::suspend()
 {
-    if (display)
-        display->resetDisplay();
+    // The editor learns of it through its store and a flag, whatever thread
+    // this is; the cleared results go first, so that an idle between the two
+    // cannot put the last correlation back into the cleared range.
     if (engine)
     {
         engine->clearDisplay();
         if (display)
             engine->publishResults(display->displayStore());
     }
+    if (display)
+        display->resetDisplay();
 }
 
 void CScopeEffect::resume() {}

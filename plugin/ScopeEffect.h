@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "Version.h"
 #include "plugin/AEffect.h"
@@ -28,6 +30,10 @@ struct ProgramSlot
 // and as a CScopeDisplay (`display`); createEditor makes it with the factory
 // the effect was given, which sets both. Every call to the editor is skipped
 // while `display` is null.
+//
+// Hosts call the state operations (chunks, programs, program names) from
+// any thread, several at once; each holds the state lock for its copies, so
+// that a read returns one whole state. The audio thread never takes it.
 class CScopeEffect : public CPluginBase
 {
   public:
@@ -58,6 +64,7 @@ class CScopeEffect : public CPluginBase
     void processAccumulating(float** inputs, float** outputs, int32_t sampleFrames) override;
     void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
     void onClose() override;
+    int32_t getProgram() override;
     void setProgram(int32_t program) override;
     void setProgramName(const char* name) override;
     void getProgramName(char* text) override;
@@ -90,10 +97,25 @@ class CScopeEffect : public CPluginBase
     bool isParameter(int32_t index) const { return index >= 0 && index < numParams; }
     void blockStep(float** inputs, float** outputs, int32_t sampleFrames, int32_t accumulate);
     void layOutPrograms();
+    // The calling thread's chunk copy; a thread beyond kChunkReaders takes
+    // the one used longest ago.
+    uint8_t* chunkCopyOf(std::thread::id reader);
 
     int32_t chunkSize;
     std::unique_ptr<uint8_t[]> programBlock;
     ProgramSlot** programs;
+    std::mutex stateLock;
+    // What getChunk hands each thread: a copy that no later write touches,
+    // whole until that thread asks again.
+    static constexpr int32_t kChunkReaders = 4;
+    struct ChunkReader
+    {
+        std::thread::id thread;
+        uint32_t lastAsked;
+    };
+    ChunkReader chunkReaders[kChunkReaders];
+    std::unique_ptr<uint8_t[]> chunkCopies;
+    uint32_t chunkRequests;
     std::unique_ptr<CScopeParams> params;
     std::unique_ptr<CScopeEngine> engine;
     CScopeDisplay* display;

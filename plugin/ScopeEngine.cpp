@@ -60,13 +60,17 @@ void CScopeEngine::runStream(float** inputs, float** outputs, int32_t frames, in
         stream(inputsAt.data(), delayedBlocks.data(), n);
         for (int32_t ch = 0; ch < channels; ++ch)
         {
+            // A missing output is skipped, a missing input streams silence.
+            if (!outputs[ch])
+                continue;
             const float* delayed = delayedBlocks[ch];
             float* target = outputs[ch] + done;
             for (int32_t i = 0; i < n; ++i)
                 target[i] += delayed[i];
         }
         for (int32_t ch = 0; ch < inputCount; ++ch)
-            inputsAt[ch] += n;
+            if (inputsAt[ch])
+                inputsAt[ch] += n;
         done += n;
     }
 }
