@@ -10,7 +10,8 @@ set -euo pipefail
 # draws its pictures through libstb-dev's headers. The LV2 plug-in builds on
 # the format's own headers (lv2-dev) and is tried in Debian's LV2 tools:
 # lilv-utils, serdi and sordi (lv2_validate's checker); its benchmark drives
-# plug-ins through liblilv.
+# plug-ins through liblilv; its package's dependencies come from
+# dpkg-shlibdeps (dpkg-dev).
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
@@ -21,7 +22,7 @@ packages=(
   cmake ninja-build g++
   sox
   libstb-dev
-  lv2-dev lilv-utils serdi sordi liblilv-dev
+  lv2-dev lilv-utils serdi sordi liblilv-dev dpkg-dev
 )
 
 # The native checks use the newest clang installed with its runtime libraries
