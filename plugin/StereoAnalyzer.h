@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+struct CStereoKernels;
+struct StereoScan;
+
 // Frames per analysis block: the engine's block size, the effect's latency
 // and the number of scope points.
 constexpr int32_t kBlockLength = 512;
@@ -22,20 +25,36 @@ float limitStep(float previous, float maxStep, float target);
 
 // Turns one stereo block into the scope's side/mid points and the smoothed
 // phase correlation, and optionally sums the block to mono.
+//
+// A block goes through stages, each one pass over it at most: the scan of
+// the block as it came in (agreement and peaks), the block to be heard (a
+// copy or the mono sum), and the points. Another per-frame stage joins the
+// same way, as a pass of its own that runs only while its result is used.
 class CStereoAnalyzer
 {
   public:
-    explicit CStereoAnalyzer(int32_t blockLength);
+    // kernels null: the fastest this processor runs.
+    explicit CStereoAnalyzer(int32_t blockLength, const CStereoKernels* kernels = nullptr);
     virtual ~CStereoAnalyzer();
 
     CStereoAnalyzer(const CStereoAnalyzer&) = delete;
     CStereoAnalyzer& operator=(const CStereoAnalyzer&) = delete;
 
-    // channels (left, right) are changed in place; outputs receive the block
-    // as it came in, or its mono sum. All four hold the analyzer's block
-    // length and must not overlap; length is the caller's block size and
-    // not otherwise used.
+    // channels (left, right) are only read; outputs receive the block as it
+    // came in, or its mono sum. All four hold the analyzer's block length;
+    // outputs may be the channels themselves, else nothing overlaps. length
+    // is the caller's block size and not otherwise used.
     void analyzeBlock(float** channels, float** outputs, int32_t length);
+    // analyzeBlock in two halves, for a caller that needs the points of only
+    // the last of several blocks: the correlation and the outputs, then the
+    // points of the block measured last, from its outputs, which must be
+    // unchanged since.
+    void measureBlock(float* const channels[2], float* const outputs[2]);
+    void drawPoints();
+    // measureBlock for a block that a caller scanned as it came in (with the
+    // kernels' delayScan): the outputs are the channels, summed to mono in
+    // place.
+    void measureScannedBlock(float* const channels[2], const StereoScan& scan);
     void setMono(int32_t flag);
     // Centres the points and lets the next block set the correlation at once.
     void resetAnalysis();
@@ -48,7 +67,9 @@ class CStereoAnalyzer
   private:
     // One smoothing step towards the raw value of a block.
     void smoothCorrelation(float raw);
+    void measure(float* const channels[2], float* const outputs[2], StereoScan scan);
 
+    const CStereoKernels* kernels;
     int32_t blockLength;
     int32_t mono;
     int32_t first;
@@ -57,4 +78,7 @@ class CStereoAnalyzer
     std::vector<float> mid;
     float corr;
     float previousCorr;
+    // The block measureBlock heard last and its scale, until drawPoints.
+    const float* heard[2];
+    float heardScale;
 };
