@@ -1,17 +1,25 @@
 #include "lv2/ScopeRunner.h"
 
+#include <algorithm>
+
 #include "lv2/ScopePorts.h"
+#include "plugin/StereoKernels.h"
 
 static_assert(kBlockLength == kScopePoints && kBlockLength == kLatencyFrames,
               "one analysis block gives the UI its points and the host its latency");
 
-CScopeRunner::CScopeRunner() : CBlockProcessor(2, kBlockLength, 2), analyzer(kBlockLength) {}
-
-CScopeRunner::~CScopeRunner() = default;
+CScopeRunner::CScopeRunner()
+    : samples(), blocks{samples[0], samples[1]}, kernels(bestStereoKernels()),
+      analyzer(kBlockLength, &kernels)
+{
+}
 
 void CScopeRunner::restart()
 {
-    clearBlocks();
+    for (float* block : blocks)
+        std::fill(block, block + kBlockLength, 0.0f);
+    fill = 0;
+    scan = StereoScan();
     analyzer.resetAnalysis();
     range.reset();
     finishedBlocks = 0;
@@ -25,22 +33,37 @@ void CScopeRunner::setMono(bool on)
         range.reset();
 }
 
-void CScopeRunner::run(float* const inputs[2], float* const outputs[2], uint32_t frames)
+void CScopeRunner::run(const float* const inputs[2], float* const outputs[2], uint32_t frames)
 {
-    float* in[2] = {inputs[0], inputs[1]};
-    float* out[2] = {outputs[0], outputs[1]};
-    // The block processor counts in int32_t; a host's uint32_t may not fit.
-    constexpr uint32_t kMostPerCall = 1u << 30;
-    while (frames > 0)
+    // In place, the channels must be two buffers; any other pairing a host
+    // makes (crossed, one channel in place, one input for both) takes the
+    // loop that allows for it.
+    const bool inPlace =
+        inputs[0] == outputs[0] && inputs[1] == outputs[1] && outputs[0] != outputs[1];
+    // Only the newest block's points are sent, so only its are drawn.
+    uint64_t blocksDue = (static_cast<uint64_t>(fill) + frames) / kBlockLength;
+    for (uint32_t done = 0; done < frames;)
     {
-        const uint32_t n = frames < kMostPerCall ? frames : kMostPerCall;
-        stream(in, out, static_cast<int32_t>(n));
-        for (int ch = 0; ch < 2; ++ch)
+        const uint32_t n =
+            frames - done < kBlockLength - fill ? frames - done : kBlockLength - fill;
+        float* const at[2] = {blocks[0] + fill, blocks[1] + fill};
+        float* const out[2] = {outputs[0] + done, outputs[1] + done};
+        if (inPlace)
         {
-            in[ch] += n;
-            out[ch] += n;
+            kernels.delayScanInPlace(at, out, static_cast<int32_t>(n), scan);
         }
-        frames -= n;
+        else
+        {
+            const float* const in[2] = {inputs[0] + done, inputs[1] + done};
+            kernels.delayScan(at, in, out, static_cast<int32_t>(n), scan);
+        }
+        done += n;
+        fill += n;
+        if (fill == kBlockLength)
+        {
+            fill = 0;
+            finishBlock(--blocksDue == 0);
+        }
     }
 }
 
@@ -51,9 +74,12 @@ uint32_t CScopeRunner::takeFinishedBlocks()
     return finished;
 }
 
-void CScopeRunner::processBlock(float** inputBlocks, float** outputBlocks)
+void CScopeRunner::finishBlock(bool withPoints)
 {
-    analyzer.analyzeBlock(inputBlocks, outputBlocks, blockSize);
+    analyzer.measureScannedBlock(blocks, scan);
+    scan = StereoScan();
+    if (withPoints)
+        analyzer.drawPoints();
     ++finishedBlocks;
     if (!mono)
         range.take(analyzer.correlation());

@@ -3,32 +3,41 @@
 #include <cstdint>
 
 #include "lv2/CorrelationRange.h"
-#include "plugin/BlockProcessor.h"
 #include "plugin/StereoAnalyzer.h"
+#include "plugin/StereoKernels.h"
 
-// The meter as one LV2 instance runs it: the effect's block processing and
-// stereo analysis, the same classes the VST 2 engine puts together, so the
-// 512-frame delay and the mono sum are the same to the bit. Unlike that
-// engine it takes no lock: LV2 calls an instance's run(), activate() and
-// deactivate() from one thread at a time, and the results leave through
-// ports, not through a store another thread reads.
-class CScopeRunner : public CBlockProcessor
+// The meter as one LV2 instance runs it: a 512-frame delay and the stereo
+// analysis the VST 2 engine uses, so the delay and the mono sum are the same
+// to the bit. Unlike that engine it takes no lock: LV2 calls an instance's
+// run(), activate() and deactivate() from one thread at a time, and the
+// results leave through ports, not through a store another thread reads.
+//
+// One block per channel is both the delay line and the block analysed: each
+// frame that comes in takes the place of the one 512 frames earlier, which
+// goes out, and is scanned on its way in. A full block is analysed (and
+// summed to mono) in place and goes out over the next 512 frames: one pass
+// over each frame, and the points of the newest block only.
+class CScopeRunner
 {
   public:
     CScopeRunner();
-    ~CScopeRunner() override;
+
+    CScopeRunner(const CScopeRunner&) = delete;
+    CScopeRunner& operator=(const CScopeRunner&) = delete;
 
     // Starts over as a new instance would; MONO stays as it was set.
     void restart();
     // For every block finished from now on. While on, the range waits.
     void setMono(bool on);
-    // Streams any number of frames; both inputs and outputs must be given.
-    void run(float* const inputs[2], float* const outputs[2], uint32_t frames);
+    // Streams any number of frames; both inputs and outputs must be given,
+    // paired in any way.
+    void run(const float* const inputs[2], float* const outputs[2], uint32_t frames);
     // Starts the range over.
     void resetRange() { range.reset(); }
 
     // Blocks finished since the last call.
     uint32_t takeFinishedBlocks();
+    // The points of the newest block finished.
     const float* sidePoints() const { return analyzer.sidePoints(); }
     const float* midPoints() const { return analyzer.midPoints(); }
     // What the correlation pointer shows: the meter, or +1 while MONO is on,
@@ -36,9 +45,16 @@ class CScopeRunner : public CBlockProcessor
     float meterValue() const { return mono ? 1.0f : analyzer.correlation(); }
     const CCorrelationRange& getRange() const { return range; }
 
-    void processBlock(float** inputBlocks, float** outputBlocks) override;
-
   private:
+    // withPoints: the block is the last this run finishes.
+    void finishBlock(bool withPoints);
+
+    alignas(64) float samples[2][kBlockLength];
+    float* const blocks[2];
+    uint32_t fill = 0;
+    // Of the frames of the block so far.
+    StereoScan scan;
+    const CStereoKernels& kernels;
     CStereoAnalyzer analyzer;
     CCorrelationRange range;
     bool mono = false;

@@ -130,12 +130,16 @@ TEST(Lv2Scope, PassesTheSoundAndTheMeterAsTheVstEngineDoesInAnyBlockLength)
         store.setValue(CScopeParams::kMono, host.mono);
         engine.takeMono(&store);
         engine.runStream(want, want, n, 0);
-        // Every other call in place.
+        // Outputs of their own, in place, crossed over, one channel in place.
         float* in[] = {l.data(), r.data()};
-        float* out[] = {outL.data(), outR.data()};
-        const auto messages = host.run(in, call % 2 ? in : out, static_cast<uint32_t>(n));
-        ASSERT_EQ(0, std::memcmp((call % 2 ? l : outL).data(), wantL.data(), n * 4)) << call;
-        ASSERT_EQ(0, std::memcmp((call % 2 ? r : outR).data(), wantR.data(), n * 4)) << call;
+        float* const pairings[][2] = {{outL.data(), outR.data()},
+                                      {l.data(), r.data()},
+                                      {r.data(), l.data()},
+                                      {l.data(), outR.data()}};
+        float* const* out = pairings[call % 4];
+        const auto messages = host.run(in, out, static_cast<uint32_t>(n));
+        ASSERT_EQ(0, std::memcmp(out[0], wantL.data(), n * 4)) << call;
+        ASSERT_EQ(0, std::memcmp(out[1], wantR.data(), n * 4)) << call;
         const CStereoAnalyzer* analyzer = engine.getAnalyzer();
         const float meter = host.mono != 0.0f ? 1.0f : analyzer->correlation();
         ASSERT_EQ(host.correlation, meter) << call;
