@@ -45,7 +45,7 @@ case $config in
   bench)
     args=("${clang[@]}" -DCMAKE_BUILD_TYPE=Release -DZW_SANITIZERS= -DZW_BENCHMARKS=ON
           -DCMAKE_CXX_FLAGS=-march=native)
-    targets=(--target process_bench zwreport report_read_floor lv2_bench) ;;
+    targets=(--target process_bench zwreport report_read_floor) ;;
   *)
     echo "build: unknown configuration '$config'" >&2
     exit 2 ;;
