@@ -14,7 +14,7 @@
 #include "report/PassageFinder.h"
 #include "report/ReportRun.h"
 #include "stb_image.h"
-#include "tests/audio/WaveBuilder.h"
+#include "tests/support/WaveBuilder.h"
 #include "tests/plugin/TestScopeEditor.h"
 
 namespace fs = std::filesystem;
