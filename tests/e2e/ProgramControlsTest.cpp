@@ -18,7 +18,7 @@ TEST_F(ProgramControls, ToolbarAndKeysStartStopOpenAndHelp)
     const std::string chosenPath = folder + "Audio\\Quillomara\\Chosen.wav";
     ASSERT_TRUE(writeFile(folder + "Audio\\Zanderwick\\Stereo.wav", stereoWave(standard)));
     ASSERT_TRUE(writeFile(chosenPath, stereoWave(chosen)));
-    start("e2e-controls\\");
+    ASSERT_NO_FATAL_FAILURE(start("e2e-controls\\"));
 
     EXPECT_EQ(kPlaying, shows(kPlaying)) << "from the start";
     EXPECT_EQ(CToolbarView::kRaised, toolbar->state(demo, CToolbarView::kOpen));
@@ -120,8 +120,8 @@ TEST_F(ProgramControls, WithoutTheDefaultFileTheToolbarShowsStoppedAndPlayAsksFo
 {
     const std::string folder = executableFolder() + "e2e-missing\\";
     DeleteFileA((folder + "Audio\\Zanderwick\\Stereo.wav").c_str());
-    start("e2e-missing\\");
-    closeHelp();
+    ASSERT_NO_FATAL_FAILURE(start("e2e-missing\\"));
+    ASSERT_NO_FATAL_FAILURE(closeHelp());
     // A message would stay up until answered.
     auto dialogsUp = [&]
     {
