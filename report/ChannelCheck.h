@@ -56,6 +56,7 @@ class CChannelCheck
 
     bool stereo;
     int32_t decimation; // frames averaged into one low-band sample
+    double soundLevel;  // kSoundDbfs as a mean square
     Section sections[2];
     // Whole-file sums: each channel's energy, their product, their
     // difference's energy; the same in the low band.
