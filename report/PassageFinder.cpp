@@ -10,7 +10,9 @@ CPassageFinder::CPassageFinder(const ReportSettings& settings, double rate, int6
       totalFrames(frames)
 {
     // A rise of exactly the bridge time ends the passage; with none, any does.
-    const double blocks = std::ceil(settings.bridgeSeconds * rate / kBlockLength - 1e-9);
+    // Beyond a trillion blocks (a file of years) any bridge is the same.
+    const double blocks =
+        std::min(std::ceil(settings.bridgeSeconds * rate / kBlockLength - 1e-9), 1e12);
     bridgeBlocks = blocks > 1.0 ? static_cast<int64_t>(blocks) : 1;
 }
 

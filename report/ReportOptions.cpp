@@ -139,9 +139,11 @@ OptionsResult parseOptions(const std::vector<std::string>& args, ReportOptions& 
         }
         // A number from low to high, or the message that says what it takes.
         double number = 0.0;
-        const auto numberIn = [&](double low, double high, const std::string& takes)
+        const auto numberIn =
+            [&](double low, double high, const std::string& takes, bool whole = false)
         {
-            if (readNumber(value, number) && number >= low && number <= high)
+            if (readNumber(value, number) && number >= low && number <= high &&
+                (!whole || number == std::floor(number)))
                 return true;
             message = name + " takes " + takes + ", not '" + value + "'";
             return false;
@@ -185,13 +187,9 @@ OptionsResult parseOptions(const std::vector<std::string>& args, ReportOptions& 
         }
         else if (name == "--jobs")
         {
-            if (!numberIn(1.0, kMaxJobs, "a whole number from 1 to " + std::to_string(kMaxJobs)) ||
-                number != std::floor(number))
-            {
-                message = name + " takes a whole number from 1 to " + std::to_string(kMaxJobs) +
-                          ", not '" + value + "'";
+            if (!numberIn(1.0, kMaxJobs, "a whole number from 1 to " + std::to_string(kMaxJobs),
+                          true))
                 return kOptionsUsageError;
-            }
             options.jobs = static_cast<int32_t>(number);
         }
         else

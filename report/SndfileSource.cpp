@@ -81,6 +81,8 @@ std::string formatName(int32_t format)
     return container + " " + infoName(SFC_GET_FORMAT_INFO, subtype);
 }
 
+// Reads one or two channels: the caller refuses a file with more before
+// reading it.
 class CSndfileSource : public CAudioSource
 {
   public:
@@ -122,7 +124,12 @@ class CSndfileSource : public CAudioSource
         return done;
     }
 
-    std::string readError() const override { return sf_strerror(file); }
+    std::string readError() const override
+    {
+        // A file cut short (a download that stopped) reads as such with no error.
+        return sf_error(file) != SF_ERR_NO_ERROR ? sf_strerror(file)
+                                                 : "the file ends before the length it states";
+    }
 
   private:
     int32_t readPass(int32_t frames)
