@@ -116,7 +116,7 @@ const char* readableFormats()
     return kSndfileFormats;
 #else
     return "WAV files (the Linux build reads RF64, W64, AIFF, AIFC, FLAC,\n"
-           "Ogg Vorbis, Opus, MP3 and CAF as well)";
+           "  Ogg Vorbis, Opus, MP3 and CAF as well)";
 #endif
 }
 
