@@ -8,6 +8,36 @@
 
 namespace
 {
+// The length of the well-formed UTF-8 sequence at text[at], or 0.
+size_t utf8Length(const std::string& text, size_t at)
+{
+    const auto byte = [&](size_t i)
+    { return at + i < text.size() ? static_cast<unsigned char>(text[at + i]) : 0u; };
+    const unsigned lead = byte(0);
+    size_t length = 0;
+    unsigned low = 0x80, high = 0xBF; // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+    {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF; // no surrogates
+    }
+    else if (lead >= 0xF0 && lead <= 0xF4)
+    {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || byte(1) < low || byte(1) > high)
+        return 0;
+    for (size_t i = 2; i < length; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    return length;
+}
+
 // Writes JSON as it goes, two spaces per level, one member or element a
 // line. The caller pairs the begins and ends.
 class CJsonWriter
@@ -108,10 +138,18 @@ class CJsonWriter
     void quoted(const std::string& text)
     {
         out += '"';
-        for (const char c : text)
+        for (size_t i = 0; i < text.size(); ++i)
         {
+            const char c = text[i];
             const unsigned char byte = static_cast<unsigned char>(c);
-            if (c == '"' || c == '\\')
+            if (byte >= 0x80)
+            {
+                // A name on Linux may be any bytes; JSON must be UTF-8.
+                const size_t length = utf8Length(text, i);
+                out += length > 0 ? text.substr(i, length) : "\uFFFD";
+                i += length > 0 ? length - 1 : 0;
+            }
+            else if (c == '"' || c == '\\')
             {
                 out += '\\';
                 out += c;

@@ -47,9 +47,12 @@ def main():
         for extension in ("flac", "aiff"):
             subprocess.run(["sox", wav, os.path.join(inputs, f"s{bits}.{extension}")], check=True)
 
+    # A name that is no UTF-8, as old Linux folders hold them: still JSON.
+    with open(os.path.join(os.fsencode(inputs), b"latin-\xe9.wav"), "wb") as f:
+        f.write(b"RIFF")
     run = subprocess.run([zwreport, "--out", out, "--json", "-", inputs], capture_output=True)
-    if run.returncode != 1:
-        fail(f"zwreport exited with {run.returncode}, not 1: {run.stderr.decode()[-300:]}")
+    if run.returncode != 2:
+        fail(f"zwreport exited with {run.returncode}, not 2: {run.stderr.decode()[-300:]}")
     with open(os.path.join(out, "report.json"), "rb") as f:
         written = f.read()
     if run.stdout != written:
@@ -57,10 +60,12 @@ def main():
     if b"zwreport:" in run.stdout:
         fail("progress went to standard output")
     report = json.loads(written)
-    if report.get("schema_version") != 1 or len(report.get("files", [])) != 6:
+    if report.get("schema_version") != 1 or len(report.get("files", [])) != 7:
         fail(f"schema_version {report.get('schema_version')}, {len(report.get('files', []))} files")
 
     by_name = {os.path.basename(f["file"]): f for f in report["files"]}
+    if by_name.pop("latin-\ufffd.wav", {}).get("verdict") != "unreadable":
+        fail("the file with a Latin-1 name is not listed as unreadable under its name")
     for name, entry in by_name.items():
         missing = [k for k in FIELDS if k not in entry]
         if missing:
