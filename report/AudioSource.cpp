@@ -71,13 +71,22 @@ std::string waveWidthRefusal(const CWaveReader& reader)
     return std::string();
 }
 
-// Opens a WAV file with the player's reader; nullptr with the reason when it
-// refuses the file, and refusedWave when the file is a WAVE it cannot read.
+// How far the player's reader came with a file it did not take.
+enum WaveRefusal
+{
+    kNoFile,     // the file cannot be opened at all
+    kNotWave,    // it is no RIFF/WAVE file
+    kRefusedWave // a WAVE file whose format or contents the reader refuses
+};
+
+// Opens a WAV file with the player's reader; nullptr with the reason and how
+// far it came when it refuses the file.
 std::unique_ptr<CAudioSource> openWave(FileReport& report, int32_t chunkFrames, std::string& reason,
-                                       bool& refusedWave)
+                                       WaveRefusal& refusal)
 {
     auto source = std::make_unique<CWaveSource>();
     std::string error;
+    refusal = kNoFile;
     if (!source->file.open(fs::u8path(report.path), error))
     {
         reason = "cannot be opened: " + error;
@@ -85,7 +94,7 @@ std::unique_ptr<CAudioSource> openWave(FileReport& report, int32_t chunkFrames, 
     }
     const CWaveReader& reader = source->reader;
     const WaveOpenResult opened = source->reader.open(&source->file, chunkFrames);
-    refusedWave = opened != kWaveNotWave;
+    refusal = opened == kWaveNotWave ? kNotWave : kRefusedWave;
     reason = opened == kWaveOpened ? waveWidthRefusal(reader) : waveRefusal(opened, reader);
     if (!reason.empty())
         return nullptr;
@@ -123,21 +132,21 @@ const char* readableFormats()
 std::unique_ptr<CAudioSource> openAudioSource(FileReport& report, int32_t chunkFrames)
 {
     std::string reason;
-    bool refusedWave = false;
-    std::unique_ptr<CAudioSource> source = openWave(report, chunkFrames, reason, refusedWave);
+    WaveRefusal refusal = kNoFile;
+    std::unique_ptr<CAudioSource> source = openWave(report, chunkFrames, reason, refusal);
 #ifdef ZW_HAVE_SNDFILE
     // libsndfile takes what the player's reader refuses: other containers,
     // and compressed WAV. Where it cannot read the file either, the refusal
     // that speaks to what the file claims to be is kept.
-    if (!source && reason.compare(0, 17, "cannot be opened:") != 0)
+    if (!source && refusal != kNoFile)
     {
         std::string sndfileReason;
         source = openSndfile(report, chunkFrames, sndfileReason);
-        if (!source && !refusedWave && !isWaveExtension(lowerExtension(report.path)))
+        if (!source && refusal == kNotWave && !isWaveExtension(lowerExtension(report.path)))
             reason = sndfileReason;
     }
 #else
-    if (!source && !refusedWave && isAudioName(report.path) &&
+    if (!source && refusal == kNotWave && isAudioName(report.path) &&
         !isWaveExtension(lowerExtension(report.path)))
         reason = std::string("this build reads WAV files only; the Linux build reads ") +
                  kSndfileFormats;
