@@ -7,7 +7,8 @@ set -euo pipefail
 # Sans (metric-compatible), "Small Fonts" and Wingdings are Wine's own.
 # Without them fontconfig hands Wine whatever face the machine has. sox
 # writes the WAV files of other tools for the end-to-end tests. The report
-# draws its pictures through libstb-dev's headers.
+# draws its pictures through libstb-dev's headers, and reads the formats
+# beyond WAV through libsndfile (found with pkg-config).
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
@@ -18,6 +19,7 @@ packages=(
   cmake ninja-build g++
   sox
   libstb-dev
+  libsndfile1-dev pkg-config
 )
 
 # The native checks use the newest clang installed with its runtime libraries
