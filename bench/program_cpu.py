@@ -20,7 +20,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
-from wavefile import write_stereo16  # noqa: E402
+from wavefile import write_stereo  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
 RATE = 44100
@@ -81,7 +81,7 @@ def write_noise_wave(path, seconds):
     for _ in range(seconds * RATE * 2):
         state = (state * 1664525 + 1013904223) & 0xFFFFFFFF
         samples.append((state >> 16) % 30000 - 15000)
-    write_stereo16(path, zip(samples[0::2], samples[1::2]), RATE)
+    write_stereo(path, zip(samples[0::2], samples[1::2]), RATE)
 
 
 class Measure:

@@ -15,6 +15,7 @@
 #include "report/PassageFinder.h"
 #include "report/ReportRun.h"
 #include "stb_image.h"
+#include "tests/support/TestSignals.h"
 #include "tests/support/WaveBuilder.h"
 #include "tests/plugin/TestScopeEditor.h"
 
@@ -35,8 +36,7 @@ FrameMaker correlatedStereo(double antiFrom = 0.0, double antiTo = 0.0)
     return [=](int64_t i)
     {
         uint32_t s = static_cast<uint32_t>(i) * 2654435761u + 12345u;
-        auto next = [&s]()
-        { return static_cast<int32_t>((s = s * 1664525u + 1013904223u) >> 20) - 2048; };
+        auto next = [&s]() { return static_cast<int32_t>(nextRandom(s) >> 20) - 2048; };
         const int32_t shared = next() * 4;
         const int32_t own = next();
         const bool anti = i >= antiFrom * kRate && i < antiTo * kRate;

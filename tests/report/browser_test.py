@@ -10,7 +10,7 @@ exits 77 (skipped).
 """
 import os, random, shutil, struct, subprocess, sys, zlib
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from wavefile import write_stereo16  # noqa: E402
+from wavefile import write_stereo  # noqa: E402
 
 RATE = 44100
 FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
@@ -32,7 +32,7 @@ def write_wave(path, seconds, anti=None):
         if anti and anti[0] * RATE <= i < anti[1] * RATE:
             right = -left
         frames.append((left, right))
-    write_stereo16(path, frames, RATE)
+    write_stereo(path, frames, RATE)
 
 
 def png_pixels(path):

@@ -6,7 +6,10 @@ names, and --json - writes the same bytes to standard output.
 
     formats_test.py <zwreport> <work folder>
 """
-import json, os, random, shutil, struct, subprocess, sys, wave
+import json, os, random, shutil, subprocess, sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from wavefile import write_stereo  # noqa: E402
 
 RATE = 44100
 FIELDS = ["file", "verdict", "reason", "format", "channels", "sample_rate", "duration_s",
@@ -21,19 +24,14 @@ def fail(message):
 
 def write_wave(path, bits, seconds=4.0):
     """Correlated stereo noise, in anti-phase from 1 s to 2.5 s."""
-    rng, frames, full = random.Random(5), bytearray(), 2 ** (bits - 1) - 1
+    rng, frames, full = random.Random(5), [], 2 ** (bits - 1) - 1
     for i in range(int(seconds * RATE)):
         shared, own = rng.uniform(-0.6, 0.6), rng.uniform(-0.15, 0.15)
         left, right = shared + own, shared - own
         if RATE <= i < 2.5 * RATE:
             right = -left
-        for x in (left, right):
-            frames += int(x * full).to_bytes(bits // 8, "little", signed=True)
-    with wave.open(path, "wb") as w:
-        w.setnchannels(2)
-        w.setsampwidth(bits // 8)
-        w.setframerate(RATE)
-        w.writeframes(bytes(frames))
+        frames.append((int(left * full), int(right * full)))
+    write_stereo(path, frames, RATE, bits)
 
 
 def main():
