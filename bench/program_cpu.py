@@ -14,7 +14,6 @@ time, so the CPU per second of audio is added to the share that costs
 without sound."""
 import argparse
 import os
-import struct
 import subprocess
 import sys
 import time
