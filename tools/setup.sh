@@ -7,7 +7,11 @@ set -euo pipefail
 # Sans (metric-compatible), "Small Fonts" and Wingdings are Wine's own.
 # Without them fontconfig hands Wine whatever face the machine has. sox
 # writes the WAV files of other tools for the end-to-end tests. The report
-# draws its pictures through libstb-dev's headers.
+# draws its pictures through libstb-dev's headers. The LV2 plug-in builds on
+# the format's own headers (lv2-dev) and is tried in Debian's LV2 tools:
+# lilv-utils, serdi and sordi (lv2_validate's checker); its benchmark drives
+# plug-ins through liblilv; its package's dependencies come from
+# dpkg-shlibdeps (dpkg-dev).
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
@@ -18,6 +22,7 @@ packages=(
   cmake ninja-build g++
   sox
   libstb-dev
+  lv2-dev lilv-utils serdi sordi liblilv-dev dpkg-dev
 )
 
 # The native checks use the newest clang installed with its runtime libraries
@@ -124,10 +129,10 @@ host_packages=(lmms:i386 lmms-vst-server:i386)
 install_missing "${host_packages[@]}" ||
   echo "setup: could not install ${host_packages[*]}; the LMMS test will be skipped" >&2
 
-# The report's page is opened in chromium by its browser test, and the
-# report's benchmark sets ffmpeg's phase meter beside it. Each says why it
-# skips where its package cannot be installed.
-for optional in chromium ffmpeg; do
+# The report's page is opened in chromium by its browser test, the report's
+# benchmark sets ffmpeg's phase meter beside it, and the LV2 benchmark x42's
+# meters. Each says why it skips where its package cannot be installed.
+for optional in chromium ffmpeg x42-plugins; do
   install_missing "$optional" ||
     echo "setup: could not install $optional; what needs it will say so and skip" >&2
 done

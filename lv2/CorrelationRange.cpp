@@ -1,0 +1,18 @@
+#include "lv2/CorrelationRange.h"
+
+void CCorrelationRange::take(float value)
+{
+    if (waiting)
+    {
+        // A NaN is no value either.
+        if (value != 0.0f && value == value)
+        {
+            waiting = false;
+            minimum = maximum = value;
+        }
+    }
+    else if (value > maximum)
+        maximum = value;
+    else if (value < minimum)
+        minimum = value;
+}
