@@ -10,6 +10,9 @@
 #include <xmmintrin.h>
 #endif
 
+static_assert(kBlockLength == kScopePoints && kBlockLength == kLatencyFrames,
+              "one analysis block gives the UI its points and the host its latency");
+
 namespace
 {
 // Denormal samples (a reverb's tail dying away) would make every float

@@ -7,7 +7,7 @@
 #include <lv2/core/lv2.h>
 #include <lv2/urid/urid.h>
 
-#include "lv2/ScopeRunner.h"
+#include "plugin/ScopeRunner.h"
 
 // One instance of the LV2 plug-in: the ports the host connects, the meter
 // behind them, and the messages to and from the UI (lv2/ScopePorts.h).

@@ -1,4 +1,4 @@
-#include "lv2/CorrelationRange.h"
+#include "plugin/CorrelationRange.h"
 
 void CCorrelationRange::take(float value)
 {

@@ -1,9 +1,4 @@
-#include "lv2/ScopeRunner.h"
-
-#include "lv2/ScopePorts.h"
-
-static_assert(kBlockLength == kScopePoints && kBlockLength == kLatencyFrames,
-              "one analysis block gives the UI its points and the host its latency");
+#include "plugin/ScopeRunner.h"
 
 CScopeRunner::CScopeRunner() : CBlockProcessor(2, kBlockLength, 2), analyzer(kBlockLength) {}
 

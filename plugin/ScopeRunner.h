@@ -2,14 +2,15 @@
 
 #include <cstdint>
 
-#include "lv2/CorrelationRange.h"
 #include "plugin/BlockProcessor.h"
+#include "plugin/CorrelationRange.h"
 #include "plugin/StereoAnalyzer.h"
 
-// The meter as one LV2 instance runs it: the effect's block processing and
-// stereo analysis, the same classes the VST 2 engine puts together, so the
-// 512-frame delay and the mono sum are the same to the bit. Unlike that
-// engine it takes no lock: LV2 calls an instance's run(), activate() and
+// The meter as one LV2 instance, or zwpanel playing a file, runs it: the
+// effect's block processing and stereo analysis, the same classes the VST 2
+// engine puts together, so the 512-frame delay and the mono sum are the same
+// to the bit, and the range bar's values taken per block. Unlike that engine
+// it takes no lock: LV2 calls an instance's run(), activate() and
 // deactivate() from one thread at a time, and the results leave through
 // ports, not through a store another thread reads.
 class CScopeRunner : public CBlockProcessor
