@@ -22,10 +22,7 @@ template <typename Proc> Proc user32Entry(const char* name)
 
 bool CZoomSetting::isSize(int32_t percent)
 {
-    for (int32_t size : kSizes)
-        if (size == percent)
-            return true;
-    return false;
+    return isPanelSize(percent);
 }
 
 int32_t CZoomSetting::forDpi(int32_t dpi)
