@@ -16,3 +16,10 @@ void CCorrelationRange::take(float value)
     else if (value < minimum)
         minimum = value;
 }
+
+void CCorrelationRange::restore(float low, float high)
+{
+    waiting = !(low <= high) || (low == 0.0f && high == 0.0f);
+    minimum = waiting ? 0.0f : low;
+    maximum = waiting ? 0.0f : high;
+}

@@ -20,6 +20,17 @@ inline bool isPanelSize(int32_t percent)
     return false;
 }
 
+// The size for a screen of that DPI, where 96 DPI is 100 %: the largest
+// size whose DPI is not above it, and the smallest for smaller ones.
+inline int32_t zoomForDpi(int32_t dpi)
+{
+    int32_t chosen = kPanelSizes[0];
+    for (int32_t size : kPanelSizes)
+        if (static_cast<int64_t>(dpi) * 100 >= static_cast<int64_t>(size) * 96)
+            chosen = size;
+    return chosen;
+}
+
 // Lengths and positions at a size: scaled and truncated, so that every edge
 // of the 100 % layout lands on one pixel and adjacent areas stay adjacent.
 constexpr int32_t zoomed(int32_t length, int32_t percent)

@@ -93,7 +93,9 @@ PortRect CPanelRenderer::compose()
     PortRect changed = {0, 0, 0, 0};
     if (!drawn)
     {
-        panel = art.background;
+        // Into the same pixels: their place stays the same for the
+        // renderer's life.
+        std::copy(art.background.pixels.begin(), art.background.pixels.end(), panel.pixels.begin());
         changed = {0, 0, panel.width, panel.height};
     }
 

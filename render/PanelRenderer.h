@@ -57,6 +57,8 @@ class CPanelRenderer
     int32_t getZoom() const { return art.zoom; }
     int32_t getWidth() const { return panel.width; }
     int32_t getHeight() const { return panel.height; }
+    // The picture's pixels, getWidth() a row; they stay in one place for the
+    // renderer's life.
     const uint32_t* getPixels() const { return panel.pixels.data(); }
     // Where a click switches MONO, and where one resets the range.
     const PortRect& getMonoArea() const { return monoArea; }

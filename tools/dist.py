@@ -42,7 +42,8 @@ SHIPPED = {
     "win32": ("i686-w64-mingw32-strip",
               {"ZanderwickDemo": "ZanderwickDemo.exe", "ZanderwickScope": "ZanderwickScope.dll"}),
     "win64": ("x86_64-w64-mingw32-strip", {"ZanderwickScope": "ZanderwickScope.dll"}),
-    "release": ("strip", {"ZanderwickScope": f"lv2-path/{LV2_BUNDLE}/ZanderwickScope.so"}),
+    "release": ("strip", {"ZanderwickScope": f"lv2-path/{LV2_BUNDLE}/ZanderwickScope.so",
+                          "ZanderwickScopeUI": f"lv2-path/{LV2_BUNDLE}/ZanderwickScopeUI.so"}),
 }
 
 
@@ -264,7 +265,7 @@ def main():
 
     program, dll32 = build("win32", args.relink)
     (dll64,) = build("win64", args.relink)
-    (lv2,) = build("release", args.relink)
+    lv2, _ = build("release", args.relink)
     version, vendor_version = read_version()
     with tempfile.TemporaryDirectory() as scratch:
         archives = packed(version, vendor_version, program, dll32, dll64, scratch)

@@ -5,6 +5,7 @@
 
 #include "render/PanelArt.h"
 #include "render/PanelGeometry.h"
+#include "tests/support/ReferencePicture.h"
 
 #include "stb_image.h"
 
@@ -23,21 +24,13 @@ namespace
 {
 namespace fs = std::filesystem;
 
-// 0x00rrggbb per pixel, row by row; empty when the file is no such picture.
-struct Picture
-{
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-};
-
 std::vector<unsigned char> bytesOf(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-Picture readPicture(const fs::path& path)
+RgbPicture readPicture(const fs::path& path)
 {
     const std::vector<unsigned char> bytes = bytesOf(path);
     int width = 0, height = 0, channels = 0;
@@ -45,7 +38,7 @@ Picture readPicture(const fs::path& path)
                        ? nullptr
                        : stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width,
                                                &height, &channels, 3);
-    Picture picture;
+    RgbPicture picture;
     if (rgb)
     {
         picture = {width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
@@ -56,37 +49,9 @@ Picture readPicture(const fs::path& path)
     return picture;
 }
 
-// The references are PPM (P6, 255), written by the Windows tests.
-Picture readReference(const std::string& name)
+RgbPicture reference(const std::string& name)
 {
-    std::ifstream in(fs::path(ZW_REFERENCES) / (name + ".ppm"), std::ios::binary);
-    std::string magic;
-    int width = 0, height = 0, depth = 0;
-    in >> magic >> width >> height >> depth;
-    in.get();
-    std::vector<unsigned char> rgb(static_cast<size_t>(width > 0 ? width : 0) *
-                                   (height > 0 ? height : 0) * 3);
-    if (magic != "P6" || depth != 255 || rgb.empty() ||
-        !in.read(reinterpret_cast<char*>(rgb.data()), rgb.size()))
-        return {};
-    Picture picture{width, height, std::vector<uint32_t>(rgb.size() / 3)};
-    for (size_t i = 0; i < picture.pixels.size(); ++i)
-        picture.pixels[i] = rgb[3 * i] << 16 | rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
-    return picture;
-}
-
-::testing::AssertionResult samePicture(const Picture& shown, const Picture& reference)
-{
-    if (shown.width != reference.width || shown.height != reference.height)
-        return ::testing::AssertionFailure()
-               << shown.width << " x " << shown.height << " drawn, " << reference.width << " x "
-               << reference.height << " in the reference";
-    size_t differences = 0;
-    for (size_t i = 0; i < shown.pixels.size(); ++i)
-        differences += shown.pixels[i] != reference.pixels[i];
-    if (differences == 0)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << differences << " pixels differ";
+    return readReference(std::string(ZW_REFERENCES) + "/" + name + ".ppm");
 }
 
 // Runs zwpanel with the arguments; its exit code.
@@ -122,7 +87,7 @@ TEST_F(ZwPanel, DrawsAPlayedFileAsTheEditorShowsItAtEverySize)
             const fs::path out = work / (name + ".png");
             ASSERT_EQ(0, zwpanel("--scale " + std::to_string(percent) + (mono ? " --mono " : " ") +
                                  sound + " " + out.string()));
-            EXPECT_TRUE(samePicture(readPicture(out), readReference(name))) << name;
+            EXPECT_TRUE(samePicture(readPicture(out), reference(name))) << name;
         }
     // The file lasts 0.557 s: any time beyond shows its end, and the same
     // bytes every time.
@@ -139,7 +104,7 @@ TEST_F(ZwPanel, ShowsTheBlockFinishedAtTheGivenTimeAndRefusesWhatItCannotDraw)
     ASSERT_EQ(0, zwpanel("--seconds " + std::to_string(17 * 512 / 44100.0 + 1e-6) + " " + sound +
                          " " + block17.string()));
     EXPECT_EQ(bytesOf(early), bytesOf(block17));
-    EXPECT_FALSE(samePicture(readPicture(early), readReference("panel_100")));
+    EXPECT_FALSE(samePicture(readPicture(early), reference("panel_100")));
 
     const std::string out = (work / "refused.png").string();
     const struct
