@@ -80,13 +80,7 @@ CLv2Scope::CLv2Scope(LV2_URID_Map* map) : mapped(map != nullptr), uris(), forge(
     if (!map)
         return;
     lv2_atom_forge_init(&forge, map);
-    uris.block = map->map(map->handle, ZW_LV2__Block);
-    uris.side = map->map(map->handle, ZW_LV2__side);
-    uris.mid = map->map(map->handle, ZW_LV2__mid);
-    uris.correlation = map->map(map->handle, ZW_LV2__correlation);
-    uris.rangeMin = map->map(map->handle, ZW_LV2__rangeMin);
-    uris.rangeMax = map->map(map->handle, ZW_LV2__rangeMax);
-    uris.resetRange = map->map(map->handle, ZW_LV2__ResetRange);
+    uris = mapScopeUris(map);
 }
 
 void CLv2Scope::connectPort(uint32_t port, void* data)

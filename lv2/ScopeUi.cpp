@@ -93,24 +93,17 @@ CScopeUi* CScopeUi::create(LV2UI_Write_Function write, LV2UI_Controller controll
 }
 
 CScopeUi::CScopeUi(Display* display, LV2_URID_Map* map)
-    : display(display), map(map), uris(), write(nullptr), controller(nullptr), resize(nullptr),
-      parent(0), window(0), visual(DefaultVisual(display, DefaultScreen(display))),
+    : display(display), map(map), uris(mapScopeUris(map)), atoms(), write(nullptr),
+      controller(nullptr), resize(nullptr), parent(0), window(0),
+      visual(DefaultVisual(display, DefaultScreen(display))),
       depth(DefaultDepth(display, DefaultScreen(display))), gc(nullptr), deleteWindow(0),
       image(nullptr), converted(), sameFormat(false), art(), panel(), menu(),
       side(CPanelRenderer::kPointCount, 0.0f), mid(CPanelRenderer::kPointCount, 0.0f),
       pointer(0.0f), range(), mono(false), news(false), stale{0, 0, 0, 0}, closed(false)
 {
-    uris.eventTransfer = map->map(map->handle, LV2_ATOM__eventTransfer);
-    uris.object = map->map(map->handle, LV2_ATOM__Object);
-    uris.vector = map->map(map->handle, LV2_ATOM__Vector);
-    uris.floatType = map->map(map->handle, LV2_ATOM__Float);
-    uris.block = map->map(map->handle, ZW_LV2__Block);
-    uris.side = map->map(map->handle, ZW_LV2__side);
-    uris.mid = map->map(map->handle, ZW_LV2__mid);
-    uris.correlation = map->map(map->handle, ZW_LV2__correlation);
-    uris.rangeMin = map->map(map->handle, ZW_LV2__rangeMin);
-    uris.rangeMax = map->map(map->handle, ZW_LV2__rangeMax);
-    uris.resetRange = map->map(map->handle, ZW_LV2__ResetRange);
+    auto id = [map](const char* uri) { return map->map(map->handle, uri); };
+    atoms = {id(LV2_ATOM__eventTransfer), id(LV2_ATOM__Object), id(LV2_ATOM__Vector),
+             id(LV2_ATOM__Float)};
 }
 
 CScopeUi::~CScopeUi()
@@ -356,7 +349,7 @@ void CScopeUi::sendResetRange()
     lv2_atom_forge_pop(&forge, &frame);
     if (!atom)
         return;
-    write(controller, kPortControl, lv2_atom_total_size(atom), uris.eventTransfer, atom);
+    write(controller, kPortControl, lv2_atom_total_size(atom), atoms.eventTransfer, atom);
     // The bar shows the reset at once; the plug-in's next block agrees.
     range.reset();
     panel->setRange(range);
@@ -405,11 +398,11 @@ void CScopeUi::portEvent(uint32_t port, uint32_t size, uint32_t format, const vo
             showMono(value > 0.0f);
         return;
     }
-    if (port != kPortNotify || format != uris.eventTransfer || size < sizeof(LV2_Atom_Object))
+    if (port != kPortNotify || format != atoms.eventTransfer || size < sizeof(LV2_Atom_Object))
         return;
     const auto* object = static_cast<const LV2_Atom_Object*>(buffer);
     // Only a whole object of ours is read.
-    if (object->atom.type != uris.object || object->atom.size > size - sizeof(LV2_Atom) ||
+    if (object->atom.type != atoms.object || object->atom.size > size - sizeof(LV2_Atom) ||
         object->body.otype != uris.block)
         return;
     takeBlock(object);
@@ -431,11 +424,11 @@ void CScopeUi::takeBlock(const LV2_Atom_Object* block)
         const uint8_t* value = at + sizeof(LV2_Atom_Property_Body);
         if (bytes > static_cast<size_t>(end - value))
             return;
-        if (property->value.type == uris.vector && bytes >= sizeof(LV2_Atom_Vector_Body))
+        if (property->value.type == atoms.vector && bytes >= sizeof(LV2_Atom_Vector_Body))
         {
             const auto* vector = reinterpret_cast<const LV2_Atom_Vector_Body*>(value);
             const bool points =
-                vector->child_type == uris.floatType && vector->child_size == sizeof(float) &&
+                vector->child_type == atoms.floatType && vector->child_size == sizeof(float) &&
                 bytes == sizeof(LV2_Atom_Vector_Body) + kScopePoints * sizeof(float);
             const auto* floats = reinterpret_cast<const float*>(vector + 1);
             if (points && property->key == uris.side)
@@ -443,7 +436,7 @@ void CScopeUi::takeBlock(const LV2_Atom_Object* block)
             else if (points && property->key == uris.mid)
                 mids = floats;
         }
-        else if (property->value.type == uris.floatType && bytes == sizeof(float))
+        else if (property->value.type == atoms.floatType && bytes == sizeof(float))
         {
             const LV2_URID keys[3] = {uris.correlation, uris.rangeMin, uris.rangeMax};
             for (int i = 0; i < 3; ++i)

@@ -14,6 +14,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "lv2/ScopePorts.h"
 #include "lv2/SizeMenu.h"
 #include "plugin/CorrelationRange.h"
 #include "render/PanelRenderer.h"
@@ -51,19 +52,13 @@ class CScopeUi
     int hide();
 
   private:
-    struct Uris
+    // The atom types the panel reads and writes.
+    struct AtomUris
     {
         LV2_URID eventTransfer;
         LV2_URID object;
         LV2_URID vector;
         LV2_URID floatType;
-        LV2_URID block;
-        LV2_URID side;
-        LV2_URID mid;
-        LV2_URID correlation;
-        LV2_URID rangeMin;
-        LV2_URID rangeMax;
-        LV2_URID resetRange;
     };
 
     CScopeUi(Display* display, LV2_URID_Map* map);
@@ -91,7 +86,8 @@ class CScopeUi
 
     Display* display;
     LV2_URID_Map* map;
-    Uris uris;
+    ScopeUris uris;
+    AtomUris atoms;
     LV2UI_Write_Function write;
     LV2UI_Controller controller;
     LV2UI_Resize* resize;
