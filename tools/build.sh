@@ -5,9 +5,10 @@
 #   tools/build.sh tsan     the thread hand-over tests under ThreadSanitizer (clang)
 #   tools/build.sh win32    the 32-bit Windows program, the 32-bit plug-in DLL and every test
 #   tools/build.sh win64    the 64-bit plug-in DLL and its test
-#   tools/build.sh release  the native programs users get: optimised for any x86-64, no
-#                           sanitizers, the C++ runtime linked in, no build paths in
-#                           the binaries (tools/dist.py ships zwreport from here)
+#   tools/build.sh release  the native programs users get (zwreport, the LV2 bundle):
+#                           optimised for any x86-64, no sanitizers, the C++ runtime
+#                           linked in, no build paths in the binaries; and the tests
+#                           that load the bundle into real hosts
 #   tools/build.sh bench    the benchmarks, native Release without sanitizers, tuned to
 #                           this machine (the copy floor's memcpy uses its vector
 #                           units, so the analysis may too)
@@ -45,7 +46,7 @@ case $config in
   bench)
     args=("${clang[@]}" -DCMAKE_BUILD_TYPE=Release -DZW_SANITIZERS= -DZW_BENCHMARKS=ON
           -DCMAKE_CXX_FLAGS=-march=native)
-    targets=(--target process_bench zwreport report_read_floor) ;;
+    targets=(--target process_bench zwreport report_read_floor lv2_bench) ;;
   *)
     echo "build: unknown configuration '$config'" >&2
     exit 2 ;;

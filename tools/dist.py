@@ -8,15 +8,18 @@
   ZanderwickReport-<version>-linux-x86_64.tar.gz
                                              zwreport, its manual page, README
   zwreport_<version>_amd64.deb               the same as a Debian package
+  ZanderwickScope-<version>-lv2-linux-x86_64.tar.gz
+                                             the LV2 bundle folder
+  zanderwick-scope-lv2_<version>_amd64.deb   the same bundle in /usr/lib/lv2
   SHA256SUMS                                 the archives' SHA-256 sums
 
     tools/dist.py [--out DIR] [--relink]
 
 It builds what it ships first (tools/build.sh win32, win64 and release,
-only the shipped targets). The version comes from VERSION, through the build. The same commit gives the
-same bytes: the binaries carry no link time, and every archive lists its
-files in name order, each dated at the commit's time (SOURCE_DATE_EPOCH
-when set). --relink links the shipped binaries anew first; ./test builds the
+only the shipped targets). The version comes from VERSION, through the
+build. The same commit gives the same bytes: the binaries carry no link
+time, and every archive lists its files in name order, each dated at the
+commit's time (SOURCE_DATE_EPOCH when set) and owned by root. --relink links the shipped binaries anew first; ./test builds the
 archives twice that way and compares them.
 """
 import argparse
@@ -39,15 +42,19 @@ TEMPLATES = os.path.join(ROOT, "tools", "release")
 EARLIEST = 315532800
 
 # Per configuration: the strip tool, and the targets shipped with their files.
+LV2_BUNDLE = "ZanderwickScope.lv2"
 SHIPPED = {
     "win32": ("i686-w64-mingw32-strip",
               {"ZanderwickDemo": "ZanderwickDemo.exe", "ZanderwickScope": "ZanderwickScope.dll"}),
     "win64": ("x86_64-w64-mingw32-strip", {"ZanderwickScope": "ZanderwickScope.dll"}),
-    "release": ("strip", {"zwreport": "zwreport"}),
+    "release": ("strip", {"zwreport": "zwreport",
+                          "ZanderwickScope": f"lv2-path/{LV2_BUNDLE}/ZanderwickScope.so",
+                          "ZanderwickScopeUI": f"lv2-path/{LV2_BUNDLE}/ZanderwickScopeUI.so"}),
 }
 SHIPPED["win32"][1]["zwreport"] = "zwreport.exe"
 # What dist/ holds: these alone are removed before the archives are made.
-OURS = r"Zanderwick\w+-.*\.(zip|tar\.gz)(\.partial)?|zwreport_.*\.deb(\.partial)?|SHA256SUMS"
+OURS = (r"Zanderwick\w+-.*\.(zip|tar\.gz)(\.partial)?|"
+        r"(zwreport|zanderwick-scope-lv2)_.*\.deb(\.partial)?|SHA256SUMS")
 
 
 def read_version():
@@ -89,8 +96,10 @@ def stripped(config, path, scratch):
     tool, _ = SHIPPED[config]
     out = os.path.join(scratch, f"{config}-{os.path.basename(path)}")
     # strip writes its own time into the PE header, SOURCE_DATE_EPOCH if set:
-    # 0 here, as the linker writes it (--no-insert-timestamp).
-    subprocess.run([tool, "-o", out, path], check=True,
+    # 0 here, as the linker writes it (--no-insert-timestamp). A shared
+    # object keeps the symbols it exports.
+    unneeded = ["--strip-unneeded"] if path.endswith(".so") else []
+    subprocess.run([tool, *unneeded, "-o", out, path], check=True,
                    env={**os.environ, "SOURCE_DATE_EPOCH": "0"})
     with open(out, "rb") as f:
         return f.read()
@@ -157,18 +166,27 @@ def write_tar_gz(path, top, entries, epoch, executables):
     os.replace(partial, path)
 
 
-def glibc_needed(binary):
-    """The newest C library version the binary's symbols ask for."""
-    symbols = subprocess.run(["objdump", "-T", binary], capture_output=True, text=True,
-                             check=True).stdout
-    versions = {tuple(int(n) for n in v.split(".")) for v in re.findall(r"GLIBC_([0-9.]+)", symbols)}
-    return ".".join(str(n) for n in max(versions))
+def package_depends(binaries, floors):
+    """The packages the binaries need, with the least versions, as
+    dpkg-shlibdeps reads them from the libraries' symbols files; floors
+    (package: version) raises a least version where a feature asks more."""
+    with tempfile.TemporaryDirectory() as scratch:
+        os.mkdir(os.path.join(scratch, "debian"))
+        open(os.path.join(scratch, "debian", "control"), "w").close()
+        found = subprocess.run(["dpkg-shlibdeps", "-O", *binaries], cwd=scratch, check=True,
+                               capture_output=True, text=True).stdout
+    needs = re.search(r"^shlibs:Depends=(.*)$", found, re.M).group(1).split(", ")
+    for package, version in floors.items():
+        needs = [f"{package} (>= {version})" if re.match(rf"{re.escape(package)}( |$)", need)
+                 else need for need in needs]
+    return ", ".join(needs)
 
 
-def write_deb(path, version, files, epoch, scratch):
-    """A Debian package of the given files (path in the system, bytes, mode),
-    built by dpkg-deb with owner root, one date and one compressor thread,
-    so that its bytes depend on the files alone."""
+def write_deb(path, fields, files, epoch, scratch):
+    """A Debian package of the given files (path in the system, bytes, mode)
+    with the control fields given (Installed-Size added), built by dpkg-deb
+    with owner root, one date and one compressor thread, so that its bytes
+    depend on the files alone."""
     stage = os.path.join(scratch, "deb")
     shutil.rmtree(stage, ignore_errors=True)
     size = 0
@@ -179,21 +197,10 @@ def write_deb(path, version, files, epoch, scratch):
             f.write(data)
         os.chmod(target, mode)
         size += (len(data) + 1023) // 1024
-    binary = os.path.join(stage, "usr", "bin", "zwreport")
-    control = (f"Package: zwreport\n"
-               f"Version: {version}\n"
-               f"Architecture: amd64\n"
-               f"Maintainer: Zanderwick <zwreport@zanderwick.invalid>\n"
-               f"Installed-Size: {size}\n"
-               # MP3 and Opus came to libsndfile in 1.1.
-               f"Depends: libc6 (>= {glibc_needed(binary)}), libsndfile1 (>= 1.1.0)\n"
-               f"Section: sound\n"
-               f"Priority: optional\n"
-               f"Description: mono-compatibility report for audio files\n"
-               f" zwreport runs audio files through the Zanderwick Scope's\n"
-               f" phase-correlation meter and tells whether they survive being played\n"
-               f" in mono, and where they do not. It names a silent channel, inverted\n"
-               f" polarity and identical channels, and writes an HTML page, JSON and CSV.\n")
+    # The description goes last, as dpkg writes it.
+    fields = [f for f in fields if f[0] != "Description"] + [("Installed-Size", size)] + \
+        [f for f in fields if f[0] == "Description"]
+    control = "".join(f"{key}: {value}\n" for key, value in fields)
     os.makedirs(os.path.join(stage, "DEBIAN"))
     with open(os.path.join(stage, "DEBIAN", "control"), "w", encoding="ascii") as f:
         f.write(control)
@@ -217,6 +224,7 @@ def report_files(version, report_exe, report_elf, epoch, scratch):
     with open(os.path.join(TEMPLATES, "zwreport.1"), encoding="ascii") as f:
         manual = f.read().replace("@VERSION@", version).replace("@DATE@", date).encode("ascii")
     elf = stripped("release", report_elf, scratch)
+    elf_path = os.path.join(scratch, "release-zwreport")
     linux = readme("ZanderwickReport.txt", windows=False, INSTALL=LINUX_INSTALL,
                    FORMATS=LINUX_FORMATS, VERSION=version, PLATFORM="Linux x86-64")
     manual_gz = io.BytesIO()
@@ -232,14 +240,25 @@ def report_files(version, report_exe, report_elf, epoch, scratch):
         f"{top}.tar.gz": (lambda path, entries: write_tar_gz(path, top, entries, epoch,
                                                              {"zwreport"}), [
             ("zwreport", elf), ("zwreport.1", manual), ("README", linux)]),
-        f"zwreport_{version}_amd64.deb": (lambda path, files: write_deb(path, version, files,
-                                                                        epoch, scratch), [
+        f"zwreport_{version}_amd64.deb": (lambda path, files: write_deb(path, [
+            ("Package", "zwreport"), ("Version", version), ("Architecture", "amd64"),
+            ("Maintainer", MAINTAINER),
+            # MP3 and Opus came to libsndfile in 1.1.
+            ("Depends", package_depends([elf_path], {"libsndfile1": "1.1.0"})),
+            ("Section", "sound"), ("Priority", "optional"),
+            ("Description", "mono-compatibility report for audio files\n"
+             " zwreport runs audio files through the Zanderwick Scope's\n"
+             " phase-correlation meter and tells whether they survive being played\n"
+             " in mono, and where they do not. It names a silent channel, inverted\n"
+             " polarity and identical channels, and writes an HTML page, JSON and CSV.")],
+            files, epoch, scratch), [
             ("usr/bin/zwreport", elf, 0o755),
             ("usr/share/man/man1/zwreport.1.gz", manual_gz.getvalue(), 0o644),
             ("usr/share/doc/zwreport/README", linux, 0o644)]),
     }
 
 
+MAINTAINER = "Zanderwick <zwreport@zanderwick.invalid>"
 WINDOWS_INSTALL = """Unpack zwreport.exe anywhere; it needs no installer and no runtime, on
 Windows 7 and later. In a command prompt:"""
 LINUX_INSTALL = """It needs libsndfile 1.1 or later (Debian and Ubuntu: libsndfile1). The
@@ -251,6 +270,34 @@ float of 32 or 64 bits, plain or extensible. The Linux build reads RF64,
 W64, AIFF, AIFC, FLAC, Ogg Vorbis, Opus, MP3 and CAF as well"""
 LINUX_FORMATS = """WAV, RF64, W64, AIFF, AIFC, FLAC, Ogg Vorbis,
 Opus, MP3 and CAF (through libsndfile), mono or stereo, at any rate"""
+
+
+def lv2_files(version, so, epoch, scratch):
+    """The LV2 bundle's two release files: its Turtle files as the build
+    wrote them beside its binaries, which go stripped."""
+    folder = os.path.dirname(so)
+    bundle = []
+    for name in sorted(os.listdir(folder)):
+        if name.endswith(".so"):
+            bundle.append((name, stripped("release", os.path.join(folder, name), scratch)))
+        elif name.endswith(".ttl"):
+            with open(os.path.join(folder, name), "rb") as f:
+                bundle.append((name, f.read()))
+    binaries = [os.path.join(scratch, f"release-{name}") for name, _ in bundle
+                if name.endswith(".so")]
+    return {
+        f"ZanderwickScope-{version}-lv2-linux-x86_64.tar.gz": (
+            lambda path, entries: write_tar_gz(path, LV2_BUNDLE, entries, epoch, set()), bundle),
+        f"zanderwick-scope-lv2_{version}_amd64.deb": (lambda path, files: write_deb(path, [
+            ("Package", "zanderwick-scope-lv2"), ("Version", version), ("Architecture", "amd64"),
+            ("Maintainer", MAINTAINER), ("Depends", package_depends(binaries, {})),
+            ("Section", "sound"), ("Priority", "optional"),
+            ("Description", "goniometer and phase-correlation meter (LV2)\n"
+             " The Zanderwick Scope: a goniometer with a phase-correlation meter, its\n"
+             " range bar and a MONO switch, as an LV2 plug-in for Linux hosts such as\n"
+             " Ardour, Qtractor and jalv.")], files, epoch, scratch),
+            [(f"usr/lib/lv2/{LV2_BUNDLE}/{name}", data, 0o644) for name, data in bundle]),
+    }
 
 
 def packed(version, vendor_version, program, dll32, dll64, scratch):
@@ -288,12 +335,13 @@ def main():
 
     program, dll32, report_exe = build("win32", args.relink)
     (dll64,) = build("win64", args.relink)
-    (report_elf,) = build("release", args.relink)
+    report_elf, lv2, _ = build("release", args.relink)
     version, vendor_version = read_version()
     sums = []
     with tempfile.TemporaryDirectory() as scratch:
         archives = packed(version, vendor_version, program, dll32, dll64, scratch)
         archives.update(report_files(version, report_exe, report_elf, epoch, scratch))
+        archives.update(lv2_files(version, lv2, epoch, scratch))
         for name, (writer, entries) in sorted(archives.items()):
             path = os.path.join(args.out, name)
             if writer is write_zip:
@@ -302,7 +350,7 @@ def main():
                 writer(path, entries)
             with open(path, "rb") as f:
                 sums.append(f"{hashlib.sha256(f.read()).hexdigest()}  {name}\n")
-            print(f"dist: {name:46} {os.path.getsize(path):9} bytes")
+            print(f"dist: {name:49} {os.path.getsize(path):9} bytes")
     with open(os.path.join(args.out, "SHA256SUMS"), "w", encoding="ascii", newline="\n") as f:
         f.writelines(sums)
     print(f"dist: {os.path.relpath(args.out)} holds version {version}")

@@ -8,7 +8,11 @@ set -euo pipefail
 # Without them fontconfig hands Wine whatever face the machine has. sox
 # writes the WAV files of other tools for the end-to-end tests. The report
 # draws its pictures through libstb-dev's headers, and reads the formats
-# beyond WAV through libsndfile (found with pkg-config).
+# beyond WAV through libsndfile (found with pkg-config). The LV2 plug-in
+# builds on the format's own headers (lv2-dev) and is tried in Debian's LV2
+# tools: lilv-utils, serdi and sordi (lv2_validate's checker); its benchmark
+# drives plug-ins through liblilv; its package's dependencies come from
+# dpkg-shlibdeps (dpkg-dev). Its panel is plain Xlib (libx11-dev).
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
@@ -20,6 +24,7 @@ packages=(
   sox
   libstb-dev
   libsndfile1-dev pkg-config
+  lv2-dev lilv-utils serdi sordi liblilv-dev dpkg-dev libx11-dev
 )
 
 # The native checks use the newest clang installed with its runtime libraries
@@ -126,10 +131,12 @@ host_packages=(lmms:i386 lmms-vst-server:i386)
 install_missing "${host_packages[@]}" ||
   echo "setup: could not install ${host_packages[*]}; the LMMS test will be skipped" >&2
 
-# The report's page is opened in chromium by its browser test, and the
-# report's benchmark sets ffmpeg's phase meter beside it. Each says why it
-# skips where its package cannot be installed.
-for optional in chromium ffmpeg; do
+# The report's page is opened in chromium by its browser test, the report's
+# benchmark sets ffmpeg's phase meter beside it, and the LV2 benchmark x42's
+# meters; the LV2 panel's test runs jalv on a JACK server, plays files into
+# it with sndfile-jackplay and finds its window with xwininfo (x11-utils).
+# Each says why it skips where its package cannot be installed.
+for optional in chromium ffmpeg x42-plugins jalv jackd2 sndfile-tools x11-utils; do
   install_missing "$optional" ||
     echo "setup: could not install $optional; what needs it will say so and skip" >&2
 done

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+
+#include "plugin/BlockProcessor.h"
+#include "plugin/CorrelationRange.h"
+#include "plugin/StereoAnalyzer.h"
+
+// The meter as one LV2 instance, or zwpanel playing a file, runs it: the
+// effect's block processing and stereo analysis, the same classes the VST 2
+// engine puts together, so the 512-frame delay and the mono sum are the same
+// to the bit, and the range bar's values taken per block. Unlike that engine
+// it takes no lock: LV2 calls an instance's run(), activate() and
+// deactivate() from one thread at a time, and the results leave through
+// ports, not through a store another thread reads.
+class CScopeRunner : public CBlockProcessor
+{
+  public:
+    CScopeRunner();
+    ~CScopeRunner() override;
+
+    // Starts over as a new instance would; MONO stays as it was set.
+    void restart();
+    // For every block finished from now on. While on, the range waits.
+    void setMono(bool on);
+    // Streams any number of frames; both inputs and outputs must be given.
+    void run(float* const inputs[2], float* const outputs[2], uint32_t frames);
+    // Starts the range over.
+    void resetRange() { range.reset(); }
+
+    // Blocks finished since the last call.
+    uint32_t takeFinishedBlocks();
+    const float* sidePoints() const { return analyzer.sidePoints(); }
+    const float* midPoints() const { return analyzer.midPoints(); }
+    // What the correlation pointer shows: the meter, or +1 while MONO is on,
+    // since what is heard is then mono.
+    float meterValue() const { return mono ? 1.0f : analyzer.correlation(); }
+    const CCorrelationRange& getRange() const { return range; }
+
+    void processBlock(float** inputBlocks, float** outputBlocks) override;
+
+  private:
+    CStereoAnalyzer analyzer;
+    CCorrelationRange range;
+    bool mono = false;
+    uint32_t finishedBlocks = 0;
+};
