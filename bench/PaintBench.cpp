@@ -22,6 +22,7 @@
 #include "gui/WidgetFrame.h"
 #include "host/PlugWnd.h"
 #include "plugin/PluginBase.h"
+#include "tests/support/MessagePump.h"
 
 #include <windows.h>
 
@@ -51,13 +52,6 @@ double now()
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-void pump()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
-}
-
 struct Timing
 {
     double best = 1e9; // seconds per frame, best round
@@ -69,7 +63,7 @@ struct Timing
 void measure(Timing& timing, int frames, const std::function<void(int)>& prepare,
              const std::function<void(int)>& draw)
 {
-    pump();
+    pumpMessages();
     double wall = 0.0;
     for (int i = 0; i < frames; ++i)
     {
@@ -122,7 +116,7 @@ int main(int argc, char** argv)
     }
     ShowWindow(top, SW_SHOWNOACTIVATE);
     UpdateWindow(top);
-    pump();
+    pumpMessages();
     AEffect* effect = plug.GetEffect();
     auto* editor =
         static_cast<CScopeEditor*>(static_cast<CPluginBase*>(effect->object)->getEditor());
@@ -145,7 +139,7 @@ int main(int argc, char** argv)
     {
         // The menu's way to a size: the panel is built anew at it.
         editor->chooseZoom(zoom);
-        pump();
+        pumpMessages();
         CWidgetFrame* frame = editor->getFrame();
         const PortRect scopeArea = CZoomSetting::scaled(kScopeArea, zoom);
         Timing paint, handover, floor;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "plugin/ScopeEffect.h"
+#include "tests/support/TestSignals.h"
 
 namespace
 {
@@ -31,8 +32,7 @@ struct Signal
         uint32_t noise = 1;
         for (int32_t i = 0; i < kSignalFrames; ++i)
         {
-            noise = noise * 1664525u + 1013904223u;
-            const float n = static_cast<float>(noise >> 8) / 16777216.0f - 0.5f;
+            const float n = static_cast<float>(nextRandom(noise) >> 8) / 16777216.0f - 0.5f;
             const float t = static_cast<float>(i) / 44100.0f;
             const float common = 0.4f * std::sin(6.2831853f * 220.0f * t);
             left[i] = common + 0.2f * std::sin(6.2831853f * 331.0f * t) + 0.05f * n;

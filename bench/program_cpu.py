@@ -14,10 +14,12 @@ time, so the CPU per second of audio is added to the share that costs
 without sound."""
 import argparse
 import os
-import struct
 import subprocess
 import sys
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
+from wavefile import write_stereo  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
 RATE = 44100
@@ -74,17 +76,11 @@ def wait_until(condition, seconds):
 
 def write_noise_wave(path, seconds):
     """16-bit stereo noise at 44.1 kHz: something to play, and to scope."""
-    frames = seconds * RATE
-    state = 1
-    data = bytearray()
-    for _ in range(frames * 2):
+    state, samples = 1, []
+    for _ in range(seconds * RATE * 2):
         state = (state * 1664525 + 1013904223) & 0xFFFFFFFF
-        data += struct.pack("<h", (state >> 16) % 30000 - 15000)
-    header = b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVEfmt "
-    header += struct.pack("<IHHIIHH", 16, 1, 2, RATE, RATE * 4, 4, 16)
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as f:
-        f.write(header + b"data" + struct.pack("<I", len(data)) + data)
+        samples.append((state >> 16) % 30000 - 15000)
+    write_stereo(path, zip(samples[0::2], samples[1::2]), RATE)
 
 
 class Measure:

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editor/PaintView.h"
+#include "render/PanelGeometry.h"
 
 class CValueScale;
 
@@ -18,11 +19,11 @@ class CCorrelationPointerView : public CPaintView
   public:
     // The strip's ends lie a little beyond -1 and +1 (59/57), so that the
     // pointer's tip at +-1 meets the printed scale.
-    static constexpr float kScaleBound = 59.0f / 57.0f;
+    static constexpr float kScaleBound = kPointerBound;
 
     // How far the triangle's base reaches to each side of its apex on the
     // 100 % panel.
-    static constexpr int32_t kHalfBase = 3;
+    static constexpr int32_t kHalfBase = kPointerHalfBase;
 
     // The picture stays the caller's, who keeps it alive. Starts at 0. The
     // apex sits on the strip's top row, the base on its bottom row.
@@ -50,19 +51,15 @@ class CCorrelationPointerView : public CPaintView
         }
     };
     Shown wouldShow() const;
-    // The pixels the triangle covers when its apex is at column 0, as GDI
-    // fills it.
-    void traceTriangle();
     void compose(COffscreenPort& picture, bool fresh) override;
 
     int32_t halfBase;
     int32_t baseRow;
-    PortColor negativeColor;
-    PortColor neutralColor;
-    PortColor positiveColor;
     std::array<PortPoint, 3> triangle;
     PortColor currentColor;
     std::unique_ptr<CValueScale> scale;
+    // The pixels the triangle covers when its apex is at column 0, as GDI
+    // fills it.
     std::vector<PortPoint> shape;
     Shown shown;
 };

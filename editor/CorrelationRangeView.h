@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "editor/PaintView.h"
+#include "plugin/CorrelationRange.h"
 
 class CValueScale;
 
@@ -14,8 +15,8 @@ class CValueScale;
 class CCorrelationRangeView : public CPaintView
 {
   public:
-    static constexpr float kNegativeThreshold = -0.2f;
-    static constexpr float kPositiveThreshold = 0.2f;
+    static constexpr float kNegativeThreshold = ::kNegativeThreshold;
+    static constexpr float kPositiveThreshold = ::kPositiveThreshold;
 
     // The picture stays the caller's, who keeps it alive. Starts waiting.
     CCorrelationRangeView(const PortRect& rect, CSkinBitmap* background);
@@ -34,37 +35,24 @@ class CCorrelationRangeView : public CPaintView
     void setCorrelation(float value);
     void resetRange();
 
-    bool isWaiting() const { return waiting != 0; }
-    float getMinimum() const { return minimum; }
-    float getMaximum() const { return maximum; }
-    const PortRect& getBand() const { return band; }
+    bool isWaiting() const { return range.isWaiting(); }
+    // Both 0 while waiting.
+    float getMinimum() const { return range.getMinimum(); }
+    float getMaximum() const { return range.getMaximum(); }
 
   private:
-    // The three coloured parts as they land inside the bar; a part that
-    // is not drawn, or lies off the bar, is empty.
-    struct Shown
-    {
-        PortRect parts[3];
-        bool operator==(const Shown& other) const;
-    };
-    Shown wouldShow() const;
     void compose(COffscreenPort& picture, bool fresh) override;
+    // What the bar would show now, and whether that is news.
+    void reckon();
 
     // Resets while the left button alone is down with the pointer over the
     // bar; notices its release.
     void followButton(CPaintPort& port);
 
-    PortRect lowEnd;
-    PortRect band;
-    PortRect highEnd;
-    PortColor negativeColor;
-    PortColor neutralColor;
-    PortColor positiveColor;
     std::unique_ptr<CValueScale> scale;
-    float minimum;
-    float maximum;
-    int32_t waiting;
+    CCorrelationRange range;
     // The left button went down on the bar and is not known to be up yet.
     int32_t held;
-    Shown shown;
+    RangeParts parts;
+    RangeParts shown;
 };

@@ -11,6 +11,7 @@
 #include "gui/OffscreenPort.h"
 #include "gui/SkinBitmap.h"
 #include "gui/Widget.h"
+#include "render/PanelPixels.h"
 
 // The base of the editor's views. It redraws a view only when something
 // changed what the view shows, and then composes the picture and copies it
@@ -42,18 +43,9 @@ class CPaintView : public CWidget
     CSkinBitmap* background;
 };
 
-// Fills the part of the rectangle that lies inside the picture, right and
-// bottom edges left out, as a brush fills it.
-inline void fillPixels(COffscreenPort& picture, const PortRect& rect, PortColor color)
+// A view's picture for the panel's pixel rules (render/PanelPixels.h),
+// through which the views write their marks.
+inline PixelArea pixelArea(COffscreenPort& picture)
 {
-    uint32_t* pixels = picture.getPixels();
-    const int32_t width = picture.getWidth();
-    const int32_t left = rect.left < 0 ? 0 : rect.left;
-    const int32_t top = rect.top < 0 ? 0 : rect.top;
-    const int32_t right = rect.right > width ? width : rect.right;
-    const int32_t bottom = rect.bottom > picture.getHeight() ? picture.getHeight() : rect.bottom;
-    const uint32_t value = COffscreenPort::pixelOf(color);
-    for (int32_t y = top; pixels && y < bottom; ++y)
-        for (int32_t x = left; x < right; ++x)
-            pixels[y * width + x] = value;
+    return {picture.getPixels(), picture.getWidth(), picture.getHeight(), picture.getWidth()};
 }

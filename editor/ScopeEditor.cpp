@@ -117,24 +117,16 @@ int32_t CScopeEditor::open(void* parentWindow)
     }
 
     // The button's picture holds its two states one above the other.
-    const PortRect monoPlace = place(kMonoButtonArea);
-    const PortRect monoArea = {monoPlace.left, monoPlace.top,
-                               monoPlace.left + widthOf(kMonoButtonId),
-                               monoPlace.top + heightOf(kMonoButtonId) / 2};
+    const PortRect monoArea = monoButtonArea(z, widthOf(kMonoButtonId), heightOf(kMonoButtonId));
     monoButton =
         adopt(std::make_unique<CSwitchButton>(monoArea, this, kMonoTag, picture(kMonoButtonId)));
     if (monoButton)
         monoButton->setValue(getControlValue(monoButton));
 
-    // A dot of one pixel at 100 % is a square of two at 150 % too: one pixel
-    // there would shrink it to less than half its area, two make it a little
-    // heavier, and on a screen of 144 DPI it still reads as a dot.
-    const int32_t dotSize = z >= 150 ? 2 : 1;
     scopeView = adopt(std::make_unique<CScopeView>(place(kScopeArea), CScopeParams::kNumPoints,
-                                                   picture(kScopeId), dotSize));
+                                                   picture(kScopeId), scopeDotSize(z)));
     pointerView = adopt(std::make_unique<CCorrelationPointerView>(
-        place(kPointerArea), picture(kPointerStripId),
-        CZoomSetting::scaled(CCorrelationPointerView::kHalfBase, z)));
+        place(kPointerArea), picture(kPointerStripId), pointerHalfBase(z)));
     rangeView =
         adopt(std::make_unique<CCorrelationRangeView>(place(kRangeArea), picture(kRangeBarId)));
 

@@ -17,7 +17,7 @@ class CScopeView : public CPaintView
 {
   public:
     // Half the width of the display in side/mid units.
-    static constexpr float kRange = 1.6109737f;
+    static constexpr float kRange = kScopeRange;
 
     // The picture stays the caller's, who keeps it alive. Every dot starts
     // on the centre. A dot is a square of dotSize pixels a side, its top

@@ -4,7 +4,6 @@ constexpr int32_t CZoomSetting::kSizes[];
 
 namespace
 {
-const int32_t kDpiAt100 = 96;
 const char kTagName[] = "Zanderwick Scope Zoom";
 
 using DpiForWindowProc = UINT(WINAPI*)(HWND);
@@ -22,19 +21,12 @@ template <typename Proc> Proc user32Entry(const char* name)
 
 bool CZoomSetting::isSize(int32_t percent)
 {
-    for (int32_t size : kSizes)
-        if (size == percent)
-            return true;
-    return false;
+    return isPanelSize(percent);
 }
 
 int32_t CZoomSetting::forDpi(int32_t dpi)
 {
-    int32_t chosen = kSizes[0];
-    for (int32_t size : kSizes)
-        if (static_cast<int64_t>(dpi) * 100 >= static_cast<int64_t>(size) * kDpiAt100)
-            chosen = size;
-    return chosen;
+    return zoomForDpi(dpi);
 }
 
 int32_t CZoomSetting::remembered()

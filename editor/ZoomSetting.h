@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "gui/PortTypes.h"
+#include "render/PanelGeometry.h"
 #include "resources/ResourceIds.h"
 
 // The editor's size as a percentage of its 100 % panel, one of the sizes
@@ -44,15 +45,9 @@ class CZoomSetting
     static void tag(HWND editorWindow, int32_t percent);
     static int32_t tagOf(HWND editorWindow);
 
-    // Lengths and positions at a size: scaled and truncated, so that every
-    // edge of the 100 % layout lands on one pixel and adjacent areas stay
-    // adjacent.
-    static int32_t scaled(int32_t length, int32_t percent) { return length * percent / 100; }
-    static PortRect scaled(const PortRect& rect, int32_t percent)
-    {
-        return {scaled(rect.left, percent), scaled(rect.top, percent), scaled(rect.right, percent),
-                scaled(rect.bottom, percent)};
-    }
+    // Lengths and positions at a size (zoomed, render/PanelGeometry.h).
+    static int32_t scaled(int32_t length, int32_t percent) { return zoomed(length, percent); }
+    static PortRect scaled(const PortRect& rect, int32_t percent) { return zoomed(rect, percent); }
     // The resource id of the picture drawn for that size.
     static int32_t pictureId(int32_t id, int32_t percent);
 };

@@ -11,6 +11,7 @@
 // writes into that folder as seeds and ends.
 
 #include "plugin/ScopeEffect.h"
+#include "tests/support/HostCalls.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,12 +30,6 @@ void check(bool condition)
 {
     if (!condition)
         std::abort();
-}
-
-VstIntPtr call(AEffect* e, int32_t opcode, int32_t index = 0, VstIntPtr value = 0,
-               void* ptr = nullptr)
-{
-    return e->dispatcher(e, opcode, index, value, ptr, 0.0f);
 }
 
 std::vector<uint8_t> chunkOf(AEffect* e, bool preset)

@@ -34,11 +34,7 @@ class COffscreenPort : public CPaintPort
     int32_t getWidth() const { return width; }
     int32_t getHeight() const { return height; }
 
-    static uint32_t pixelOf(PortColor color)
-    {
-        return static_cast<uint32_t>(color.red) << 16 | static_cast<uint32_t>(color.green) << 8 |
-               color.blue;
-    }
+    static uint32_t pixelOf(PortColor color) { return ::pixelOf(color); }
 
   private:
     HBITMAP bitmap;

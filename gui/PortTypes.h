@@ -29,6 +29,14 @@ struct PortPoint
     int32_t y;
 };
 
+// A colour as a 32-bit picture holds it, 0x00rrggbb: the off-screen port's
+// pixels, and the portable renderer's.
+constexpr uint32_t pixelOf(PortColor color)
+{
+    return static_cast<uint32_t>(color.red) << 16 | static_cast<uint32_t>(color.green) << 8 |
+           color.blue;
+}
+
 // The toolkit's colours.
 constexpr PortColor kColorWhite = {255, 255, 255, 0};
 constexpr PortColor kColorBlack = {0, 0, 0, 0};

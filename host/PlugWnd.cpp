@@ -13,6 +13,8 @@ const DWORD kStyle = WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 // the whole window a little left of and above the screen's middle.
 const int kExtraWidth = 10;
 const int kExtraHeight = 60;
+// The DPI the fixed frame above is made for.
+const int kDpiAt100 = 96;
 const int kLeftShift = 10;
 const int kUpShift = 64;
 const UINT_PTR kIdleTimer = 1;
@@ -46,7 +48,7 @@ VstIntPtr ZW_VSTCALL HostCallback(AEffect* effect, int32_t opcode, int32_t index
 
 CPlugWnd::CPlugWnd(HINSTANCE instance_, PluginEntryProc entry_)
     : CWindow(instance_), pluginLoaded(0), editorRect(nullptr), effectRecord(nullptr),
-      entry(entry_), holder(nullptr)
+      entry(entry_), holder(nullptr), screenDpi(0)
 {
 }
 
@@ -97,11 +99,13 @@ void CPlugWnd::Place(int width, int height, bool centre)
     MoveWindow(hwnd, 0, toolbar, width, height, !centre);
     int outerWidth = width + kExtraWidth;
     int outerHeight = height + kExtraHeight;
-    if (zoom != CZoomSetting::kDefault)
+    const int dpi = screenDpi ? screenDpi : CZoomSetting::dpiOf(parentHwnd);
+    if (zoom != CZoomSetting::kDefault || dpi > kDpiAt100)
     {
-        // At a larger size the caption and borders are the screen's, which
-        // grow with its DPI: the window is made to hold exactly the toolbar
-        // and the editor.
+        // At a larger size, or on a screen of more DPI (where a size of
+        // 100 % may still be chosen), the caption and borders are the
+        // screen's, which grow with its DPI: the window is made to hold
+        // exactly the toolbar and the editor.
         RECT outer = {0, 0, width, toolbar + height};
         AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongA(parentHwnd, GWL_STYLE)), FALSE,
                            static_cast<DWORD>(GetWindowLongA(parentHwnd, GWL_EXSTYLE)));
@@ -133,6 +137,7 @@ void CPlugWnd::FollowDpi(int dpi)
 {
     if (!hwnd)
         return;
+    screenDpi = dpi;
     // The editor's window hears of it as the top-level window did; an editor
     // that follows asks for its new size through the host callback. The
     // frame around it has the new screen's metrics either way.

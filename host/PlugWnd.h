@@ -72,4 +72,7 @@ class CPlugWnd : public CWindow, public CEffectBinding
     AEffect* effectRecord;
     PluginEntryProc entry;
     CEditorHolder* holder;
+    // The DPI of the screen the window was last told it is on; 0 until then
+    // (the window's own DPI counts).
+    int screenDpi;
 };

@@ -7,7 +7,8 @@
 #include <lv2/core/lv2.h>
 #include <lv2/urid/urid.h>
 
-#include "lv2/ScopeRunner.h"
+#include "lv2/ScopePorts.h"
+#include "plugin/ScopeRunner.h"
 
 // One instance of the LV2 plug-in: the ports the host connects, the meter
 // behind them, and the messages to and from the UI (lv2/ScopePorts.h).
@@ -37,20 +38,9 @@ class CLv2Scope
     // The Block message, into a sequence with room for it.
     void forgeBlock();
 
-    struct Uris
-    {
-        LV2_URID block;
-        LV2_URID side;
-        LV2_URID mid;
-        LV2_URID correlation;
-        LV2_URID rangeMin;
-        LV2_URID rangeMax;
-        LV2_URID resetRange;
-    };
-
     CScopeRunner runner;
     bool mapped;
-    Uris uris;
+    ScopeUris uris;
     LV2_Atom_Forge forge;
 
     float* audio[4] = {};

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include <lv2/urid/urid.h>
+
 // What the LV2 plug-in and its UI both know: the bundle's URIs, the ports in
 // the order ZanderwickScope.ttl gives them, and the two messages between the
 // sides. The UI may run in another process than the plug-in, so everything
@@ -52,6 +54,26 @@ enum ScopePort : uint32_t
     kPortNotify = 10,
     kPortCount = 11
 };
+
+// The messages' words as one instance of either side has them mapped.
+struct ScopeUris
+{
+    LV2_URID block;
+    LV2_URID side;
+    LV2_URID mid;
+    LV2_URID correlation;
+    LV2_URID rangeMin;
+    LV2_URID rangeMax;
+    LV2_URID resetRange;
+};
+
+inline ScopeUris mapScopeUris(LV2_URID_Map* map)
+{
+    auto id = [map](const char* uri) { return map->map(map->handle, uri); };
+    return {id(ZW_LV2__Block),       id(ZW_LV2__side),     id(ZW_LV2__mid),
+            id(ZW_LV2__correlation), id(ZW_LV2__rangeMin), id(ZW_LV2__rangeMax),
+            id(ZW_LV2__ResetRange)};
+}
 
 constexpr uint32_t kScopePoints = 512;
 constexpr uint32_t kLatencyFrames = 512;

@@ -16,6 +16,7 @@ constexpr RgbColor kBackground = {16, 17, 19};
 constexpr RgbColor kGrid = {90, 92, 96};
 constexpr RgbColor kLabel = {200, 200, 200};
 constexpr RgbColor kPassage = {255, 255, 255};
+constexpr RgbColor kUnheard = {110, 112, 116};
 constexpr float kZoneShade = 0.16f;
 constexpr float kPassageShade = 0.12f;
 // A little room above +1 and below -1, so that values there stay visible.
@@ -38,11 +39,12 @@ float valueOfRow(int32_t row)
 
 CCorrelationPlot::CCorrelationPlot(int64_t blockCount, double blockSeconds)
     : blocks(blockCount > 0 ? blockCount : 0), secondsPerBlock(blockSeconds),
-      lows(kPlotWidth, 2.0f), highs(kPlotWidth, -2.0f), lasts(kPlotWidth, 0.0f)
+      lows(kPlotWidth, 2.0f), highs(kPlotWidth, -2.0f), lasts(kPlotWidth, 0.0f),
+      heard(kPlotWidth, 0)
 {
 }
 
-void CCorrelationPlot::addBlock(int64_t index, float value)
+void CCorrelationPlot::addBlock(int64_t index, float value, bool isHeard)
 {
     if (index < 0 || index >= blocks)
         return;
@@ -56,6 +58,7 @@ void CCorrelationPlot::addBlock(int64_t index, float value)
         lows[column] = value < lows[column] ? value : lows[column];
         highs[column] = value > highs[column] ? value : highs[column];
         lasts[column] = value;
+        heard[column] |= isHeard ? 1 : 0;
     }
 }
 
@@ -124,7 +127,8 @@ CRgbImage CCorrelationPlot::render(const std::vector<Passage>& passages) const
             high = lasts[column - 1] > high ? lasts[column - 1] : high;
         }
         for (int32_t row = rowOf(high); row <= rowOf(low); ++row)
-            image.setPixel(kPlotLeft + column, kPlotTop + row, zoneColor(valueOfRow(row)));
+            image.setPixel(kPlotLeft + column, kPlotTop + row,
+                           heard[column] ? zoneColor(valueOfRow(row)) : kUnheard);
     }
     drawTimeAxis(image);
     return image;

@@ -9,7 +9,8 @@
 // The meter's correlation over a whole file: one column per block when the
 // file has fewer blocks than the plot has columns, else each column spans
 // the lowest and highest value of the blocks that fall on it, joined to the
-// column before as one line. Built while
+// column before as one line. A column where no block is heard (every block
+// below the gate) is drawn in grey. Built while
 // the blocks stream by, so its memory does not grow with the file.
 class CCorrelationPlot
 {
@@ -25,7 +26,7 @@ class CCorrelationPlot
     // secondsPerBlock sets the time axis.
     CCorrelationPlot(int64_t blocks, double secondsPerBlock);
 
-    void addBlock(int64_t index, float value);
+    void addBlock(int64_t index, float value, bool heard = true);
     // The zones in the meter's colours, the values, the passages numbered
     // in the order given, and the time axis.
     CRgbImage render(const std::vector<Passage>& passages) const;
@@ -42,5 +43,6 @@ class CCorrelationPlot
     double secondsPerBlock;
     std::vector<float> lows;
     std::vector<float> highs;
-    std::vector<float> lasts; // the column's last value, where the next column's line starts
+    std::vector<float> lasts;   // the column's last value, where the next column's line starts
+    std::vector<uint8_t> heard; // a block of the column is at or above the gate
 };

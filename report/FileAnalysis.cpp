@@ -2,24 +2,24 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
-#include "audio/WaveReader.h"
 #include "plugin/ScopeEngine.h"
 #include "plugin/StereoAnalyzer.h"
+#include "report/AudioSource.h"
+#include "report/ChannelCheck.h"
 #include "report/CorrelationPlot.h"
 #include "report/GoniometerPlot.h"
 #include "report/PassageFinder.h"
 #include "report/ReportText.h"
-#include "report/StdFile.h"
 
 namespace fs = std::filesystem;
 
 namespace
 {
 constexpr float kRedZone = -0.2f;
-constexpr int32_t kFloatTag = 3;
 
 // The largest magnitude, as bits: for finite floats (the reader gives no
 // others) magnitudes order like their bit patterns, and an integer loop
@@ -47,20 +47,6 @@ void writeCsvLine(std::ofstream& csv, double seconds, float value)
     csv.write(line, end - line);
 }
 
-std::string openFailure(WaveOpenResult result, const CWaveReader& reader)
-{
-    switch (result)
-    {
-    case kWaveNotWave:
-        return "not a WAVE file";
-    case kWaveReadError:
-        return "the file ends inside its format, or has no data chunk after it";
-    case kWaveUnknownFormat:
-        return "unknown data format (" + std::to_string(reader.getFormatTag()) + ")";
-    default:
-        return "not enough memory to read it";
-    }
-}
 } // namespace
 
 CFileAnalysis::CFileAnalysis(const ReportSettings& reportSettings)
@@ -69,45 +55,10 @@ CFileAnalysis::CFileAnalysis(const ReportSettings& reportSettings)
 {
 }
 
-bool CFileAnalysis::isMeasurable(const CWaveReader& reader, FileReport& report)
-{
-    const int32_t bits = reader.getBitsPerSample();
-    if (reader.getChannels() != 1 && reader.getChannels() != 2)
-        report.reason = std::to_string(reader.getChannels()) +
-                        " channels: only mono and stereo files are measured";
-    else if (reader.hasFloatSamples() && bits != 32 && bits != 64)
-        report.reason = std::to_string(bits) + "-bit float samples are not supported";
-    else if (!reader.hasFloatSamples() && bits > 32)
-        report.reason = std::to_string(bits) + "-bit integer samples are not supported";
-    else if (!(reader.getSampleRate() > 0.0))
-        report.reason = "the sample rate is 0";
-    else
-        return true;
-    return false;
-}
-
 bool CFileAnalysis::run(const fs::path& outDir, FileReport& report)
 {
-    CStdFile file;
-    std::string error;
-    if (!file.open(fs::u8path(report.path), error))
-    {
-        report.reason = "cannot be opened: " + error;
-        return true;
-    }
-    CWaveReader reader;
-    const WaveOpenResult opened = reader.open(&file, kChunkFrames);
-    if (opened != kWaveOpened)
-    {
-        report.reason = openFailure(opened, reader);
-        return true;
-    }
-    report.formatTag = reader.hasFloatSamples() ? kFloatTag : 1;
-    report.bitsPerSample = reader.getBitsPerSample();
-    report.channels = reader.getChannels();
-    report.sampleRate = reader.getSampleRate();
-    report.frames = reader.getLength();
-    if (!isMeasurable(reader, report))
+    const std::unique_ptr<CAudioSource> source = openAudioSource(report, kChunkFrames);
+    if (!source)
         return true;
 
     // The last block is filled up with silence, as a host plays on after
@@ -116,15 +67,15 @@ bool CFileAnalysis::run(const fs::path& outDir, FileReport& report)
     const double secondsPerBlock = kBlockLength / report.sampleRate;
     CCorrelationPlot plot(report.blocks, secondsPerBlock);
     CGoniometerPlot scope;
-    CPassageFinder passages(settings.failBelow, settings.minSeconds, secondsPerBlock,
-                            report.duration());
+    CPassageFinder passages(settings, report.sampleRate, report.frames);
+    CChannelCheck check(report.sampleRate, report.channels == 2);
 
     const fs::path csvPath = outDir / fs::u8path(report.name + ".csv");
     std::ofstream csv(csvPath, std::ios::binary | std::ios::trunc);
     if (!csv)
         return false;
     csv << "time_s,correlation\n";
-    if (!measure(reader, csv, report, plot, scope, passages))
+    if (!measure(*source, csv, report, plot, scope, passages, check))
     {
         csv.close();
         std::error_code ignored;
@@ -137,18 +88,48 @@ bool CFileAnalysis::run(const fs::path& outDir, FileReport& report)
     passages.finish();
     report.passageCount = passages.count();
     report.passages = passages.worst();
-    report.verdict = report.passageCount > 0       ? kVerdictFail
-                     : report.shareBelowZero > 0.0 ? kVerdictWarn
-                                                   : kVerdictOk;
+    report.channelFaults = check.faults(report.silentChannel);
+    judge(report);
     const bool plotted = plot.render(report.passages)
                              .writePng(outDir / fs::u8path(report.name + ".correlation.png"));
     return scope.render().writePng(outDir / fs::u8path(report.name + ".goniometer.png")) &&
            plotted && listed;
 }
 
-bool CFileAnalysis::measure(CWaveReader& reader, std::ofstream& csv, FileReport& report,
+void CFileAnalysis::judge(FileReport& report) const
+{
+    std::string reasons;
+    const auto add = [&reasons](const std::string& reason)
+    { reasons += (reasons.empty() ? "" : "; ") + reason; };
+    bool fails = report.passageCount > 0;
+    bool warns = report.shareBelowZero > 0.0;
+    for (const ChannelFault fault : report.channelFaults)
+    {
+        add(channelFaultText(report, fault));
+        (fault == kFaultIdenticalChannels ? warns : fails) = true;
+    }
+    if (report.passageCount > 0)
+    {
+        char text[96];
+        std::snprintf(text, sizeof text, "%lld passage%s below %+.2f for %.1f s or more",
+                      static_cast<long long>(report.passageCount),
+                      report.passageCount == 1 ? "" : "s", settings.failBelow, settings.minSeconds);
+        add(text);
+    }
+    else if (report.shareBelowZero > 0.0)
+    {
+        char text[64];
+        std::snprintf(text, sizeof text, "below 0 for %.1f %% of the time",
+                      report.shareBelowZero * 100.0);
+        add(text);
+    }
+    report.reason = reasons;
+    report.verdict = fails ? kVerdictFail : warns ? kVerdictWarn : kVerdictOk;
+}
+
+bool CFileAnalysis::measure(CAudioSource& source, std::ofstream& csv, FileReport& report,
                             CCorrelationPlot& plot, CGoniometerPlot& scope,
-                            CPassageFinder& passages)
+                            CPassageFinder& passages, CChannelCheck& check)
 {
     // The effect's engine, as a host at this rate would make it: stereo in,
     // stereo out, mono sum off.
@@ -157,8 +138,11 @@ bool CFileAnalysis::measure(CWaveReader& reader, std::ofstream& csv, FileReport&
     float* channels[2] = {left.data(), right.data()};
     float* delayed[2] = {delayedLeft.data(), delayedRight.data()};
     const double secondsPerBlock = kBlockLength / report.sampleRate;
+    // The gate as a mean square over a block.
+    const float gate = static_cast<float>(std::pow(10.0, settings.gateDbfs / 10.0));
 
     double sum = 0.0;
+    int64_t heardBlocks = 0;
     int64_t belowZero = 0;
     int64_t inRed = 0;
     int64_t block = 0;
@@ -169,11 +153,13 @@ bool CFileAnalysis::measure(CWaveReader& reader, std::ofstream& csv, FileReport&
                                    ? static_cast<int32_t>(report.frames - done)
                                    : kChunkFrames;
         const int32_t whole = (wanted + kBlockLength - 1) / kBlockLength * kBlockLength;
-        // Past the data the reader gives silence, which fills the last block.
-        const int32_t got = reader.read(channels, 0, whole);
+        // Past the data the source gives silence, which fills the last block.
+        const int32_t got = source.read(channels, whole);
         if (got < wanted)
         {
-            report.reason = "read error after " + formatClock(done / report.sampleRate);
+            const std::string why = source.readError();
+            report.reason = "read error after " + formatClock((done + got) / report.sampleRate) +
+                            (why.empty() ? "" : ": " + why);
             return false;
         }
         // A mono file is heard on both sides, as the player sends it.
@@ -188,14 +174,16 @@ bool CFileAnalysis::measure(CWaveReader& reader, std::ofstream& csv, FileReport&
             // Exactly one block per call: the analysis runs once, on this block.
             engine.runStream(in, delayed, kBlockLength, 0);
             const float value = analyzer.correlation();
-            passages.addBlock(value, signCorrelation(in[0], in[1], kBlockLength));
-            plot.addBlock(block, value);
+            const bool heard = check.addBlock(in[0], in[1], value) >= gate;
+            passages.addBlock(value, signCorrelation(in[0], in[1], kBlockLength), heard);
+            plot.addBlock(block, value, heard);
             scope.addPoints(analyzer.sidePoints(), analyzer.midPoints(), kBlockLength);
             writeCsvLine(csv, static_cast<double>(block) * secondsPerBlock, value);
 
             sum += value;
-            belowZero += value < 0.0f;
-            inRed += value < kRedZone;
+            heardBlocks += heard;
+            belowZero += heard && value < 0.0f;
+            inRed += heard && value < kRedZone;
             if (block == 0 || value < report.lowest)
             {
                 report.lowest = value;
@@ -206,10 +194,11 @@ bool CFileAnalysis::measure(CWaveReader& reader, std::ofstream& csv, FileReport&
     }
     std::memcpy(report.peaks, peakBits, sizeof peakBits);
     if (report.blocks > 0)
-    {
         report.meanCorrelation = sum / static_cast<double>(report.blocks);
-        report.shareBelowZero = static_cast<double>(belowZero) / static_cast<double>(report.blocks);
-        report.shareInRed = static_cast<double>(inRed) / static_cast<double>(report.blocks);
+    if (heardBlocks > 0)
+    {
+        report.shareBelowZero = static_cast<double>(belowZero) / static_cast<double>(heardBlocks);
+        report.shareInRed = static_cast<double>(inRed) / static_cast<double>(heardBlocks);
     }
     return true;
 }

@@ -7,10 +7,11 @@
 
 #include "report/FileReport.h"
 
+class CAudioSource;
+class CChannelCheck;
 class CCorrelationPlot;
 class CGoniometerPlot;
 class CPassageFinder;
-class CWaveReader;
 
 // Runs one file through the meter's own processing (the effect's engine:
 // 512-frame blocks, the stereo analysis and its smoothed correlation) and
@@ -32,11 +33,12 @@ class CFileAnalysis
     bool run(const std::filesystem::path& outDir, FileReport& report);
 
   private:
-    // Whether the format is one the report measures; else sets the reason.
-    static bool isMeasurable(const CWaveReader& reader, FileReport& report);
     // Streams every block; false on a read error (the reason is set).
-    bool measure(CWaveReader& reader, std::ofstream& csv, FileReport& report,
-                 CCorrelationPlot& plot, CGoniometerPlot& scope, CPassageFinder& passages);
+    bool measure(CAudioSource& source, std::ofstream& csv, FileReport& report,
+                 CCorrelationPlot& plot, CGoniometerPlot& scope, CPassageFinder& passages,
+                 CChannelCheck& check);
+    // The verdict and its reason from the figures, the passages and the faults.
+    void judge(FileReport& report) const;
 
     ReportSettings settings;
     std::vector<float> left;

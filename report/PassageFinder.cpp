@@ -1,23 +1,30 @@
 #include "report/PassageFinder.h"
 
 #include <algorithm>
+#include <cmath>
 
-CPassageFinder::CPassageFinder(float failBelow, double seconds, double blockSeconds,
-                               double fileSeconds)
-    : threshold(failBelow), minSeconds(seconds), secondsPerBlock(blockSeconds),
-      totalSeconds(fileSeconds)
+#include "plugin/StereoAnalyzer.h"
+
+CPassageFinder::CPassageFinder(const ReportSettings& settings, double rate, int64_t frames)
+    : threshold(settings.failBelow), minSeconds(settings.minSeconds), sampleRate(rate),
+      totalFrames(frames)
 {
+    // A rise of exactly the bridge time ends the passage; with none, any does.
+    // Beyond a trillion blocks (a file of years) any bridge is the same.
+    const double blocks =
+        std::min(std::ceil(settings.bridgeSeconds * rate / kBlockLength - 1e-9), 1e12);
+    bridgeBlocks = blocks > 1.0 ? static_cast<int64_t>(blocks) : 1;
 }
 
-void CPassageFinder::addBlock(float meter, float raw)
+void CPassageFinder::addBlock(float meter, float raw, bool heard)
 {
-    const bool rawBelow = raw < threshold;
+    const bool rawBelow = heard && raw < threshold;
     if (!rawBelow)
         rawRunStart = -1;
     else if (rawRunStart < 0)
         rawRunStart = index;
 
-    if (meter < threshold)
+    if (heard && meter < threshold)
     {
         if (!open)
         {
@@ -29,6 +36,7 @@ void CPassageFinder::addBlock(float meter, float raw)
             lowest = meter;
             lowestBlock = index;
         }
+        blocksAbove = 0;
         if (rawBelow)
             lastRawBelow = index;
         if (meter < lowest)
@@ -37,7 +45,7 @@ void CPassageFinder::addBlock(float meter, float raw)
             lowestBlock = index;
         }
     }
-    else if (open)
+    else if (open && ++blocksAbove >= bridgeBlocks)
     {
         close();
     }
@@ -53,19 +61,22 @@ void CPassageFinder::finish()
 void CPassageFinder::close()
 {
     open = false;
-    const double from = static_cast<double>(start) * secondsPerBlock;
-    const double to =
-        std::min(static_cast<double>(lastRawBelow + 1) * secondsPerBlock, totalSeconds);
+    Passage passage;
+    passage.startFrame = start * kBlockLength;
+    passage.endFrame = std::min((lastRawBelow + 1) * kBlockLength, totalFrames);
+    passage.start = static_cast<double>(passage.startFrame) / sampleRate;
+    passage.end = static_cast<double>(passage.endFrame) / sampleRate;
+    passage.lowest = lowest;
+    passage.lowestAt = static_cast<double>(lowestBlock * kBlockLength) / sampleRate;
     // Block times are rounded; a passage of exactly --for seconds counts.
-    if (to - from + 1e-9 < minSeconds)
+    if (passage.end - passage.start + 1e-9 < minSeconds)
         return;
     ++found;
-    const Passage passage = {from, to, lowest, static_cast<double>(lowestBlock) * secondsPerBlock};
     const auto worse = [](const Passage& a, const Passage& b)
     {
         if (a.lowest != b.lowest)
             return a.lowest < b.lowest;
-        return a.end - a.start > b.end - b.start;
+        return a.endFrame - a.startFrame > b.endFrame - b.startFrame;
     };
     listed.insert(std::upper_bound(listed.begin(), listed.end(), passage, worse), passage);
     if (listed.size() > kMaxListed)

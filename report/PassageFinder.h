@@ -13,17 +13,22 @@
 // the meter is below, but it is placed where the sound itself was: from the
 // block where the block's own (unsmoothed) correlation went below until the
 // last such block before the meter rose again.
+//
+// Only blocks that are heard (at or above the gate) start or extend a
+// passage. A passage ends where the meter has been above the threshold, or
+// the sound below the gate, for the bridge time; shorter rises are part of it.
 class CPassageFinder
 {
   public:
     static constexpr size_t kMaxListed = 10;
 
-    // totalSeconds caps the end of a passage that runs to the file's end
-    // (the last block is filled up with silence).
-    CPassageFinder(float threshold, double minSeconds, double secondsPerBlock, double totalSeconds);
+    // frames caps the end of a passage that runs to the file's end (the
+    // last block is filled up with silence).
+    CPassageFinder(const ReportSettings& settings, double sampleRate, int64_t frames);
 
-    // meter: the smoothed correlation after the block; raw: the block's own.
-    void addBlock(float meter, float raw);
+    // meter: the smoothed correlation after the block; raw: the block's own;
+    // heard: the block is at or above the gate.
+    void addBlock(float meter, float raw, bool heard);
     // Ends a passage that lasts to the end of the file.
     void finish();
 
@@ -36,13 +41,15 @@ class CPassageFinder
 
     float threshold;
     double minSeconds;
-    double secondsPerBlock;
-    double totalSeconds;
+    int64_t bridgeBlocks; // blocks above that end a passage
+    double sampleRate;
+    int64_t totalFrames;
     int64_t index = 0;
     int64_t rawRunStart = -1; // first block of the current run of raw values below
     bool open = false;
     int64_t start = 0;
     int64_t lastRawBelow = 0;
+    int64_t blocksAbove = 0; // since the passage was last below
     float lowest = 0.0f;
     int64_t lowestBlock = 0;
     int64_t found = 0;

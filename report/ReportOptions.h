@@ -12,6 +12,7 @@ struct ReportOptions
     ReportSettings settings;
     int32_t jobs = 0; // 0: one per core
     bool recursive = false;
+    std::string json; // where report.json goes as well: a file, "-" for standard output
     std::vector<std::string> inputs; // files and folders, UTF-8
 };
 
@@ -19,6 +20,7 @@ enum OptionsResult
 {
     kOptionsRun,
     kOptionsHelp,
+    kOptionsVersion,
     kOptionsUsageError
 };
 
@@ -28,4 +30,4 @@ OptionsResult parseOptions(const std::vector<std::string>& args, ReportOptions& 
                            std::string& message);
 
 // The text --help prints.
-const char* usageText();
+std::string usageText();

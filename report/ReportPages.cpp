@@ -115,7 +115,8 @@ td.file { min-width: 260px; max-width: 320px; overflow-wrap: anywhere; }
 dl { margin: 4px 0 0; display: grid; grid-template-columns: auto auto; gap: 1px 12px; }
 dt { color: #9a9a9a; white-space: nowrap; } dd { margin: 0; white-space: nowrap; }
 ol.passages { margin: 4px 0 0; padding-left: 22px; }
-.reason { color: #ff8080; }
+.reason, .fault { color: #ff8080; }
+.fault.identical_channels { color: #ffff80; }
 img { display: block; image-rendering: pixelated; }
 a { color: #9fc4ff; }
 )";
@@ -123,7 +124,10 @@ a { color: #9fc4ff; }
 void writeFigures(std::ostream& out, const FileReport& r)
 {
     const bool mono = r.channels == 1;
-    out << "<dl>\n<dt>format</dt><dd>" << formatSampleType(r) << ", " << (mono ? "mono" : "stereo")
+    for (const ChannelFault fault : r.channelFaults)
+        out << "<div class=\"fault " << channelFaultName(fault) << "\">"
+            << html(channelFaultText(r, fault)) << "</div>\n";
+    out << "<dl>\n<dt>format</dt><dd>" << html(r.format) << ", " << (mono ? "mono" : "stereo")
         << ", " << fixed(r.sampleRate, 0) << " Hz</dd>\n";
     out << "<dt>duration</dt><dd>" << formatClock(r.duration(), 1) << "</dd>\n";
     if (mono)
@@ -146,7 +150,7 @@ void writeFigures(std::ostream& out, const FileReport& r)
         return;
     out << "<ol class=\"passages\">\n";
     for (const Passage& p : r.passages)
-        out << "<li>" << formatClock(p.start, 1) << "&ndash;" << formatClock(p.end, 1)
+        out << "<li>" << formatTimestamp(p.start) << "&ndash;" << formatTimestamp(p.end)
             << ", lowest " << fixed(p.lowest, 2, true) << "</li>\n";
     out << "</ol>\n";
     if (r.passageCount > static_cast<int64_t>(r.passages.size()))
@@ -205,13 +209,18 @@ bool writeIndexHtml(const fs::path& file, const std::vector<FileReport>& reports
         out << counts[v] << ' ' << verdictName(v) << (v == kVerdictOk ? "" : " &middot; ");
     out << ".<br>The Zanderwick Scope's phase-correlation meter over every 512-frame block. "
         << "fail: below " << fixed(settings.failBelow, 2, true) << " for at least "
-        << fixed(settings.minSeconds, 1) << " s; warn: below 0 at any time. Zones: "
+        << fixed(settings.minSeconds, 1) << " s";
+    if (settings.bridgeSeconds > 0.0)
+        out << " (rises shorter than " << fixed(settings.bridgeSeconds, 1) << " s ignored)";
+    out << ", a silent channel or inverted polarity; warn: below 0 at any time, or identical "
+        << "channels. Blocks quieter than " << fixed(settings.gateDbfs, 0)
+        << " dBFS count for neither and are drawn in grey. Zones: "
         << "<span style=\"color:#00ff00\">above +0.2</span>, "
         << "<span style=\"color:#ffff00\">&minus;0.2 to +0.2</span>, "
         << "<span style=\"color:#ff0000\">below &minus;0.2</span>; the worst passages are "
         << "numbered.</p>\n";
     if (reports.empty())
-        out << "<p>No WAV files were found.</p>\n";
+        out << "<p>No audio files were found.</p>\n";
     else
         out << "<table>\n<thead><tr><th>file</th><th>correlation over time</th>"
             << "<th>stereo image</th></tr></thead>\n<tbody>\n";
@@ -233,31 +242,36 @@ bool writeSummaryCsv(const fs::path& file, const std::vector<FileReport>& report
     csv << "file,verdict,reason,format,channels,sample_rate,duration_s,peak_left_dbfs,"
            "peak_right_dbfs,mean_correlation,time_below_0,time_below_-0.2,lowest_correlation,"
            "lowest_at_s,passages,worst_passage_start_s,worst_passage_end_s,"
-           "worst_passage_lowest\n";
+           "worst_passage_lowest,channel_faults\n";
     for (const FileReport& r : reports)
     {
         csv << csvField(r.path) << ',' << verdictName(r.verdict) << ',' << csvField(r.reason);
         if (r.verdict == kVerdictUnreadable)
         {
-            csv << std::string(15, ',') << '\n';
+            csv << std::string(16, ',') << '\n';
             continue;
         }
-        csv << ',' << formatSampleType(r) << ',' << r.channels << ',' << fixed(r.sampleRate, 0)
+        csv << ',' << csvField(r.format) << ',' << r.channels << ',' << fixed(r.sampleRate, 0)
             << ',' << fixed(r.duration(), 6) << ',' << formatDecibels(r.peaks[0]) << ','
             << (r.channels == 2 ? formatDecibels(r.peaks[1]) : "");
         if (r.blocks == 0)
         {
-            csv << std::string(9, ',') << '\n';
+            csv << std::string(10, ',') << '\n';
             continue;
         }
         csv << ',' << fixed(r.meanCorrelation, 4) << ',' << fixed(r.shareBelowZero, 4) << ','
             << fixed(r.shareInRed, 4) << ',' << formatExact(r.lowest) << ',' << fixed(r.lowestAt, 6)
             << ',' << r.passageCount;
         if (r.passages.empty())
-            csv << ",,,\n";
+            csv << ",,,";
         else
             csv << ',' << fixed(r.passages[0].start, 6) << ',' << fixed(r.passages[0].end, 6) << ','
-                << formatExact(r.passages[0].lowest) << '\n';
+                << formatExact(r.passages[0].lowest);
+        // Names apart by spaces, so that the field needs no quotes.
+        csv << ',';
+        for (size_t i = 0; i < r.channelFaults.size(); ++i)
+            csv << (i ? " " : "") << channelFaultName(r.channelFaults[i]);
+        csv << '\n';
     }
     csv.close();
     return !csv.fail();

@@ -5,12 +5,16 @@
 #include <cctype>
 #include <exception>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <thread>
 
+#include "Version.h"
+#include "report/AudioSource.h"
 #include "report/FileAnalysis.h"
 #include "report/FileReport.h"
 #include "report/Progress.h"
+#include "report/ReportJson.h"
 #include "report/ReportOptions.h"
 #include "report/ReportPages.h"
 #include "report/ReportText.h"
@@ -19,14 +23,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-bool isWaveName(const fs::path& path)
-{
-    std::string extension = path.extension().u8string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".wav";
-}
-
 FileReport unreadable(const std::string& path, const std::string& reason)
 {
     FileReport report;
@@ -35,7 +31,7 @@ FileReport unreadable(const std::string& path, const std::string& reason)
     return report;
 }
 
-// The WAV files of a folder, sorted, or a row that says why it cannot be
+// The audio files of a folder, sorted, or a row that says why it cannot be
 // searched.
 template <typename Iterator> void addFolder(const fs::path& folder, std::vector<FileReport>& found)
 {
@@ -45,7 +41,7 @@ template <typename Iterator> void addFolder(const fs::path& folder, std::vector<
     for (; !error && it != Iterator(); it.increment(error))
     {
         std::error_code ignored;
-        if (it->is_regular_file(ignored) && isWaveName(it->path()))
+        if (it->is_regular_file(ignored) && isAudioName(it->path().u8string()))
             paths.push_back(it->path().u8string());
     }
     if (error)
@@ -106,10 +102,10 @@ void nameOutputs(std::vector<FileReport>& reports)
     std::set<std::string> taken = {"summary"};
     for (FileReport& report : reports)
     {
-        // A file named otherwise than *.wav keeps its whole name, so that
-        // no output can ever be written over it.
+        // A file named otherwise than as audio keeps its whole name, so
+        // that no output can ever be written over it.
         const fs::path path = fs::u8path(report.path);
-        std::string stem = (isWaveName(path) ? path.stem() : path.filename()).u8string();
+        std::string stem = (isAudioName(report.path) ? path.stem() : path.filename()).u8string();
         if (stem.empty())
             stem = "file";
         std::string name = stem;
@@ -125,6 +121,14 @@ void nameOutputs(std::vector<FileReport>& reports)
         }
         report.name = name;
     }
+}
+
+bool writeText(const fs::path& file, const std::string& text)
+{
+    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+    stream << text;
+    stream.close();
+    return !stream.fail();
 }
 
 int32_t jobsFor(const ReportOptions& options, size_t files)
@@ -146,6 +150,9 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     case kOptionsHelp:
         out << usageText();
         return kExitPassed;
+    case kOptionsVersion:
+        out << "zwreport " ZW_VERSION_TEXT "\n";
+        return kExitPassed;
     case kOptionsUsageError:
         err << "zwreport: " << message << "\n\n" << usageText();
         return kExitUsage;
@@ -166,7 +173,7 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     std::vector<FileReport> reports = collectInputs(options);
     nameOutputs(reports);
     if (reports.empty())
-        err << "zwreport: no WAV files found\n";
+        err << "zwreport: no audio files found\n";
 
     CProgress progress(err, static_cast<int32_t>(reports.size()), terminal);
     std::atomic<size_t> next(0);
@@ -201,9 +208,23 @@ int runReport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     progress.stop();
 
     sortWorstFirst(reports);
+    const std::string json = reportJson(reports, options.settings);
     if (!writeSummaryCsv(outDir / "summary.csv", reports) ||
-        !writeIndexHtml(outDir / "index.html", reports, options.settings))
+        !writeIndexHtml(outDir / "index.html", reports, options.settings) ||
+        !writeText(outDir / "report.json", json))
         notWritten = true;
+    if (options.json == "-")
+    {
+        out << json;
+        out.flush();
+        if (!out)
+            notWritten = true;
+    }
+    else if (!options.json.empty() && !writeText(fs::u8path(options.json), json))
+    {
+        err << "zwreport: cannot write " << options.json << '\n';
+        notWritten = true;
+    }
 
     int64_t counts[4] = {0, 0, 0, 0};
     for (const FileReport& report : reports)

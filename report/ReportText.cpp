@@ -43,10 +43,40 @@ std::string formatDecibels(float magnitude)
     return text;
 }
 
-std::string formatSampleType(const FileReport& report)
+std::string formatTimestamp(double seconds)
 {
-    return std::to_string(report.bitsPerSample) +
-           (report.formatTag == 3 ? "-bit float" : "-bit PCM");
+    const long long ms = std::llround((seconds > 0.0 ? seconds : 0.0) * 1000.0);
+    char text[40];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%03lld", ms / 3600000, ms / 60000 % 60,
+                  ms / 1000 % 60, ms % 1000);
+    return text;
+}
+
+const char* channelFaultName(ChannelFault fault)
+{
+    switch (fault)
+    {
+    case kFaultSilentChannel:
+        return "silent_channel";
+    case kFaultInvertedPolarity:
+        return "inverted_polarity";
+    default:
+        return "identical_channels";
+    }
+}
+
+std::string channelFaultText(const FileReport& report, ChannelFault fault)
+{
+    switch (fault)
+    {
+    case kFaultSilentChannel:
+        return std::string("the ") + (report.silentChannel == 0 ? "left" : "right") +
+               " channel is silent";
+    case kFaultInvertedPolarity:
+        return "one channel's polarity is inverted: inverting one channel mends it";
+    default:
+        return "both channels are identical: the stereo file carries mono";
+    }
 }
 
 std::string formatExact(float value)

@@ -11,7 +11,11 @@ const char* verdictName(Verdict verdict);
 std::string formatClock(double seconds, int decimals = 0);
 // A magnitude as dBFS with one decimal; silence is "-inf".
 std::string formatDecibels(float magnitude);
-// "24-bit PCM", "32-bit float".
-std::string formatSampleType(const FileReport& report);
+// hh:mm:ss.mmm, rounded to the millisecond.
+std::string formatTimestamp(double seconds);
+// The fault's name in report.json and summary.csv: "silent_channel".
+const char* channelFaultName(ChannelFault fault);
+// The fault in words for people, with what to do about it.
+std::string channelFaultText(const FileReport& report, ChannelFault fault);
 // A float written as the shortest text that reads back as the same float.
 std::string formatExact(float value);

@@ -5,9 +5,10 @@
 #   tools/build.sh tsan     the thread hand-over tests under ThreadSanitizer (clang)
 #   tools/build.sh win32    the 32-bit Windows program, the 32-bit plug-in DLL and every test
 #   tools/build.sh win64    the 64-bit plug-in DLL and its test
-#   tools/build.sh release  what ships for Linux (the LV2 bundle), native, optimised and
-#                           without sanitizers, for any x86-64; and the tests that
-#                           load it into real hosts
+#   tools/build.sh release  the native programs users get (zwreport, the LV2 bundle):
+#                           optimised for any x86-64, no sanitizers, the C++ runtime
+#                           linked in, no build paths in the binaries; and the tests
+#                           that load the bundle into real hosts
 #   tools/build.sh bench    the benchmarks, native Release without sanitizers, tuned to
 #                           this machine (the copy floor's memcpy uses its vector
 #                           units, so the analysis may too)
@@ -23,7 +24,7 @@ targets=()
 # The native configurations take the newest clang installed with its
 # sanitizer and fuzzer libraries (tools/clang.sh).
 clang=()
-if [[ $config == native || $config == tsan || $config == bench || $config == release ]]; then
+if [[ $config == native || $config == tsan || $config == release || $config == bench ]]; then
   source "$root/tools/clang.sh"
   n=$(zw_clang_version)
   clang=(-DCMAKE_C_COMPILER="clang-$n" -DCMAKE_CXX_COMPILER="clang++-$n")
@@ -41,7 +42,7 @@ case $config in
     args=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
           -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   release)
-    args=("${clang[@]}" -DCMAKE_BUILD_TYPE=Release -DZW_SANITIZERS=) ;;
+    args=("${clang[@]}" -DCMAKE_BUILD_TYPE=Release -DZW_SANITIZERS= -DZW_SHIPPED=ON) ;;
   bench)
     args=("${clang[@]}" -DCMAKE_BUILD_TYPE=Release -DZW_SANITIZERS= -DZW_BENCHMARKS=ON
           -DCMAKE_CXX_FLAGS=-march=native)

@@ -15,6 +15,10 @@ Audio/Quillomara/             files for the open dialog:
     Harbour48k24.wav  48 kHz, 24-bit stereo
     Lantern8bitMono.wav  44.1 kHz, 8-bit mono
     Reed22k.wav       22.05 kHz 16-bit stereo, which the program refuses
+tests/editor/phase_turn.wav   for the panel's pixel tests: 48 blocks of 512
+    frames, a tone whose right channel slides out of phase with the left, so
+    that the meter falls from +1 to about -0.5 and the range bar shows all
+    three colours.
 
 Only the standard library is used, and the output is the same on every run.
 """
@@ -239,6 +243,15 @@ def reed():
     return tr
 
 
+def phase_turn():
+    """The right channel lags the left by a phase growing from 0 to 2.4
+    radians; a period of 128 frames, as the editor's tests use."""
+    n = 48 * 512
+    left = [0.8 * math.sin(2 * math.pi * i / 128 + 0.1) for i in range(n)]
+    right = [0.6 * math.sin(2 * math.pi * i / 128 + 0.1 - 2.4 * i / n) for i in range(n)]
+    return left, right
+
+
 def main():
     left, right = scaled(stereo_demo())
     write(os.path.join(ROOT, "Zanderwick", "Stereo.wav"), 44100, 16, 2, left, right)
@@ -248,6 +261,8 @@ def main():
     write(os.path.join(ROOT, "Quillomara", "Lantern8bitMono.wav"), 44100, 8, 1, left)
     left, right = scaled(reed())
     write(os.path.join(ROOT, "Quillomara", "Reed22k.wav"), 22050, 16, 2, left, right)
+    write(os.path.join(ROOT, "..", "tests", "editor", "phase_turn.wav"), 44100, 16, 2,
+          *phase_turn())
 
 
 if __name__ == "__main__":

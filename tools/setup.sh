@@ -7,11 +7,12 @@ set -euo pipefail
 # Sans (metric-compatible), "Small Fonts" and Wingdings are Wine's own.
 # Without them fontconfig hands Wine whatever face the machine has. sox
 # writes the WAV files of other tools for the end-to-end tests. The report
-# draws its pictures through libstb-dev's headers. The LV2 plug-in builds on
-# the format's own headers (lv2-dev) and is tried in Debian's LV2 tools:
-# lilv-utils, serdi and sordi (lv2_validate's checker); its benchmark drives
-# plug-ins through liblilv; its package's dependencies come from
-# dpkg-shlibdeps (dpkg-dev).
+# draws its pictures through libstb-dev's headers, and reads the formats
+# beyond WAV through libsndfile (found with pkg-config). The LV2 plug-in
+# builds on the format's own headers (lv2-dev) and is tried in Debian's LV2
+# tools: lilv-utils, serdi and sordi (lv2_validate's checker); its benchmark
+# drives plug-ins through liblilv; its package's dependencies come from
+# dpkg-shlibdeps (dpkg-dev). Its panel is plain Xlib (libx11-dev).
 packages=(
   g++-mingw-w64-i686 mingw-w64-tools binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
@@ -22,7 +23,8 @@ packages=(
   cmake ninja-build g++
   sox
   libstb-dev
-  lv2-dev lilv-utils serdi sordi liblilv-dev dpkg-dev
+  libsndfile1-dev pkg-config
+  lv2-dev lilv-utils serdi sordi liblilv-dev dpkg-dev libx11-dev
 )
 
 # The native checks use the newest clang installed with its runtime libraries
@@ -131,8 +133,10 @@ install_missing "${host_packages[@]}" ||
 
 # The report's page is opened in chromium by its browser test, the report's
 # benchmark sets ffmpeg's phase meter beside it, and the LV2 benchmark x42's
-# meters. Each says why it skips where its package cannot be installed.
-for optional in chromium ffmpeg x42-plugins; do
+# meters; the LV2 panel's test runs jalv on a JACK server, plays files into
+# it with sndfile-jackplay and finds its window with xwininfo (x11-utils).
+# Each says why it skips where its package cannot be installed.
+for optional in chromium ffmpeg x42-plugins jalv jackd2 sndfile-tools x11-utils; do
   install_missing "$optional" ||
     echo "setup: could not install $optional; what needs it will say so and skip" >&2
 done

@@ -1,6 +1,6 @@
 #include "audio/RiffReader.h"
 #include "audio/MemoryFile.h"
-#include "tests/audio/WaveBuilder.h"
+#include "tests/support/WaveBuilder.h"
 
 #include <gtest/gtest.h>
 

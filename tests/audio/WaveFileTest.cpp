@@ -1,7 +1,7 @@
 // The WAV file reader on real files, and what it says of those it refuses.
 
 #include "audio/WaveFile.h"
-#include "tests/audio/WaveBuilder.h"
+#include "tests/support/WaveBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +11,13 @@
 
 namespace
 {
-std::string writeFile(const std::string& name, const Bytes& bytes)
+// A file of this test process's own in the temporary folder; its path.
+std::string tempFile(const std::string& name, const Bytes& bytes)
 {
     char folder[MAX_PATH] = {};
     GetTempPathA(sizeof folder, folder);
     const std::string path = folder + ("zw_" + std::to_string(GetCurrentProcessId()) + "_" + name);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    EXPECT_TRUE(writeFile(path, bytes)) << path;
     return path;
 }
 } // namespace
@@ -27,7 +26,7 @@ TEST(WaveFile, ReadsAPcmFileFromAnyFrame)
 {
     const Bytes file = riff("WAVE", concat({formatChunk(1, 2, 44100, 16), chunk("LIST", {1, 2, 3}),
                                             chunk("data", ramp16(2000))}));
-    CWaveFile wave(writeFile("stereo.wav", file).c_str(), 1584000);
+    CWaveFile wave(tempFile("stereo.wav", file).c_str(), 1584000);
     ASSERT_TRUE(wave.isOpen());
     EXPECT_EQ(2, wave.getChannels());
     EXPECT_EQ(16, wave.getBitsPerSample());
@@ -67,7 +66,7 @@ TEST(WaveFile, SaysWhyAFileIsRefused)
     int number = 0;
     for (const auto& c : cases)
     {
-        const std::string path = writeFile("refused" + std::to_string(number++) + ".wav", c.first);
+        const std::string path = tempFile("refused" + std::to_string(number++) + ".wav", c.first);
         CWaveFile wave(path.c_str(), 1584000);
         EXPECT_FALSE(wave.isOpen());
         EXPECT_EQ(0, wave.getChannels());
@@ -81,7 +80,7 @@ TEST(WaveFile, SaysWhyAFileIsRefused)
 
     // Nothing to tell about a missing file or a path too long to keep.
     EXPECT_FALSE(
-        CWaveFile(writeFile("missing.wav", {}).append("x").c_str(), 16).getRefusal().said());
+        CWaveFile(tempFile("missing.wav", {}).append("x").c_str(), 16).getRefusal().said());
     EXPECT_FALSE(CWaveFile(std::string(600, 'x').c_str(), 16).getRefusal().said());
 }
 

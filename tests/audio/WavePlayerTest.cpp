@@ -4,11 +4,12 @@
 
 #include "audio/WavePlayer.h"
 #include "host/PlugWnd.h"
-#include "tests/audio/WaveBuilder.h"
 #include "tests/support/AllocationCount.h"
 #include "tests/support/CapturedSound.h"
 #include "tests/support/DialogWatcher.h"
+#include "tests/support/TestSignals.h"
 #include "tests/support/ThreadCount.h"
+#include "tests/support/WaveBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -39,33 +40,11 @@ bool hears(size_t frames)
     return waitUntil([&] { return readCapturedSound().frames() >= frames; }, kSoundBound);
 }
 
-std::string writeFile(const char* name, const Bytes& bytes)
+// The file written where the test runs; its name, to load it by.
+std::string written(const char* name, const Bytes& bytes)
 {
-    FILE* file = std::fopen(name, "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
+    EXPECT_TRUE(writeFile(name, bytes)) << name;
     return name;
-}
-
-// Distinct, deterministic 16-bit stereo frames that survive the float round
-// trip exactly (the most negative value would saturate).
-std::vector<int16_t> noise(int frames, uint32_t seed)
-{
-    std::vector<int16_t> samples(frames * 2);
-    for (int16_t& s : samples)
-    {
-        seed = seed * 1664525u + 1013904223u;
-        s = static_cast<int16_t>(static_cast<int>(seed >> 16) % 30000 - 15000);
-    }
-    return samples;
-}
-
-Bytes asBytes(const std::vector<int16_t>& samples)
-{
-    Bytes data;
-    for (int16_t s : samples)
-        putLe(data, static_cast<uint16_t>(s), 2);
-    return data;
 }
 
 // A binding that watches the player's calls: blocks only while the effect is
@@ -164,8 +143,8 @@ class WavePlayerTest : public ::testing::Test
 TEST_F(WavePlayerTest, PlaysTheFileDelayedByOneBlockAndLoopsAfterBlock100)
 {
     const int fileFrames = 3 * 44100;
-    std::vector<int16_t> input = noise(fileFrames, 7);
-    std::string path = writeFile("player-3s.wav", pcmWave(2, 44100, 16, asBytes(input)));
+    std::vector<int16_t> input = stereoNoise(fileFrames, 7);
+    std::string path = written("player-3s.wav", stereoWave(input));
 
     ASSERT_EQ(1, load(path));
     EXPECT_EQ(1, player->IsPlaying());
@@ -196,7 +175,7 @@ TEST_F(WavePlayerTest, MonoFilesPlayOnBothChannels)
     Bytes data;
     for (int i = 0; i < 44100; ++i)
         data.push_back(static_cast<uint8_t>(128 + (i * 37) % 100 - 50));
-    std::string path = writeFile("player-mono8.wav", pcmWave(1, 44100, 8, data));
+    std::string path = written("player-mono8.wav", pcmWave(1, 44100, 8, data));
     ASSERT_EQ(1, load(path));
     ASSERT_TRUE(hears(30000));
     ASSERT_EQ(1, player->Stop());
@@ -234,7 +213,7 @@ TEST_F(WavePlayerTest, SaysWhyItRefusesFilesItCannotPlay)
     for (const auto& c : cases)
     {
         refusal = Refusal();
-        EXPECT_EQ(0, load(writeFile(c.name, c.file))) << c.name;
+        EXPECT_EQ(0, load(written(c.name, c.file))) << c.name;
         EXPECT_NE(nullptr, std::strstr(refusal.text, c.message)) << refusal.text;
         // The controller's own messages are plain; the reader's carry its icon.
         EXPECT_EQ(c.file.size() == 64 ? static_cast<UINT>(MB_ICONERROR) : 0u, refusal.style);
@@ -268,8 +247,8 @@ TEST_F(WavePlayerTest, PlayWithoutAFileSaysSoAndTheIdleFeederSleeps)
 
 TEST_F(WavePlayerTest, StopDuringTheStartDelaysNeverTouchesTheOldDevice)
 {
-    std::vector<int16_t> input = noise(44100, 3);
-    std::string path = writeFile("player-early.wav", pcmWave(2, 44100, 16, asBytes(input)));
+    std::vector<int16_t> input = stereoNoise(44100, 3);
+    std::string path = written("player-early.wav", stereoWave(input));
     // The feeder is still in its start-up sleep: the request stays pending
     // while the reader and the device are replaced and destroyed.
     for (int i = 0; i < 3; ++i)
@@ -306,10 +285,10 @@ double processCpuMs()
 
 TEST_F(WavePlayerTest, ARefusedFileLeavesTheLastGoodOnePlayingAndNothingBehind)
 {
-    std::vector<int16_t> first = noise(44100, 11);
-    std::vector<int16_t> chosen = noise(44100, 12);
-    ASSERT_EQ(1, load(writeFile("player-first.wav", pcmWave(2, 44100, 16, asBytes(first)))));
-    ASSERT_EQ(1, load(writeFile("player-chosen.wav", pcmWave(2, 44100, 16, asBytes(chosen)))));
+    std::vector<int16_t> first = stereoNoise(44100, 11);
+    std::vector<int16_t> chosen = stereoNoise(44100, 12);
+    ASSERT_EQ(1, load(written("player-first.wav", stereoWave(first))));
+    ASSERT_EQ(1, load(written("player-chosen.wav", stereoWave(chosen))));
     const std::vector<int16_t> chosenHead(chosen.begin(), chosen.begin() + 200);
     ASSERT_TRUE(
         waitUntil([&] { return readCapturedSound().find(chosenHead) >= kDelay; }, kSoundBound));
@@ -317,7 +296,7 @@ TEST_F(WavePlayerTest, ARefusedFileLeavesTheLastGoodOnePlayingAndNothingBehind)
     const long liveBefore = allocationsLive();
     for (const Bytes& refused : {pcmWave(2, 22050, 16, Bytes(400, 0)), Bytes(64, 'x')})
     {
-        EXPECT_EQ(0, load(writeFile("player-refused.wav", refused)));
+        EXPECT_EQ(0, load(written("player-refused.wav", refused)));
         EXPECT_TRUE(refusal.said());
         EXPECT_EQ(1, player->IsPlaying());
     }
@@ -346,7 +325,7 @@ TEST_F(WavePlayerTest, Plays24Bit48kFilesExactlyAndRepeatsThemInWholeBlocks)
     // A second of 24-bit stereo at 48 kHz: playback repeats blocks 0 to 50
     // of 1920 frames (where a long file repeats is checked natively).
     const int rate = 48000;
-    std::vector<int16_t> marks = noise(rate, 5);
+    std::vector<int16_t> marks = stereoNoise(rate, 5);
     Bytes data;
     for (int16_t s : marks)
     {
@@ -354,7 +333,7 @@ TEST_F(WavePlayerTest, Plays24Bit48kFilesExactlyAndRepeatsThemInWholeBlocks)
         data.push_back(0);
         putLe(data, static_cast<uint16_t>(s), 2);
     }
-    ASSERT_EQ(1, load(writeFile("player-48k.wav", pcmWave(2, rate, 24, data))));
+    ASSERT_EQ(1, load(written("player-48k.wav", pcmWave(2, rate, 24, data))));
     const long loopFrames = 51L * 1920;
     const SoundComparison compared =
         hearsAs(kDelay + loopFrames + 4000, playsFile(marks, loopFrames), kSoundBound);
@@ -368,7 +347,7 @@ TEST(WavePlayer, ProcessesOnlyBetweenAResumeAndASuspend)
 {
     static CWatchedEffect effect;
     CWavePlayer player(GetModuleHandleA(nullptr), &effect, nullptr, {0, 0});
-    const std::string path = writeFile("player-order.wav", pcmWave(2, 44100, 16, Bytes(8000, 1)));
+    const std::string path = written("player-order.wav", pcmWave(2, 44100, 16, Bytes(8000, 1)));
     Refusal refusal;
     ASSERT_EQ(1, player.LoadFile(path.c_str(), refusal));
     ASSERT_TRUE(effect.blocksAfter(0));
@@ -406,7 +385,7 @@ TEST(WavePlayer, AControllerWhoseFeederHangsIsDroppedAtOnceAndTheFeederEndsLater
     auto* player = new CWavePlayer(GetModuleHandleA(nullptr), &stuck, nullptr, {0, 0});
     Refusal refusal;
     ASSERT_EQ(1, player->LoadFile(
-                     writeFile("player-stuck.wav", pcmWave(2, 44100, 16, Bytes(8000, 1))).c_str(),
+                     written("player-stuck.wav", pcmWave(2, 44100, 16, Bytes(8000, 1))).c_str(),
                      refusal));
     ASSERT_TRUE(waitUntil([] { return stuck.held.load(); }, kSoundBound));
     const DWORD start = GetTickCount();
@@ -458,8 +437,8 @@ TEST(WavePlayer, TellsThePluginTheSampleRateBeforeTheFirstBlockOfEachFile)
     CPlugWnd plug(GetModuleHandleA(nullptr), recordingEntry);
     ASSERT_EQ(1, plug.LoadPlugin());
     CWavePlayer player(GetModuleHandleA(nullptr), &plug, nullptr, kDelays);
-    std::string at44 = writeFile("player-rate44.wav", pcmWave(2, 44100, 16, Bytes(8000, 1)));
-    std::string at48 = writeFile("player-rate48.wav", pcmWave(1, 48000, 16, Bytes(8000, 1)));
+    std::string at44 = written("player-rate44.wav", pcmWave(2, 44100, 16, Bytes(8000, 1)));
+    std::string at48 = written("player-rate48.wav", pcmWave(1, 48000, 16, Bytes(8000, 1)));
     recorder.events.clear();
     Refusal refusal;
     // A block after the rate, then the next file's rate and a block after it.

@@ -164,12 +164,12 @@ void untrustedStateAndValues()
                 << bytes.size() << " bytes";
         EXPECT_EQ(1, call(e, effGetProgram));
     };
-    unsigned seed = 7;
+    uint32_t seed = 7;
     for (int round = 0; round < 200; ++round)
     {
         std::vector<uint8_t> garbage(round % 2 ? 4 : (round % 3 ? 16 : round % 21));
         for (uint8_t& byte : garbage)
-            byte = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+            byte = static_cast<uint8_t>(nextRandom(seed) >> 16);
         load(garbage, round % 2);
     }
     for (size_t size = 0; size <= 20; ++size)

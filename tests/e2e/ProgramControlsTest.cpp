@@ -18,7 +18,7 @@ TEST_F(ProgramControls, ToolbarAndKeysStartStopOpenAndHelp)
     const std::string chosenPath = folder + "Audio\\Quillomara\\Chosen.wav";
     ASSERT_TRUE(writeFile(folder + "Audio\\Zanderwick\\Stereo.wav", stereoWave(standard)));
     ASSERT_TRUE(writeFile(chosenPath, stereoWave(chosen)));
-    start("e2e-controls\\");
+    ASSERT_NO_FATAL_FAILURE(start("e2e-controls\\"));
 
     EXPECT_EQ(kPlaying, shows(kPlaying)) << "from the start";
     EXPECT_EQ(CToolbarView::kRaised, toolbar->state(demo, CToolbarView::kOpen));
@@ -78,7 +78,7 @@ TEST_F(ProgramControls, ToolbarAndKeysStartStopOpenAndHelp)
         EXPECT_EQ(CToolbarView::kPressed, openWhileAsked);
         ASSERT_TRUE(waitUntil(
             [&] { return toolbar->state(demo, CToolbarView::kOpen) == CToolbarView::kRaised; },
-            3000));
+            kComesUpBound));
         EXPECT_EQ(kStopped, staysAt(kStopped)) << "after cancelling";
         EXPECT_EQ(0u, capture.frames());
     }
@@ -101,14 +101,14 @@ TEST_F(ProgramControls, ToolbarAndKeysStartStopOpenAndHelp)
     // The help window that opened at start-up comes to the front; once
     // closed, the next click opens a new one.
     click(CToolbarView::kHelp);
-    EXPECT_TRUE(waitUntil([&] { return isAbove(windows.help, demo); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return isAbove(windows.help, demo); }, kComesUpBound));
     EXPECT_EQ(1u, program->windows("CINFOWND").size());
     PostMessageA(windows.help, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(waitUntil([&] { return program->windows("CINFOWND").empty(); }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return program->windows("CINFOWND").empty(); }, kComesUpBound));
     click(CToolbarView::kHelp);
     HWND reopened = program->findWindow("CINFOWND", 5000);
     ASSERT_TRUE(reopened);
-    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(reopened) != FALSE; }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(reopened) != FALSE; }, kComesUpBound));
     click(CToolbarView::kHelp);
     Sleep(300);
     EXPECT_EQ(1u, program->windows("CINFOWND").size());
@@ -120,8 +120,8 @@ TEST_F(ProgramControls, WithoutTheDefaultFileTheToolbarShowsStoppedAndPlayAsksFo
 {
     const std::string folder = executableFolder() + "e2e-missing\\";
     DeleteFileA((folder + "Audio\\Zanderwick\\Stereo.wav").c_str());
-    start("e2e-missing\\");
-    closeHelp();
+    ASSERT_NO_FATAL_FAILURE(start("e2e-missing\\"));
+    ASSERT_NO_FATAL_FAILURE(closeHelp());
     // A message would stay up until answered.
     auto dialogsUp = [&]
     {

@@ -61,8 +61,8 @@ TEST_F(ProgramErrors, ARefusedFileLeavesTheLastGoodOnePlaying)
     const std::string refusedPath = folder + "Audio\\Quillomara\\Refused.wav";
     ASSERT_TRUE(writeFile(folder + "Audio\\Zanderwick\\Stereo.wav", stereoWave(standard)));
     ASSERT_TRUE(writeFile(refusedPath, stereoWave(stereoNoise(4410, 42), 22050)));
-    start("e2e-refused\\");
-    closeHelp();
+    ASSERT_NO_FATAL_FAILURE(start("e2e-refused\\"));
+    ASSERT_NO_FATAL_FAILURE(closeHelp());
     ASSERT_TRUE(plays(standard));
 
     {
@@ -101,8 +101,8 @@ TEST_F(ProgramErrors, ABusyDeviceShowsStoppedAndTheWindowStaysResponsiveAndClosa
     const std::string folder = executableFolder() + "e2e-busy\\";
     ASSERT_TRUE(
         writeFile(folder + "Audio\\Zanderwick\\Stereo.wav", stereoWave(stereoNoise(44100, 43))));
-    start("e2e-busy\\");
-    closeHelp();
+    ASSERT_NO_FATAL_FAILURE(start("e2e-busy\\"));
+    ASSERT_NO_FATAL_FAILURE(closeHelp());
     CHeldMessages messages(program->processId());
 
     // The feeder tries the device about five seconds after launch.
@@ -132,8 +132,8 @@ TEST_F(ProgramErrors, AStuckDeviceNeitherHangsStopNorClose)
     const std::string folder = executableFolder() + "e2e-stuck\\";
     ASSERT_TRUE(writeFile(folder + "Audio\\Zanderwick\\Stereo.wav",
                           stereoWave(stereoNoise(16 * 44100, 44))));
-    start("e2e-stuck\\", false);
-    closeHelp();
+    ASSERT_NO_FATAL_FAILURE(start("e2e-stuck\\", false));
+    ASSERT_NO_FATAL_FAILURE(closeHelp());
     // The stall may be told before the stop arrives.
     CDialogWatcher messages("#32770", "ERROR", CDialogWatcher::pressOk, program->processId());
 

@@ -39,7 +39,7 @@ class ProgramFixture : public ::testing::Test
     void closeHelp()
     {
         PostMessageA(windows.help, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(waitUntil([&] { return program->windows("CINFOWND").empty(); }, 3000));
+        ASSERT_TRUE(waitUntil([&] { return program->windows("CINFOWND").empty(); }, kComesUpBound));
     }
     void TearDown() override
     {
@@ -52,10 +52,10 @@ class ProgramFixture : public ::testing::Test
         const POINT at = CToolbarView::centre(button);
         postClick(demo, at.x, at.y);
     }
-    // Waits a little for the toolbar to show this transport state.
+    // Waits for the toolbar to show this transport state; what it shows.
     std::string shows(const char* expected)
     {
-        waitUntil([&] { return toolbar->transport(demo) == expected; }, 3000);
+        waitUntil([&] { return toolbar->transport(demo) == expected; }, kComesUpBound);
         return toolbar->transport(demo);
     }
     // After a key or click that must change nothing.
@@ -68,11 +68,11 @@ class ProgramFixture : public ::testing::Test
     // stops growing.
     bool fallsSilent()
     {
-        return waitUntil([&] { return !capture.grows(400); }, 3000);
+        return waitUntil([&] { return !capture.grows(400); }, kComesUpBound);
     }
     bool plays(const std::vector<int16_t>& samples)
     {
-        return waitUntil([&] { return capture.holds(head(samples)); }, 8000);
+        return waitUntil([&] { return capture.holds(head(samples)); }, kComesUpBound);
     }
     // Whether the main window answers a message within 200 ms.
     bool answers()

@@ -10,19 +10,6 @@ std::string executableFolder()
     return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 
-bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
-{
-    for (size_t i = 0; i < path.size(); ++i)
-        if ((path[i] == '\\' || path[i] == '/') && i > 2)
-            CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    std::fclose(file);
-    return ok;
-}
-
 CProgramRunner::CProgramRunner(const std::string& exeName, const std::string& workFolder)
     : exePath(executableFolder() + exeName), folder(workFolder)
 {

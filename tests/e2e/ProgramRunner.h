@@ -36,5 +36,3 @@ class CProgramRunner
 
 // The folder of the running test executable, with a trailing backslash.
 std::string executableFolder();
-// Writes a file, creating its folders.
-bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes);

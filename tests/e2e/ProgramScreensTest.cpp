@@ -51,8 +51,8 @@ TEST_F(ProgramScreens, ShowTheSamePixelsPlayingWithMonoAndStopped)
     const std::vector<int16_t> sound = periodicStereo(16 * 44100);
     ASSERT_TRUE(writeFile(executableFolder() + "e2e-screens\\Audio\\Zanderwick\\Stereo.wav",
                           stereoWave(sound)));
-    start("e2e-screens");
-    closeHelp();
+    ASSERT_NO_FATAL_FAILURE(start("e2e-screens"));
+    ASSERT_NO_FATAL_FAILURE(closeHelp());
     ASSERT_TRUE(plays(sound));
     // MONO pins the pointer and keeps the range bar clear, so the picture
     // does not depend on which blocks the editor happened to see.

@@ -2,12 +2,6 @@
 
 namespace
 {
-void putLe(std::vector<unsigned char>& out, uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-}
-
 // Button placement in the toolbar: 23 x 22 at these columns, row 4, the
 // pressed picture 22 rows below the raised one.
 const int kButtonLeft[] = {5, 87, 113, 193};
@@ -33,42 +27,6 @@ Pixels readBitmap(HBITMAP bitmap)
     return pixels;
 }
 } // namespace
-
-std::vector<int16_t> stereoNoise(int frames, uint32_t seed)
-{
-    std::vector<int16_t> samples(static_cast<size_t>(frames) * 2);
-    for (int16_t& s : samples)
-    {
-        seed = seed * 1664525u + 1013904223u;
-        s = static_cast<int16_t>(static_cast<int>(seed >> 16) % 30000 - 15000);
-    }
-    for (size_t i = 0; i < samples.size(); i += 2)
-        if ((samples[i] + samples[i + 1]) & 1)
-            samples[i + 1] ^= 1;
-    return samples;
-}
-
-std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples, uint32_t rate)
-{
-    const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-    std::vector<unsigned char> file = {'R', 'I', 'F', 'F'};
-    putLe(file, 36 + dataBytes, 4);
-    for (char c : std::string("WAVEfmt "))
-        file.push_back(static_cast<unsigned char>(c));
-    putLe(file, 16, 4);
-    putLe(file, 1, 2);        // PCM
-    putLe(file, 2, 2);        // channels
-    putLe(file, rate, 4);     // frames per second
-    putLe(file, rate * 4, 4); // bytes per second
-    putLe(file, 4, 2);        // bytes per frame
-    putLe(file, 16, 2);       // bits per sample
-    for (char c : std::string("data"))
-        file.push_back(static_cast<unsigned char>(c));
-    putLe(file, dataBytes, 4);
-    for (int16_t s : samples)
-        putLe(file, static_cast<uint16_t>(s), 2);
-    return file;
-}
 
 size_t CCaptureFile::frames() const
 {

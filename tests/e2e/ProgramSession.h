@@ -6,6 +6,8 @@
 #include "tests/e2e/ProgramRunner.h"
 #include "tests/support/CapturedSound.h"
 #include "tests/support/GuiTestSupport.h"
+#include "tests/support/TestSignals.h"
+#include "tests/support/WaveBuilder.h"
 
 #include <windows.h>
 
@@ -14,18 +16,10 @@
 #include <string>
 #include <vector>
 
-// Interleaved 16-bit stereo frames of deterministic noise. The values stay
-// within +-15000, where the program's float round trip gives them back
-// exactly, and the two samples of a frame have an even sum, so that their
-// mono mix, half the sum, is exact too.
-std::vector<int16_t> stereoNoise(int frames, uint32_t seed);
 // How long a dialog or message box of the program may take to come up after
 // what brings it: a moment on a quiet machine, much longer on a busy one.
 // A last resort, not a limit the program must keep.
 constexpr DWORD kComesUpBound = 60000;
-
-// A 16-bit stereo WAV file holding these frames.
-std::vector<unsigned char> stereoWave(const std::vector<int16_t>& samples, uint32_t rate = 44100);
 
 // The test run's capture of the sound device (see tools/asoundrc). It starts
 // afresh each time the program opens the device.

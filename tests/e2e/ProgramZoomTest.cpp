@@ -72,7 +72,7 @@ TEST_F(ProgramZoom, FollowsTheScreensDpiUntilASizeIsChosenAndKeepsTheChoiceAfter
         // nothing else starts at it.
         CRegistryValue dpi(kDesktopKey, "LogPixels");
         dpi.set(144);
-        start("e2e-zoom");
+        ASSERT_NO_FATAL_FAILURE(start("e2e-zoom"));
     }
     EXPECT_TRUE(showsPanelOf(windows.plug, 330, 405));
     EXPECT_EQ(46, editorTop()) << "under the toolbar drawn at 150 %";
@@ -89,12 +89,20 @@ TEST_F(ProgramZoom, FollowsTheScreensDpiUntilASizeIsChosenAndKeepsTheChoiceAfter
     EXPECT_TRUE(movesToScreenOf(144, 20, 10));
     EXPECT_EQ(440, clientSize(editorIn(windows.plug)).cx) << "the chosen size stays";
     EXPECT_EQ(62, editorTop());
+    // 100 % chosen there: the frame is the screen's, the window still holds
+    // the toolbar and the editor exactly.
+    chooseFromZoomMenu(editorIn(windows.plug), 1);
+    EXPECT_TRUE(showsPanelOf(windows.plug, 220, 270));
+    EXPECT_EQ(220, clientSize(demo).cx);
+    EXPECT_EQ(31 + 270, clientSize(demo).cy);
+    chooseFromZoomMenu(editorIn(windows.plug), 3);
+    EXPECT_TRUE(showsPanelOf(windows.plug, 440, 540));
     closeWithZero();
     EXPECT_EQ(200u, remembered.get());
 
     delete toolbar;
     delete program;
-    start("e2e-zoom");
+    ASSERT_NO_FATAL_FAILURE(start("e2e-zoom"));
     EXPECT_TRUE(showsPanelOf(windows.plug, 440, 540));
     closeWithZero();
 }

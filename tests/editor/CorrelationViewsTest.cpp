@@ -90,6 +90,34 @@ TEST(CorrelationPointerView, PlacesTheTriangleAndColoursItByTheThresholds)
     }
 }
 
+TEST(CorrelationPointerView, HasThePixelsGdiFillsForItsTriangleAtEverySize)
+{
+    // The triangle GDI fills on black, apex on the top row, for the strip of
+    // every size, against the shape the view and the portable renderer draw.
+    for (int32_t percent : kPanelSizes)
+    {
+        const int32_t halfBase = pointerHalfBase(percent);
+        const PortRect strip = zoomed(kPointerArea, percent);
+        const int32_t baseRow = strip.bottom - strip.top - 1;
+        const int32_t width = 2 * halfBase + 3, apex = halfBase + 1;
+        COffscreenPort scratch(nullptr, width, baseRow + 1, kColorBlack);
+        const PortPoint corners[3] = {
+            {apex, 0}, {apex + halfBase, baseRow}, {apex - halfBase, baseRow}};
+        scratch.setBrushColor(kColorWhite);
+        scratch.paintPolygon(corners, 3);
+        GdiFlush();
+        std::set<std::pair<int, int>> filled, drawn;
+        for (int32_t y = 0; y <= baseRow; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                if (scratch.getPixels()[y * width + x] == pixelOf(kColorWhite))
+                    filled.insert({x - apex, y});
+        for (const PortPoint& p : pointerShape(halfBase, baseRow))
+            drawn.insert({p.x, p.y});
+        EXPECT_EQ(filled, drawn) << percent << " %";
+        EXPECT_GT(filled.size(), 10u);
+    }
+}
+
 TEST(CorrelationRangeView, ShowsTheBandInThreeColoursAndOnlyALeftClickAloneResetsIt)
 {
     PluginWindowBench bench;

@@ -10,6 +10,7 @@
 #include "host/PlugWnd.h"
 #include "plugin/PluginBase.h"
 #include "tests/support/GuiTestSupport.h"
+#include "tests/support/HostCalls.h"
 #include "tests/support/RegistryValue.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +68,7 @@ struct PluginWindowBench
     }
     int32_t send(int32_t opcode, void* ptr = nullptr)
     {
-        return effect->dispatcher(effect, opcode, 0, 0, ptr, 0.0f);
+        return static_cast<int32_t>(call(effect, opcode, 0, 0, ptr));
     }
     void process(float* left, float* right, int32_t frames)
     {

@@ -2,6 +2,7 @@
 // scroll steps, which rows of which page are shown, and the language flags.
 
 #include "host/InfoWnd.h"
+#include "tests/support/MessagePump.h"
 
 #include <gtest/gtest.h>
 
@@ -41,16 +42,6 @@ std::vector<COLORREF> pageRows(int id, int first, int width, int count)
     return pixels;
 }
 
-void pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 class InfoWndTest : public ::testing::Test
 {
   protected:
@@ -62,13 +53,13 @@ class InfoWndTest : public ::testing::Test
         hwnd = help->GetHwnd();
         ShowWindow(hwnd, SW_SHOWNOACTIVATE);
         UpdateWindow(hwnd);
-        pump();
+        pumpMessages();
     }
     void TearDown() override
     {
         if (slot)
             DestroyWindow(hwnd);
-        pump();
+        pumpMessages();
     }
 
     void scroll(int code, int position = 0)
@@ -178,9 +169,5 @@ TEST_F(InfoWndTest, ClosingForgetsItselfAndDoesNotQuit)
 {
     DestroyWindow(hwnd);
     EXPECT_EQ(nullptr, slot);
-    MSG msg;
-    bool quit = false;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        quit = quit || msg.message == WM_QUIT;
-    EXPECT_FALSE(quit);
+    EXPECT_FALSE(pumpMessages());
 }

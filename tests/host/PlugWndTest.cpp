@@ -3,6 +3,7 @@
 
 #include "host/PlugWnd.h"
 #include "gui/ModuleInstance.h"
+#include "tests/support/MessagePump.h"
 
 #include <gtest/gtest.h>
 
@@ -94,9 +95,7 @@ HWND makeDemoWindow()
 void destroyDemoWindow(HWND demo)
 {
     DestroyWindow(demo);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
+    pumpMessages();
 }
 } // namespace
 
@@ -228,13 +227,7 @@ TEST(PlugWnd, OpensTheEditorSizedByItsRightAndBottomAndSendsIdleEvery50ms)
 
     // About 20 ticks a second; the emulated machine may lag.
     fake.sent.clear();
-    for (const DWORD start = GetTickCount(); GetTickCount() - start < 1000;)
-    {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
+    pumpMessages(1000);
     EXPECT_GE(fake.sent.size(), 12u);
     EXPECT_LE(fake.sent.size(), 22u);
     for (const Sent& sent : fake.sent)

@@ -3,6 +3,7 @@
 
 #include "host/Window.h"
 #include "host/ToolButton.h"
+#include "tests/support/MessagePump.h"
 
 #include <gtest/gtest.h>
 
@@ -42,20 +43,6 @@ class CRecordingWindow : public CWindow
 #undef ZW_RECORD
 };
 
-bool takeQuit(WPARAM* code)
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        if (msg.message == WM_QUIT)
-        {
-            *code = msg.wParam;
-            return true;
-        }
-        DispatchMessageA(&msg);
-    }
-    return false;
-}
 } // namespace
 
 TEST(Window, RoutesTheEightMessagesToTheirHandlers)
@@ -121,9 +108,9 @@ TEST(Window, PlainWindowDefaults)
     EXPECT_FALSE(GetUpdateRect(hwnd, &update, FALSE)) << "WM_PAINT must validate";
 
     WPARAM code = 99;
-    EXPECT_FALSE(takeQuit(&code));
+    EXPECT_FALSE(pumpMessages(0, &code));
     DestroyWindow(hwnd);
-    ASSERT_TRUE(takeQuit(&code)) << "destroying a plain window posts quit";
+    ASSERT_TRUE(pumpMessages(0, &code)) << "destroying a plain window posts quit";
     EXPECT_EQ(0u, code);
 }
 

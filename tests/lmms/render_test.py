@@ -9,6 +9,8 @@ Where LMMS cannot be installed or started, says why and exits 77 (skipped).
     render_test.py <ZanderwickScope.dll> <ZanderwickScopeTrace.dll> <work folder>
 """
 import os, random, re, shutil, struct, subprocess, sys, time
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from wavefile import write_stereo  # noqa: E402
 
 RATE, DELAY = 44100, 512
 # LMMS plays a sample in 256-frame periods and drops what is left once no
@@ -70,11 +72,7 @@ def main():
     os.makedirs(os.path.join(work, "home"))
     rng = random.Random(15)
     frames = [(rng.randint(-16000, 16000), rng.randint(-16000, 16000)) for _ in range(FRAMES)]
-    data = b"".join(struct.pack("<hh", l, r) for l, r in frames)
-    with open(os.path.join(work, "in.wav"), "wb") as f:
-        f.write(b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVEfmt "
-                + struct.pack("<IHHIIHH", 16, 1, 2, RATE, RATE * 4, 4, 16)
-                + b"data" + struct.pack("<I", len(data)) + data)
+    write_stereo(os.path.join(work, "in.wav"), frames, RATE)
     with open(os.path.join(work, "scope.mmp"), "w") as f:
         f.write(PROJECT.format(plugin=shim, wave=os.path.join(work, "in.wav")))
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The LV2 bundle in Debian's LV2 tools, one check per call:
 
-  turtle  the bundle's Turtle files, and the UI's (still outside the bundle),
-          parse with serdi and keep to the LV2 vocabularies (lv2_validate)
+  turtle  the bundle's Turtle files, the plug-in's and the UI's, parse with
+          serdi and keep to the LV2 vocabularies (lv2_validate)
   ports   lv2ls finds the plug-in, lv2info gives its class, latency and ports
   apply   lv2apply, which runs the plug-in one frame per call, renders a
           stereo file: the input 512 frames late, with mono 1 its mono sum
@@ -15,7 +15,6 @@ calls check_ports and check_apply on the bundles users unpack.
 import os, random, re, shutil, struct, subprocess, sys
 
 URI = "urn:zanderwick:scope"
-SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "lv2")
 DELAY, RATE, FRAMES = 512, 44100, 5000
 AUDIO, CONTROL, ATOM = "lv2core#AudioPort", "lv2core#ControlPort", "atom#AtomPort"
 IN, OUT, OPTIONAL = "lv2core#InputPort", "lv2core#OutputPort", "lv2core#connectionOptional"
@@ -54,7 +53,6 @@ def run(command, bundle=None):
 def check_turtle(bundle, work):
     tool("sord_validate")
     files = [os.path.join(bundle, f) for f in sorted(os.listdir(bundle)) if f.endswith(".ttl")]
-    files += [os.path.join(SOURCE, f) for f in ("ZanderwickScopeUI.ttl", "manifest-ui.ttl")]
     for path in files:
         run([tool("serdi"), "-q", "-o", "ntriples", path])
     report = run([tool("lv2_validate"), *files])

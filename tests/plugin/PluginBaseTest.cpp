@@ -1,4 +1,5 @@
 #include "plugin/PluginBase.h"
+#include "tests/support/HostCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -128,12 +129,6 @@ class CRecordingEditor : public CEditorBase
     std::vector<std::string>* trail;
 };
 
-VstIntPtr send(AEffect* e, int32_t opcode, int32_t index = 0, VstIntPtr value = 0,
-               void* ptr = nullptr, float opt = 0.0f)
-{
-    return e->dispatcher(e, opcode, index, value, ptr, opt);
-}
-
 class PluginBaseTest : public testing::Test
 {
   protected:
@@ -175,15 +170,15 @@ TEST_F(PluginBaseTest, BareEffectFillsTheRecordAndKeepsDefaults)
 
     // The base only keeps program, rate and block size; names are cleared.
     char text[8] = "junk";
-    send(r, effSetProgramName, 0, 0, text);
+    call(r, effSetProgramName, 0, 0, text);
     EXPECT_STREQ(text, "");
-    send(r, effSetProgram, 0, 2);
-    send(r, effSetSampleRate, 0, 0, nullptr, 48000.0f);
-    send(r, effSetBlockSize, 0, 256);
-    EXPECT_EQ(send(r, effGetProgram), 2);
+    call(r, effSetProgram, 0, 2);
+    call(r, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    call(r, effSetBlockSize, 0, 256);
+    EXPECT_EQ(call(r, effGetProgram), 2);
     EXPECT_EQ(bare.getSampleRate(), 48000.0f);
     EXPECT_EQ(bare.getBlockSize(), 256);
-    EXPECT_EQ(send(r, effGetVu), 0);
+    EXPECT_EQ(call(r, effGetVu), 0);
 }
 
 TEST_F(PluginBaseTest, SettersChangeOnlyTheirPartOfTheRecord)
@@ -272,7 +267,7 @@ TEST_F(PluginBaseTest, EveryOpcodeReachesItsOperation)
     {
         effect.log.clear();
         effect.lastPtr = nullptr;
-        EXPECT_EQ(send(record, c.opcode, c.index, c.value, c.ptr, c.opt), c.result) << c.opcode;
+        EXPECT_EQ(call(record, c.opcode, c.index, c.value, c.ptr, c.opt), c.result) << c.opcode;
         if (!c.call)
         {
             EXPECT_TRUE(effect.log.empty()) << c.opcode;
@@ -296,7 +291,7 @@ TEST_F(PluginBaseTest, EveryOpcodeReachesItsOperation)
     for (const auto& l : levels)
     {
         effect.vuLevel = l.level;
-        EXPECT_EQ(send(record, effGetVu), l.expected) << l.level;
+        EXPECT_EQ(call(record, effGetVu), l.expected) << l.level;
     }
 }
 
@@ -305,22 +300,22 @@ TEST_F(PluginBaseTest, EditorOpcodesGoToTheRegisteredEditorOnly)
     ERect* rect = nullptr;
     int parent = 0;
     for (int32_t opcode : {effEditGetRect, effEditOpen, effEditClose, effEditIdle})
-        EXPECT_EQ(send(record, opcode, 0, 0, &rect), 0) << opcode;
+        EXPECT_EQ(call(record, opcode, 0, 0, &rect), 0) << opcode;
     EXPECT_EQ(rect, nullptr);
 
     auto* editor = new CRecordingEditor(&effect);
     EXPECT_EQ(effect.getEditor(), editor);
     EXPECT_EQ(record->flags, kFlagHasEditor);
-    EXPECT_EQ(send(record, effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(call(record, effEditGetRect, 0, 0, &rect), 1);
     EXPECT_EQ(rect, &editor->rect);
-    EXPECT_EQ(send(record, effEditOpen, 0, 0, &parent), 2);
+    EXPECT_EQ(call(record, effEditOpen, 0, 0, &parent), 2);
     EXPECT_EQ(editor->getParentWindow(), &parent);
-    EXPECT_EQ(send(record, effEditIdle, 0, 0, &parent), 0);
-    EXPECT_EQ(send(record, effEditClose, 0, 0, &parent), 0);
+    EXPECT_EQ(call(record, effEditIdle, 0, 0, &parent), 0);
+    EXPECT_EQ(call(record, effEditClose, 0, 0, &parent), 0);
     const int32_t ignored[] = {effEditDraw,  effEditMouse, effEditKey, effEditTop,
                                effEditSleep, 25,           -1};
     for (int32_t opcode : ignored)
-        EXPECT_EQ(send(record, opcode, 1, 1, &parent, 1.0f), 0) << opcode;
+        EXPECT_EQ(call(record, opcode, 1, 1, &parent, 1.0f), 0) << opcode;
     EXPECT_EQ(editor->log, (std::vector<std::string>{"getRect", "open", "idle", "close"}));
     EXPECT_TRUE(effect.log.empty());
 }

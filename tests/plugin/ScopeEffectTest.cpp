@@ -1,4 +1,5 @@
 #include "plugin/ScopeEffect.h"
+#include "tests/support/HostCalls.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,6 @@ int32_t gVersion = 2400;
 VstIntPtr ZW_VSTCALL host(AEffect*, int32_t opcode, int32_t, VstIntPtr, void*, float)
 {
     return opcode == audioMasterVersion ? gVersion : 0;
-}
-
-VstIntPtr call(AEffect* e, int32_t opcode, int32_t index = 0, VstIntPtr value = 0,
-               void* ptr = nullptr, float opt = 0.0f)
-{
-    return e->dispatcher(e, opcode, index, value, ptr, opt);
 }
 
 std::string text(AEffect* e, int32_t opcode)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,7 +15,8 @@
 #include "report/PassageFinder.h"
 #include "report/ReportRun.h"
 #include "stb_image.h"
-#include "tests/audio/WaveBuilder.h"
+#include "tests/support/TestSignals.h"
+#include "tests/support/WaveBuilder.h"
 #include "tests/plugin/TestScopeEditor.h"
 
 namespace fs = std::filesystem;
@@ -34,13 +36,24 @@ FrameMaker correlatedStereo(double antiFrom = 0.0, double antiTo = 0.0)
     return [=](int64_t i)
     {
         uint32_t s = static_cast<uint32_t>(i) * 2654435761u + 12345u;
-        auto next = [&s]()
-        { return static_cast<int32_t>((s = s * 1664525u + 1013904223u) >> 20) - 2048; };
+        auto next = [&s]() { return static_cast<int32_t>(nextRandom(s) >> 20) - 2048; };
         const int32_t shared = next() * 4;
         const int32_t own = next();
         const bool anti = i >= antiFrom * kRate && i < antiTo * kRate;
         return std::make_pair(static_cast<int16_t>(shared + own),
                               static_cast<int16_t>(anti ? -(shared + own) : shared - own));
+    };
+}
+
+// The same frames changed: scaled by gain, and each side mapped from (l, r).
+FrameMaker changed(const FrameMaker& frame, double gain,
+                   std::function<std::pair<int32_t, int32_t>(int32_t, int32_t)> map)
+{
+    return [=](int64_t i)
+    {
+        const auto [l, r] = map(frame(i).first, frame(i).second);
+        return std::make_pair(static_cast<int16_t>(std::lround(l * gain)),
+                              static_cast<int16_t>(std::lround(r * gain)));
     };
 }
 
@@ -143,6 +156,16 @@ TEST_F(Report, VerdictsPassagesAndExitCodes)
         {"mono.wav", 1, 5.0, correlatedStereo(), "ok", 0, 0.0, 0.0},
         // Below 0, but for less than the second a passage needs.
         {"brief.wav", 2, 5.0, correlatedStereo(2.0, 2.5), "warn", 0, 0.0, 0.0},
+        // A reverb tail in anti-phase at -57 dBFS, below the gate: not heard.
+        {"tail.wav", 2, 6.0,
+         [](int64_t i)
+         {
+             const auto frame = correlatedStereo(3.0, 6.0)(i);
+             return i < 3 * kRate ? frame
+                                  : std::make_pair(static_cast<int16_t>(frame.first / 100),
+                                                   static_cast<int16_t>(frame.second / 100));
+         },
+         "ok", 0, 0.0, 0.0},
     };
     for (const Case& c : cases)
     {
@@ -295,16 +318,63 @@ TEST_F(Report, OutputNamesNeverCollideAndNamesSurviveThePageAndItsLinks)
     EXPECT_NE(page.find("src=\"Take-2.correlation.png\""), std::string::npos);
 }
 
+// Each channel fault is named, also where the gate hears nothing; a stereo
+// mix with an anti-phase moment has none.
+TEST_F(Report, ChannelFaultsAreNamedAndACleanMixHasNone)
+{
+    const auto same = [](int32_t l, int32_t r) { return std::make_pair(l, r); };
+    const struct
+    {
+        const char* name;
+        FrameMaker frame;
+        const char* verdict;
+        const char* faults;
+    } cases[] = {
+        {"clean.wav", correlatedStereo(2.0, 2.4), "warn", ""},
+        {"silent.wav",
+         changed(correlatedStereo(), 1.0, [](int32_t, int32_t r) { return std::make_pair(0, r); }),
+         "fail", "silent_channel"},
+        // Apart by a least significant bit here and there: still the same.
+        {"identical.wav",
+         changed(correlatedStereo(), 1.0,
+                 [](int32_t l, int32_t) { return std::make_pair(l, l + (l & 1)); }),
+         "warn", "identical_channels"},
+        {"inverted.wav",
+         changed(correlatedStereo(), 1.0,
+                 [](int32_t l, int32_t r) { return std::make_pair(l, -r); }),
+         "fail", "inverted_polarity"},
+        // At -63 dBFS, under the gate: the fault is still found.
+        {"quiet.wav",
+         changed(correlatedStereo(), 1.0 / 200,
+                 [](int32_t l, int32_t r) { return std::make_pair(l, -r); }),
+         "fail", "inverted_polarity"},
+        {"loud.wav", changed(correlatedStereo(), 1.0, same), "ok", ""},
+    };
+    std::vector<std::string> paths;
+    for (const auto& c : cases)
+        paths.push_back(write(c.name, makeWave(2, 5 * kRate, c.frame)).u8string());
+    EXPECT_EQ(run(paths), 1);
+    auto rows = summary();
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(field(rows[c.name], "verdict"), c.verdict);
+        EXPECT_EQ(field(rows[c.name], "channel_faults"), c.faults);
+    }
+    EXPECT_NE(field(rows["inverted.wav"], "reason").find("inverting one channel mends it"),
+              std::string::npos);
+}
+
 // Blocks of 0.1 s; the meter and the sound are given alike, so passages
 // start and end on whole blocks.
 TEST(PassageFinder, ListsTheTenWorstAndClosesAPassageAtTheFilesEnd)
 {
     // 33.6 s of blocks, of which the file holds 33.52 s.
-    CPassageFinder finder(-0.2f, 1.0, 0.1, 33.52);
+    CPassageFinder finder(ReportSettings(), 5120.0, 171622);
     auto blocks = [&finder](int n, float value)
     {
         for (int i = 0; i < n; ++i)
-            finder.addBlock(value, value);
+            finder.addBlock(value, value, true);
     };
     blocks(5, -0.9f); // 0.5 s: too short
     for (int k = 0; k < 12; ++k)
@@ -320,11 +390,59 @@ TEST(PassageFinder, ListsTheTenWorstAndClosesAPassageAtTheFilesEnd)
     const std::vector<Passage>& worst = finder.worst();
     ASSERT_EQ(worst.size(), CPassageFinder::kMaxListed);
     EXPECT_NEAR(worst[0].start, 32.1, 1e-9);
-    EXPECT_NEAR(worst[0].end, 33.52, 1e-9);
+    EXPECT_EQ(worst[0].endFrame, 171622);
     for (size_t i = 1; i < worst.size(); ++i)
         EXPECT_FLOAT_EQ(worst[i].lowest, -0.3f - 0.05f * (12 - i));
     EXPECT_NEAR(worst[1].start, 29.0, 1e-9);
     EXPECT_NEAR(worst[1].end, 31.1, 1e-9);
+}
+
+// Blocks of 0.1 s, in runs of (count, value, heard).
+TEST(PassageFinder, ShortRisesAreBridgedAndQuietBlocksNeitherStartNorExtendAPassage)
+{
+    struct Run
+    {
+        int blocks;
+        float value;
+        bool heard;
+    };
+    const struct
+    {
+        const char* name;
+        double bridge;
+        std::vector<Run> runs;
+        int64_t count;
+        double start, end;
+    } cases[] = {
+        {"a rise splits it", 0.0, {{8, -0.5f, true}, {2, 0.5f, true}, {8, -0.5f, true}}, 0, 0, 0},
+        {"bridged", 0.3, {{8, -0.5f, true}, {2, 0.5f, true}, {8, -0.5f, true}}, 1, 0.0, 1.8},
+        {"as long as the bridge",
+         0.2,
+         {{8, -0.5f, true}, {2, 0.5f, true}, {8, -0.5f, true}},
+         0,
+         0,
+         0},
+        {"quiet", 0.0, {{5, -0.5f, false}, {12, -0.5f, true}, {5, -0.5f, false}}, 1, 0.5, 1.7},
+        {"quiet within", 0.3, {{6, -0.5f, true}, {2, -0.9f, false}, {6, -0.5f, true}}, 1, 0.0, 1.4},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ReportSettings settings;
+        settings.bridgeSeconds = c.bridge;
+        CPassageFinder finder(settings, 5120.0, 5120 * 100);
+        for (const Run& run : c.runs)
+            for (int i = 0; i < run.blocks; ++i)
+                finder.addBlock(run.value, run.value, run.heard);
+        finder.finish();
+        ASSERT_EQ(finder.count(), c.count);
+        if (c.count > 0)
+        {
+            EXPECT_NEAR(finder.worst()[0].start, c.start, 1e-9);
+            EXPECT_NEAR(finder.worst()[0].end, c.end, 1e-9);
+            EXPECT_EQ(finder.worst()[0].lowest, -0.5f) << "quiet blocks do not count";
+        }
+    }
 }
 
 TEST_F(Report, AUsageErrorEndsWithThreeAndWritesNothing)
@@ -334,6 +452,9 @@ TEST_F(Report, AUsageErrorEndsWithThreeAndWritesNothing)
         {},
         {"--jobs", "0", wave},
         {"--fail-below", "-1.5", wave},
+        {"--angle", "60", wave},
+        {"--fail-below", "-0.5", "--angle", "170", wave},
+        {"--gate", "3", wave},
         {"--for", "x", wave},
         {"--bogus", wave},
         {wave, "--for"},

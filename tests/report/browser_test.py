@@ -8,7 +8,9 @@ exits 77 (skipped).
 
     browser_test.py <zwreport> <work folder>
 """
-import os, random, shutil, struct, subprocess, sys, wave, zlib
+import os, random, shutil, struct, subprocess, sys, zlib
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from wavefile import write_stereo  # noqa: E402
 
 RATE = 44100
 FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
@@ -23,18 +25,14 @@ def end(word, reason, code):
 
 def write_wave(path, seconds, anti=None):
     """Correlated stereo noise, in anti-phase between the two times of anti."""
-    rng, frames = random.Random(7), bytearray()
+    rng, frames = random.Random(7), []
     for i in range(int(seconds * RATE)):
         shared, own = rng.randint(-8000, 8000), rng.randint(-2000, 2000)
         left, right = shared + own, shared - own
         if anti and anti[0] * RATE <= i < anti[1] * RATE:
             right = -left
-        frames += struct.pack("<hh", left, right)
-    with wave.open(path, "wb") as w:
-        w.setnchannels(2)
-        w.setsampwidth(2)
-        w.setframerate(RATE)
-        w.writeframes(bytes(frames))
+        frames.append((left, right))
+    write_stereo(path, frames, RATE)
 
 
 def png_pixels(path):

@@ -82,19 +82,6 @@ int Pixels::countDifferences(const Pixels& other, RECT block, int dx, int dy) co
                                          << " outside it, " << inColour << " in the text colour";
 }
 
-void pumpMessages(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    do
-    {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        if (milliseconds)
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    } while (GetTickCount() - start < milliseconds);
-}
-
 Pixels readWindow(HWND window)
 {
     RECT client;

@@ -2,6 +2,8 @@
 
 // Real windows, and pixels read back from their own device contexts.
 
+#include "tests/support/MessagePump.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -37,8 +39,6 @@ struct Pixels
 ::testing::AssertionResult showsTextLine(const Pixels& shown, const Pixels& picture, RECT line,
                                          COLORREF colour);
 
-// Handles the waiting messages, and goes on doing so for the given time.
-void pumpMessages(DWORD milliseconds = 0);
 Pixels readWindow(HWND window);
 // The whole picture, drawn through its own paintTo.
 Pixels readPicture(const CSkinBitmap& picture);

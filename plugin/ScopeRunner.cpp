@@ -1,12 +1,8 @@
-#include "lv2/ScopeRunner.h"
+#include "plugin/ScopeRunner.h"
 
 #include <algorithm>
 
-#include "lv2/ScopePorts.h"
 #include "plugin/StereoKernels.h"
-
-static_assert(kBlockLength == kScopePoints && kBlockLength == kLatencyFrames,
-              "one analysis block gives the UI its points and the host its latency");
 
 CScopeRunner::CScopeRunner()
     : samples(), blocks{samples[0], samples[1]}, kernels(bestStereoKernels()),

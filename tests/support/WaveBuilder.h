@@ -1,8 +1,12 @@
 #pragma once
-// Test utility: builds RIFF/WAVE files byte by byte, broken ones included.
+// Test utility: builds RIFF/WAVE files byte by byte, broken ones included,
+// and writes them.
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
@@ -79,4 +83,33 @@ inline Bytes ramp16(int samples)
     for (int i = 1; i <= samples; ++i)
         putLe(data, static_cast<uint32_t>(i), 2);
     return data;
+}
+
+// 16-bit samples as little-endian bytes.
+inline Bytes asBytes(const std::vector<int16_t>& samples)
+{
+    Bytes data;
+    for (int16_t s : samples)
+        putLe(data, static_cast<uint16_t>(s), 2);
+    return data;
+}
+
+// A 16-bit stereo WAV file holding these interleaved frames.
+inline Bytes stereoWave(const std::vector<int16_t>& samples, uint32_t rate = 44100)
+{
+    return pcmWave(2, rate, 16, asBytes(samples));
+}
+
+// Writes the bytes to path, making the folders it needs; true when all of
+// them were written.
+inline bool writeFile(const std::string& path, const Bytes& bytes)
+{
+    std::error_code ignored;
+    const std::filesystem::path file(path);
+    if (file.has_parent_path())
+        std::filesystem::create_directories(file.parent_path(), ignored);
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out.flush());
 }

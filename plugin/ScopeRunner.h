@@ -2,15 +2,17 @@
 
 #include <cstdint>
 
-#include "lv2/CorrelationRange.h"
+#include "plugin/CorrelationRange.h"
 #include "plugin/StereoAnalyzer.h"
 #include "plugin/StereoKernels.h"
 
-// The meter as one LV2 instance runs it: a 512-frame delay and the stereo
-// analysis the VST 2 engine uses, so the delay and the mono sum are the same
-// to the bit. Unlike that engine it takes no lock: LV2 calls an instance's
-// run(), activate() and deactivate() from one thread at a time, and the
-// results leave through ports, not through a store another thread reads.
+// The meter as one LV2 instance, or zwpanel playing a file, runs it: a
+// 512-frame delay and the stereo analysis the VST 2 engine uses, so the
+// delay and the mono sum are the same to the bit, and the range bar's values
+// taken per block. Unlike that engine it takes no lock: LV2 calls an
+// instance's run(), activate() and deactivate() from one thread at a time,
+// and the results leave through ports, not through a store another thread
+// reads.
 //
 // One block per channel is both the delay line and the block analysed: each
 // frame that comes in takes the place of the one 512 frames earlier, which

@@ -1,4 +1,4 @@
-#include "lv2/CorrelationRange.h"
+#include "plugin/CorrelationRange.h"
 
 void CCorrelationRange::take(float value)
 {
@@ -15,4 +15,11 @@ void CCorrelationRange::take(float value)
         maximum = value;
     else if (value < minimum)
         minimum = value;
+}
+
+void CCorrelationRange::restore(float low, float high)
+{
+    waiting = !(low <= high) || (low == 0.0f && high == 0.0f);
+    minimum = waiting ? 0.0f : low;
+    maximum = waiting ? 0.0f : high;
 }
