@@ -75,9 +75,10 @@ TEST(Program, ShowsItsWindowsAndEndsWithZeroWhenClosedWhilePlaying)
 
     // Closing the help window does not end the program.
     PostMessageA(windows.help, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitUntil([&] { return program.windows("CINFOWND").empty(); }, kComesUpBound))
+        << "the help window stays";
     DWORD code = 0;
-    EXPECT_FALSE(program.waitForExit(1500, &code));
-    EXPECT_TRUE(program.windows("CINFOWND").empty());
+    EXPECT_FALSE(program.waitForExit(1500, &code)) << "the program ended with its help window";
 
     // Close once the sound runs.
     ASSERT_TRUE(waitUntil([&] { return capture.frames() > 44100; }, 15000)) << "no sound";
