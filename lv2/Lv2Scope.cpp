@@ -5,39 +5,13 @@
 #include <lv2/atom/util.h>
 
 #include "lv2/ScopePorts.h"
-
-#if defined(__SSE__)
-#include <xmmintrin.h>
-#endif
+#include "plugin/SubnormalsAsZero.h"
 
 static_assert(kBlockLength == kScopePoints && kBlockLength == kLatencyFrames,
               "one analysis block gives the UI its points and the host its latency");
 
 namespace
 {
-// Denormal samples (a reverb's tail dying away) would make every float
-// operation of the analysis slow; for the length of a run() they count as 0.
-// The host's own setting is put back before returning.
-class CFlushDenormals
-{
-  public:
-#if defined(__SSE__)
-    static constexpr unsigned kFlushToZero = 0x8000;
-    static constexpr unsigned kDenormalsAreZero = 0x0040;
-    CFlushDenormals() : saved(_mm_getcsr())
-    {
-        _mm_setcsr(saved | kFlushToZero | kDenormalsAreZero);
-    }
-    ~CFlushDenormals()
-    {
-        _mm_setcsr(saved);
-    }
-
-  private:
-    unsigned saved;
-#endif
-};
-
 // A sequence holding one Block message: the sequence's header, the event's,
 // the object's body, and its properties, each padded to 8 bytes.
 constexpr uint32_t kPropertyBytes = sizeof(LV2_Atom_Property_Body);
@@ -129,7 +103,7 @@ void CLv2Scope::activate()
 
 void CLv2Scope::run(uint32_t frames)
 {
-    CFlushDenormals flush;
+    SubnormalsAsZero subnormalsAsZero;
     readMessages();
     runner.setMono(mono && *mono > 0.0f);
     if (audio[kPortInLeft] && audio[kPortInRight] && audio[kPortOutLeft] && audio[kPortOutRight])

@@ -3,14 +3,10 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <xmmintrin.h>
-#define ZW_HAS_MXCSR 1
-#endif
-
 #include "plugin/ScopeDisplay.h"
 #include "plugin/ScopeEngine.h"
 #include "plugin/ScopeParams.h"
+#include "plugin/SubnormalsAsZero.h"
 
 namespace
 {
@@ -28,31 +24,6 @@ bool isStorable(float value)
 
 using StateLock = std::lock_guard<std::mutex>;
 
-// Subnormal numbers, which reverb and fade tails are full of, slow the
-// operations on them, some processors tenfold: for one process call they
-// count as 0 (denormals-are-zero) and results that small become 0
-// (flush-to-zero). The host's own control word is back before it returns.
-class SubnormalsAsZero
-{
-  public:
-#ifdef ZW_HAS_MXCSR
-    SubnormalsAsZero() : hostControl(_mm_getcsr())
-    {
-        _mm_setcsr(hostControl | kFlushToZero | kDenormalsAreZero);
-    }
-    ~SubnormalsAsZero()
-    {
-        _mm_setcsr(hostControl);
-    }
-
-  private:
-    static constexpr unsigned kFlushToZero = 0x8000;
-    static constexpr unsigned kDenormalsAreZero = 0x0040;
-    unsigned hostControl;
-#else
-    SubnormalsAsZero() {}
-#endif
-};
 } // namespace
 
 CScopeEffect::CScopeEffect(HostCallbackProc callback, EditorFactory editorFactory)
