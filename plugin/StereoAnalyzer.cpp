@@ -52,12 +52,6 @@ inline int32_t magnitudeBits(float value)
     return magnitude > kInfinityBits ? 0 : magnitude;
 }
 
-float correlationOf(int32_t halves, int32_t count)
-{
-    const float accumulator = static_cast<float>(halves) * 0.5f;
-    return accumulator / static_cast<float>(count) * 2.0f - 1.0f;
-}
-
 // The per-frame work after the scan. The buffers never overlap (the engine
 // keeps separate input and output blocks), which lets these loops vectorise.
 void stereoPoints(float* __restrict left, float* __restrict right, float* __restrict outLeft,
@@ -101,15 +95,26 @@ int32_t monoPoints(float* __restrict left, float* __restrict right, float* __res
 }
 } // namespace
 
+int32_t signAgreementHalves(const float* left, const float* right, int32_t count)
+{
+    int32_t halves = 0;
+    for (int32_t i = 0; i < count; ++i)
+        halves += agreementHalves(left[i], right[i]);
+    return halves;
+}
+
+float correlationOfHalves(int64_t halves, int64_t count)
+{
+    const float accumulator = static_cast<float>(halves) * 0.5f;
+    return accumulator / static_cast<float>(count) * 2.0f - 1.0f;
+}
+
 float signCorrelation(const float* left, const float* right, int32_t count)
 {
     // Nothing to disagree about.
     if (!left || !right || count <= 0)
         return 1.0f;
-    int32_t halves = 0;
-    for (int32_t i = 0; i < count; ++i)
-        halves += agreementHalves(left[i], right[i]);
-    return correlationOf(halves, count);
+    return correlationOfHalves(signAgreementHalves(left, right, count), count);
 }
 
 float limitStep(float previous, float maxStep, float target)
@@ -177,7 +182,7 @@ void CStereoAnalyzer::analyzeBlock(float** channels, float** outputs, int32_t /*
     float raw;
     if (maxLeftBits < kInfinityBits && maxRightBits < kInfinityBits)
     {
-        raw = correlationOf(halves, n);
+        raw = correlationOfHalves(halves, n);
     }
     else
     {
@@ -230,7 +235,7 @@ void CStereoAnalyzer::analyzeBlock(float** channels, float** outputs, int32_t /*
     if (signsKept && !mono)
         smoothCorrelation(raw);
     else if (signsKept)
-        smoothCorrelation(correlationOf(2 * (n - nanFrames), n));
+        smoothCorrelation(correlationOfHalves(2 * (n - nanFrames), n));
     else
         smoothCorrelation(signCorrelation(left, right, n));
 }
