@@ -14,14 +14,15 @@ constexpr int32_t kFewestBlocks = 10;
 constexpr int32_t kMostBlocks = 1 << 16;
 } // namespace
 
-CCorrelationHistory::CCorrelationHistory(float sampleRate) : values(), blocks(0)
+CCorrelationHistory::CCorrelationHistory(float rate) : sampleRate(0.0f), values(), blocks(0)
 {
-    setSampleRate(sampleRate);
+    setSampleRate(rate);
 }
 
-void CCorrelationHistory::setSampleRate(float sampleRate)
+void CCorrelationHistory::setSampleRate(float rate)
 {
-    const double wanted = std::ceil(static_cast<double>(kSeconds) * sampleRate / kBlockLength);
+    sampleRate = rate;
+    const double wanted = std::ceil(static_cast<double>(kSeconds) * rate / kBlockLength);
     // NaN and nonsense rates land on the nearest sane size.
     const int32_t capacity = !(wanted >= kFewestBlocks) ? kFewestBlocks
                              : wanted > kMostBlocks    ? kMostBlocks

@@ -25,6 +25,7 @@ class CCorrelationHistory
     // value is not known (shown as nothing).
     void push(float value, uint32_t blocks = 1);
 
+    float getSampleRate() const { return sampleRate; }
     // Blocks in ten seconds.
     int32_t getCapacity() const { return static_cast<int32_t>(values.size()); }
     // Blocks kept since the start, lost ones included.
@@ -34,6 +35,7 @@ class CCorrelationHistory
     void readColumns(float* columns, int32_t width) const;
 
   private:
+    float sampleRate;
     std::vector<float> values;
     uint64_t blocks;
 };

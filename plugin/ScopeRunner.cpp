@@ -1,6 +1,11 @@
 #include "plugin/ScopeRunner.h"
 
-CScopeRunner::CScopeRunner() : CBlockProcessor(2, kBlockLength, 2), analyzer(kBlockLength) {}
+#include <cmath>
+
+CScopeRunner::CScopeRunner()
+    : CBlockProcessor(2, kBlockLength, 2), analyzer(kBlockLength), lowest(NAN)
+{
+}
 
 CScopeRunner::~CScopeRunner() = default;
 
@@ -9,7 +14,27 @@ void CScopeRunner::restart()
     clearBlocks();
     analyzer.resetAnalysis();
     range.reset();
+    bands.reset();
     finishedBlocks = 0;
+    blockCount = 0;
+    lowest = NAN;
+}
+
+void CScopeRunner::setBands(bool on)
+{
+    if (on && !bandsOn)
+    {
+        bands.reset();
+        lowest = NAN;
+    }
+    bandsOn = on;
+}
+
+float CScopeRunner::takeLowest()
+{
+    const float taken = lowest;
+    lowest = NAN;
+    return taken;
 }
 
 void CScopeRunner::setMono(bool on)
@@ -49,7 +74,12 @@ uint32_t CScopeRunner::takeFinishedBlocks()
 void CScopeRunner::processBlock(float** inputBlocks, float** outputBlocks)
 {
     analyzer.analyzeBlock(inputBlocks, outputBlocks, blockSize);
+    if (bandsOn)
+        bands.analyzeBlock(outputBlocks[0], outputBlocks[1], blockSize);
     ++finishedBlocks;
+    ++blockCount;
+    const float shown = meterValue();
+    lowest = std::isnan(lowest) || shown < lowest ? shown : lowest;
     if (!mono)
         range.take(analyzer.correlation());
 }

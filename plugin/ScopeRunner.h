@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "plugin/BandCorrelation.h"
 #include "plugin/BlockProcessor.h"
 #include "plugin/CorrelationRange.h"
 #include "plugin/StereoAnalyzer.h"
@@ -27,6 +28,12 @@ class CScopeRunner : public CBlockProcessor
     void run(float* const inputs[2], float* const outputs[2], uint32_t frames);
     // Starts the range over.
     void resetRange() { range.reset(); }
+    // While on, every block finished is also read per band, as heard (the
+    // mono sum while MONO is on); switched on, the bands start afresh.
+    void setBands(bool on);
+    bool readsBands() const { return bandsOn; }
+    // Places the bands' crossovers; they start afresh.
+    void setSampleRate(float rate) { bands.setSampleRate(rate); }
 
     // Blocks finished since the last call.
     uint32_t takeFinishedBlocks();
@@ -36,12 +43,22 @@ class CScopeRunner : public CBlockProcessor
     // since what is heard is then mono.
     float meterValue() const { return mono ? 1.0f : analyzer.correlation(); }
     const CCorrelationRange& getRange() const { return range; }
+    float bandCorrelation(int32_t band) const { return bands.correlation(band); }
+    // Blocks finished since the start, and the lowest meter value of those
+    // finished since the last call (NaN when none): a history that hears of
+    // them in bunches still sees every dip.
+    uint64_t getBlockCount() const { return blockCount; }
+    float takeLowest();
 
     void processBlock(float** inputBlocks, float** outputBlocks) override;
 
   private:
     CStereoAnalyzer analyzer;
     CCorrelationRange range;
+    CBandCorrelation bands;
     bool mono = false;
+    bool bandsOn = false;
     uint32_t finishedBlocks = 0;
+    uint64_t blockCount = 0;
+    float lowest;
 };

@@ -5,8 +5,11 @@
 
 #include "editor/PixelPosition.h"
 #include "editor/ValueScale.h"
+#include "plugin/BandSplitter.h"
 #include "plugin/CorrelationHistory.h"
 #include "render/PanelGeometry.h"
+
+static_assert(CBandsStrip::kMeterCount == kBandCount, "a meter for every band");
 
 namespace
 {
@@ -45,8 +48,13 @@ bool CBandsStrip::Marks::operator==(const Marks& other) const
            std::equal(spans.begin(), spans.end(), other.spans.begin(), other.spans.end(), sameRect);
 }
 
+PortRect CBandsStrip::placeAt(int32_t zoom)
+{
+    return isPanelSize(zoom) ? zoomed(kBandsPanelArea, zoom) : kNothing;
+}
+
 CBandsStrip::CBandsStrip(int32_t zoom)
-    : place(isPanelSize(zoom) ? zoomed(kBandsPanelArea, zoom) : PortRect{0, 0, 0, 0}), meters(),
+    : place(placeAt(zoom)), meters(),
       history(), meterScale(std::make_unique<CValueScale>(0)),
       historyScale(std::make_unique<CValueScale>(0)), columns(), marks(), drawnMarks(),
       drawn(false)

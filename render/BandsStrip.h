@@ -26,8 +26,9 @@ class CBandsStrip
     CBandsStrip(const CBandsStrip&) = delete;
     CBandsStrip& operator=(const CBandsStrip&) = delete;
 
-    // Where the strip lies on the panel; the meters and the history are
-    // placed inside it. Its height is 0 outside the panel's sizes.
+    // Where the strip lies on the panel at a size; the meters and the
+    // history are placed inside it. Empty outside the panel's sizes.
+    static PortRect placeAt(int32_t zoom);
     const PortRect& getPlace() const { return place; }
     // Reads kMeterCount values, low first; NaN shows nothing.
     void setBands(const float* values);
