@@ -46,11 +46,13 @@ void CScopeEditor::useZoom(int32_t percent)
     {
         bitmaps = std::make_unique<CSkinBitmapSet>(CZoomSetting::pictureId(kFirstBitmapId, percent),
                                                    kBitmapCount);
-        bandsBitmap = std::make_unique<CSkinBitmapSet>(CZoomSetting::pictureId(kBandsId, percent), 1);
+        bandsBitmap =
+            std::make_unique<CSkinBitmapSet>(CZoomSetting::pictureId(kBandsId, percent), 1);
         zoom = percent;
     }
     const int32_t background = CZoomSetting::pictureId(kBackgroundId, zoom);
-    const int32_t strip = bands ? bandsBitmap->heightOf(CZoomSetting::pictureId(kBandsId, zoom)) : 0;
+    const int32_t strip =
+        bands ? bandsBitmap->heightOf(CZoomSetting::pictureId(kBandsId, zoom)) : 0;
     size.top = 0;
     size.left = 0;
     size.bottom = static_cast<int16_t>(bitmaps->heightOf(background) + strip);

@@ -98,11 +98,11 @@ struct ScopeUris
 inline ScopeUris mapScopeUris(LV2_URID_Map* map)
 {
     auto id = [map](const char* uri) { return map->map(map->handle, uri); };
-    return {id(ZW_LV2__Block),      id(ZW_LV2__side),       id(ZW_LV2__mid),
-            id(ZW_LV2__correlation), id(ZW_LV2__rangeMin),  id(ZW_LV2__rangeMax),
-            id(ZW_LV2__ResetRange), id(ZW_LV2__bandLow),    id(ZW_LV2__bandMid),
-            id(ZW_LV2__bandHigh),   id(ZW_LV2__lowest),     id(ZW_LV2__blockCount),
-            id(ZW_LV2__sampleRate), id(ZW_LV2__Bands),      id(ZW_LV2__shown)};
+    return {id(ZW_LV2__Block),       id(ZW_LV2__side),     id(ZW_LV2__mid),
+            id(ZW_LV2__correlation), id(ZW_LV2__rangeMin), id(ZW_LV2__rangeMax),
+            id(ZW_LV2__ResetRange),  id(ZW_LV2__bandLow),  id(ZW_LV2__bandMid),
+            id(ZW_LV2__bandHigh),    id(ZW_LV2__lowest),   id(ZW_LV2__blockCount),
+            id(ZW_LV2__sampleRate),  id(ZW_LV2__Bands),    id(ZW_LV2__shown)};
 }
 
 constexpr uint32_t kScopePoints = 512;

@@ -105,9 +105,9 @@ CScopeUi::CScopeUi(Display* display, LV2_URID_Map* map)
       depth(DefaultDepth(display, DefaultScreen(display))), gc(nullptr), deleteWindow(0),
       image(nullptr), converted(), sameFormat(false), art(), panel(), menu(),
       side(CPanelRenderer::kPointCount, 0.0f), mid(CPanelRenderer::kPointCount, 0.0f),
-      pointer(0.0f), range(), mono(false), bands(CScopeSettings::rememberedBands()),
-      bandValues{NAN, NAN, NAN}, history(), lastBlockCount(-1), unanswered(0), news(false),
-      stale{0, 0, 0, 0}, closed(false)
+      pointer(0.0f), range(), mono(false),
+      bands(CScopeSettings::rememberedBands()), bandValues{NAN, NAN, NAN}, history(),
+      lastBlockCount(-1), unanswered(0), news(false), stale{0, 0, 0, 0}, closed(false)
 {
     auto id = [map](const char* uri) { return map->map(map->handle, uri); };
     atoms = {id(LV2_ATOM__eventTransfer), id(LV2_ATOM__Object), id(LV2_ATOM__Vector),
@@ -146,10 +146,9 @@ bool CScopeUi::open(Window parentWindow, int32_t zoom)
     attributes.border_pixel = 0;
     attributes.colormap = DefaultColormap(display, screen);
     attributes.event_mask = ExposureMask | ButtonPressMask | StructureNotifyMask;
-    window =
-        XCreateWindow(display, parent ? parent : RootWindow(display, screen), 0, 0,
-                      panel->getWidth(), panel->getHeight(), 0, depth, InputOutput, visual,
-                      CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attributes);
+    window = XCreateWindow(display, parent ? parent : RootWindow(display, screen), 0, 0,
+                           panel->getWidth(), panel->getHeight(), 0, depth, InputOutput, visual,
+                           CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attributes);
     if (!window)
         return false;
     XStoreName(display, window, kTitle);
@@ -489,8 +488,8 @@ void CScopeUi::takeBlock(const LV2_Atom_Object* block)
         }
         else if (property->value.type == atoms.floatType && bytes == sizeof(float))
         {
-            const LV2_URID keys[kFloats] = {uris.correlation, uris.rangeMin,   uris.rangeMax,
-                                            uris.bandLow,     uris.bandMid,    uris.bandHigh,
+            const LV2_URID keys[kFloats] = {uris.correlation, uris.rangeMin,  uris.rangeMax,
+                                            uris.bandLow,     uris.bandMid,   uris.bandHigh,
                                             uris.lowest,      uris.sampleRate};
             for (int i = 0; i < kFloats; ++i)
                 if (property->key == keys[i])
@@ -535,9 +534,8 @@ void CScopeUi::takeBands(const float* values, float lowest, int64_t count, float
     // Blocks since the last message: more than one where the plug-in ran
     // several in one go or the host dropped messages. A count that went
     // back means the plug-in started over.
-    const int64_t blocks = lastBlockCount >= 0 && count > lastBlockCount
-                               ? count - lastBlockCount
-                               : (count > 0 ? 1 : 0);
+    const int64_t blocks = lastBlockCount >= 0 && count > lastBlockCount ? count - lastBlockCount
+                                                                         : (count > 0 ? 1 : 0);
     lastBlockCount = count;
     history.push(lowest, static_cast<uint32_t>(std::min<int64_t>(blocks, UINT32_MAX)));
     panel->setBands(bandValues);

@@ -25,8 +25,8 @@ void CCorrelationHistory::setSampleRate(float rate)
     const double wanted = std::ceil(static_cast<double>(kSeconds) * rate / kBlockLength);
     // NaN and nonsense rates land on the nearest sane size.
     const int32_t capacity = !(wanted >= kFewestBlocks) ? kFewestBlocks
-                             : wanted > kMostBlocks    ? kMostBlocks
-                                                       : static_cast<int32_t>(wanted);
+                             : wanted > kMostBlocks     ? kMostBlocks
+                                                        : static_cast<int32_t>(wanted);
     values.assign(static_cast<size_t>(capacity), kUnknown);
     blocks = 0;
 }

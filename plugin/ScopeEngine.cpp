@@ -147,9 +147,10 @@ void CScopeEngine::takeBandsRequest(CParamStore* store)
         return;
     const float asked = store->getValue(CScopeParams::kBandsShown, false);
     // Anything but a whole request number asks for none.
-    const uint32_t request = asked >= 1.0f && asked <= static_cast<float>(CScopeParams::kMostRequests)
-                                 ? static_cast<uint32_t>(asked)
-                                 : 0;
+    const uint32_t request =
+        asked >= 1.0f && asked <= static_cast<float>(CScopeParams::kMostRequests)
+            ? static_cast<uint32_t>(asked)
+            : 0;
     EngineLock hold(engineLock);
     if (request == recent.request)
         return;

@@ -22,8 +22,7 @@ bool sameRect(const PortRect& a, const PortRect& b)
 PortRect inside(const PortRect& rect, const PortRect& strip, int32_t zoom)
 {
     const PortRect at = zoomed(rect, zoom);
-    return {at.left - strip.left, at.top - strip.top, at.right - strip.left,
-            at.bottom - strip.top};
+    return {at.left - strip.left, at.top - strip.top, at.right - strip.left, at.bottom - strip.top};
 }
 
 // From the pixel of 0 to the value's, both included, along one axis.
@@ -54,10 +53,8 @@ PortRect CBandsStrip::placeAt(int32_t zoom)
 }
 
 CBandsStrip::CBandsStrip(int32_t zoom)
-    : place(placeAt(zoom)), meters(),
-      history(), meterScale(std::make_unique<CValueScale>(0)),
-      historyScale(std::make_unique<CValueScale>(0)), columns(), marks(), drawnMarks(),
-      drawn(false)
+    : place(placeAt(zoom)), meters(), history(), meterScale(std::make_unique<CValueScale>(0)),
+      historyScale(std::make_unique<CValueScale>(0)), columns(), marks(), drawnMarks(), drawn(false)
 {
     const PortRect areas[kMeterCount] = {kLowBandArea, kMidBandArea, kHighBandArea};
     for (int32_t i = 0; i < kMeterCount; ++i)
@@ -65,7 +62,8 @@ CBandsStrip::CBandsStrip(int32_t zoom)
     history = inside(kHistoryArea, place, zoom);
     // The meters all have the same width: -1 at their left column, +1 at
     // their right; the history +1 on its top row, -1 on its bottom row.
-    meterScale->setRanges(-1.0f, 1.0f, 0.0f, static_cast<float>(meters[0].right - meters[0].left - 1));
+    meterScale->setRanges(-1.0f, 1.0f, 0.0f,
+                          static_cast<float>(meters[0].right - meters[0].left - 1));
     historyScale->setRanges(-1.0f, 1.0f, static_cast<float>(history.bottom - history.top - 1),
                             0.0f);
     const int32_t width = std::max(history.right - history.left, 0);

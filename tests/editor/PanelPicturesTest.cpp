@@ -1,7 +1,7 @@
 // The editor's panel after a file played through the real effect, at every
-// size, with MONO off and on, and with the bands and history. These pictures are the truth the portable
-// renderer is held to: zwpanel's test compares its output with the same
-// files (tests/render/).
+// size, with MONO off and on, and with the bands and history. These pictures are the truth the
+// portable renderer is held to: zwpanel's test compares its output with the same files
+// (tests/render/).
 
 #include "audio/WaveReader.h"
 #include "audio/WinFile.h"
@@ -37,7 +37,8 @@ TEST(EditorPanel, ShowsAPlayedFileAsItsReferencePictures)
         bool mono;
         bool bands;
         const char* name;
-    } choices[] = {{false, false, "panel_"}, {true, false, "panel_mono_"}, {false, true, "panel_bands_"}};
+    } choices[] = {
+        {false, false, "panel_"}, {true, false, "panel_mono_"}, {false, true, "panel_bands_"}};
     CRegistryValue bandsChoice(kZoomKey, "Bands");
     for (const auto& choice : choices)
         for (int zoom : {100, 150, 200})

@@ -482,8 +482,7 @@ TEST_F(ScopeUi, ShowsTheBandsAndTheHistoryAsTheEditorDoesOnceChosen)
     ASSERT_FALSE(panel.written.empty());
     EXPECT_TRUE(bandsAsked(panel));
     play(plugin, panel, Sound());
-    const RgbPicture reference =
-        readReference(std::string(ZW_REFERENCES) + "/panel_bands_100.ppm");
+    const RgbPicture reference = readReference(std::string(ZW_REFERENCES) + "/panel_bands_100.ppm");
     EXPECT_TRUE(
         eventually([&] { return panel.step(), samePicture(pixelsOf(panel.window()), reference); }))
         << samePicture(pixelsOf(panel.window()), reference);

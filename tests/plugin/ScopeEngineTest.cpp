@@ -131,8 +131,7 @@ TEST(ScopeEngine, ReadsTheBandsAndKeepsEveryBlockOnlyWhileAnEditorAsks)
     for (int32_t i = 0; i < frames; ++i)
     {
         const float bass = 0.5f * std::sin(6.2831853f * 60.0f * static_cast<float>(i) / 44100.0f);
-        const float high =
-            0.3f * std::sin(6.2831853f * 9000.0f * static_cast<float>(i) / 44100.0f);
+        const float high = 0.3f * std::sin(6.2831853f * 9000.0f * static_cast<float>(i) / 44100.0f);
         l[i] = bass + high;
         r[i] = -bass + high;
     }
