@@ -116,6 +116,9 @@ CScopeUi::CScopeUi(Display* display, LV2_URID_Map* map)
 
 CScopeUi::~CScopeUi()
 {
+    // Nothing shows the bands any more: the plug-in may stop working them out.
+    if (bands && write)
+        sendBands(false);
     dropImage();
     if (gc)
         XFreeGC(display, gc);

@@ -29,7 +29,8 @@
 // right click offers the sizes and "Bands and history"; a choice is
 // remembered (CScopeSettings) and the host asked to fit it (ui:resize).
 // While the bands are shown the panel asks the plug-in for them (a Bands
-// message) and keeps the history from the Block messages.
+// message, taken back when the panel goes) and keeps the history from the
+// Block messages.
 //
 // Everything runs on the host's UI thread: instantiate, port events, idle,
 // show and hide. The window has a display connection of its own, whose

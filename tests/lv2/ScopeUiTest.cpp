@@ -471,6 +471,10 @@ TEST_F(ScopeUi, ShowsTheBandsAndTheHistoryAsTheEditorDoesOnceChosen)
         EXPECT_EQ((std::pair<int, int>{220, 318}), panel.sizes.back());
         EXPECT_EQ("Bands=1\n", stored());
         EXPECT_TRUE(bandsAsked(panel));
+        // Gone, the panel takes its question back.
+        panel.d->cleanup(panel.handle);
+        panel.handle = nullptr;
+        EXPECT_FALSE(bandsAsked(panel));
     }
     // The next panel opens with them and asks at once; played, it shows what
     // the editor shows.
