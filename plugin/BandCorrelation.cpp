@@ -1,23 +1,50 @@
 #include "plugin/BandCorrelation.h"
 
+#include <cstring>
+
 #include "plugin/StereoAnalyzer.h"
 
 namespace
 {
+typedef float Lanes __attribute__((vector_size(16)));
+
+inline Lanes lanesAt(const float* p)
+{
+    Lanes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+double laneSum(Lanes v)
+{
+    return static_cast<double>(v[0]) + v[1] + v[2] + v[3];
+}
+
 void addEnergy(const float* left, const float* right, int32_t n, CBandCorrelation::Energy& sum)
 {
-    // Float sums of one chunk vectorise; the run's total is kept in double.
-    float l2 = 0.0f, r2 = 0.0f, m2 = 0.0f;
-    for (int32_t i = 0; i < n; ++i)
+    // Four frames at a time in four-lane sums: a plain float sum would wait
+    // for each addition before the next. The run's total is kept in double.
+    Lanes l2 = {}, r2 = {}, m2 = {};
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4)
     {
-        const float m = (left[i] + right[i]) * 0.5f;
-        l2 += left[i] * left[i];
-        r2 += right[i] * right[i];
+        const Lanes l = lanesAt(left + i);
+        const Lanes r = lanesAt(right + i);
+        const Lanes m = (l + r) * 0.5f;
+        l2 += l * l;
+        r2 += r * r;
         m2 += m * m;
     }
-    sum.left += l2;
-    sum.right += r2;
-    sum.mono += m2;
+    for (; i < n; ++i)
+    {
+        const float m = (left[i] + right[i]) * 0.5f;
+        l2[0] += left[i] * left[i];
+        r2[0] += right[i] * right[i];
+        m2[0] += m * m;
+    }
+    sum.left += laneSum(l2);
+    sum.right += laneSum(r2);
+    sum.mono += laneSum(m2);
 }
 } // namespace
 
