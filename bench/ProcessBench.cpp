@@ -13,6 +13,7 @@
 
 #include "plugin/BandCorrelation.h"
 #include "plugin/ScopeEffect.h"
+#include "tests/plugin/TestScopeEditor.h"
 #include "tests/support/TestSignals.h"
 
 namespace
@@ -97,6 +98,29 @@ void effectProcessing(benchmark::State& state)
     e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
 }
 
+// The effect as an editor's host runs it, with the results published into
+// the editor's store after every call: with the bands and history shown
+// (bands:1), the engine reads each block per band and keeps its value for
+// the history; with them off, it does not.
+void effectWithEditor(benchmark::State& state)
+{
+    const int32_t frames = static_cast<int32_t>(state.range(0));
+    auto* effect = new CEditedScopeEffect(host);
+    AEffect* e = effect->getRecord();
+    effect->testEditor()->store.setValue(CScopeParams::kBandsShown,
+                                         static_cast<float>(state.range(1)));
+    HostBuffers buffers(frames, state.range(2) != 0);
+    for (auto _ : state)
+    {
+        buffers.next(frames);
+        e->processReplacing(e, buffers.in, buffers.out, frames);
+        benchmark::DoNotOptimize(buffers.outL.data());
+        benchmark::ClobberMemory();
+    }
+    report(state, frames);
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+}
+
 // The three bands' correlation of 512-frame blocks: alone (bands:1, effect:0)
 // or after the effect's processing of the same block (effect:1), which is
 // what the effect costs with the bands on.
@@ -165,6 +189,11 @@ BENCHMARK(effectProcessing)
     ->ArgNames({"frames", "mono", "tail"})
     ->ArgsProduct({{64, 512, 1764}, {0, 1}, {0}})
     ->ArgsProduct({{512}, {0, 1}, {1}});
+BENCHMARK(effectWithEditor)
+    ->ArgNames({"frames", "bands", "tail"})
+    ->ArgsProduct({{64, 512}, {0, 1}, {0}})
+    ->Args({512, 0, 1})
+    ->Args({512, 1, 1});
 BENCHMARK(bandCorrelation)
     ->ArgNames({"effect", "tail", "energy"})
     ->ArgsProduct({{0, 1}, {0, 1}, {0}})
