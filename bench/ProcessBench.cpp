@@ -1,7 +1,9 @@
 // The effect's processing through its record, against a floor that only
 // moves the same frames input -> 512-frame block -> output with plain copies,
 // for music and for the subnormal numbers of a reverb's or a fade's tail
-// (tail:1). items_per_second counts frames.
+// (tail:1); and the band correlation alone and on top of the effect, as the
+// engine runs it while the bands are shown (bands:1). items_per_second
+// counts frames.
 
 #include <benchmark/benchmark.h>
 
@@ -9,7 +11,9 @@
 #include <cstring>
 #include <vector>
 
+#include "plugin/BandCorrelation.h"
 #include "plugin/ScopeEffect.h"
+#include "tests/plugin/TestScopeEditor.h"
 #include "tests/support/TestSignals.h"
 
 namespace
@@ -94,6 +98,55 @@ void effectProcessing(benchmark::State& state)
     e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
 }
 
+// The effect as an editor's host runs it, with the results published into
+// the editor's store after every call: with the bands and history shown
+// (bands:1), the engine reads each block per band and keeps its value for
+// the history; with them off, it does not.
+void effectWithEditor(benchmark::State& state)
+{
+    const int32_t frames = static_cast<int32_t>(state.range(0));
+    auto* effect = new CEditedScopeEffect(host);
+    AEffect* e = effect->getRecord();
+    effect->testEditor()->store.setValue(CScopeParams::kBandsShown,
+                                         static_cast<float>(state.range(1)));
+    HostBuffers buffers(frames, state.range(2) != 0);
+    for (auto _ : state)
+    {
+        buffers.next(frames);
+        e->processReplacing(e, buffers.in, buffers.out, frames);
+        benchmark::DoNotOptimize(buffers.outL.data());
+        benchmark::ClobberMemory();
+    }
+    report(state, frames);
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+}
+
+// The three bands' correlation of 512-frame blocks: alone (bands:1, effect:0)
+// or after the effect's processing of the same block (effect:1), which is
+// what the effect costs with the bands on.
+void bandCorrelation(benchmark::State& state)
+{
+    const bool effect = state.range(0) != 0;
+    const bool tail = state.range(1) != 0;
+    const bool energy = state.range(2) != 0; // the report's sums too
+    AEffect* e = CreatePluginInstance(host);
+    HostBuffers buffers(kBlock, tail);
+    CBandCorrelation bands(44100.0f);
+    for (auto _ : state)
+    {
+        buffers.next(kBlock);
+        if (effect)
+            e->processReplacing(e, buffers.in, buffers.out, kBlock);
+        CBandCorrelation::Energy sums[kBandCount];
+        bands.analyzeBlock(buffers.l.data(), buffers.r.data(), kBlock, energy ? sums : nullptr);
+        benchmark::DoNotOptimize(sums);
+        benchmark::DoNotOptimize(bands.correlation(kBandLow));
+        benchmark::ClobberMemory();
+    }
+    report(state, kBlock);
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+}
+
 // The same frame moves with nothing else: host input into the block, the
 // previous block out to the host, and the block handed on when full.
 void copyFloor(benchmark::State& state)
@@ -136,5 +189,14 @@ BENCHMARK(effectProcessing)
     ->ArgNames({"frames", "mono", "tail"})
     ->ArgsProduct({{64, 512, 1764}, {0, 1}, {0}})
     ->ArgsProduct({{512}, {0, 1}, {1}});
+BENCHMARK(effectWithEditor)
+    ->ArgNames({"frames", "bands", "tail"})
+    ->ArgsProduct({{64, 512}, {0, 1}, {0}})
+    ->Args({512, 0, 1})
+    ->Args({512, 1, 1});
+BENCHMARK(bandCorrelation)
+    ->ArgNames({"effect", "tail", "energy"})
+    ->ArgsProduct({{0, 1}, {0, 1}, {0}})
+    ->Args({0, 0, 1});
 
 BENCHMARK_MAIN();

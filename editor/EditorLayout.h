@@ -21,3 +21,11 @@ constexpr PortRect kCreditsClickArea = {145, 231, 205, 255};
 constexpr PortRect kFirstCaptionArea = {9, 249, 159, 261};
 constexpr PortRect kSecondCaptionArea = {112, 249, 262, 261};
 constexpr PortRect kVersionLineArea = {52, 42, 202, 54};
+// "Bands and history": a strip below the panel, as wide as it, with the
+// three band meters (low, mid and high, top to bottom) and the correlation
+// history, newest at the right.
+constexpr PortRect kBandsPanelArea = {0, 270, 220, 318};
+constexpr PortRect kLowBandArea = {40, 278, 98, 284};
+constexpr PortRect kMidBandArea = {40, 290, 98, 296};
+constexpr PortRect kHighBandArea = {40, 302, 98, 308};
+constexpr PortRect kHistoryArea = {106, 276, 208, 308};

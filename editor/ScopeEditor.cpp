@@ -1,11 +1,14 @@
 #include "editor/ScopeEditor.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
 #include <new>
 
 #include "Version.h"
+#include "editor/BandsView.h"
 #include "editor/CorrelationPointerView.h"
 #include "editor/CorrelationRangeView.h"
 #include "editor/EditorLayout.h"
@@ -26,10 +29,12 @@ const int32_t kCaptionPixels = 10;
 
 CScopeEditor::CScopeEditor(CPluginBase* owner)
     : CCaptionEditor(owner), store(std::make_unique<CScopeParams>()), captionPopup(nullptr),
-      bitmaps(), zoom(0), zoomKnown(false), unsavedZoom(0), monoButton(nullptr), scopeView(nullptr),
-      pointerView(nullptr), rangeView(nullptr), monoShown(0.0f), monoHandedOver(0.0f),
+      bitmaps(), zoom(0), zoomKnown(false), unsavedZoom(0), bands(false), unsavedBands(-1),
+      bandsBitmap(), monoButton(nullptr), scopeView(nullptr), pointerView(nullptr),
+      rangeView(nullptr), bandsView(nullptr), monoShown(0.0f), monoHandedOver(0.0f),
       monoArrived(false), resetArrived(false), xPoints(CScopeParams::kNumPoints),
-      yPoints(CScopeParams::kNumPoints), lastIdleRun(0), idleClock(&std::clock)
+      yPoints(CScopeParams::kNumPoints), history(), bandsRequest(0), lastRequest(0), recentSeen(0),
+      recent(std::make_unique<RecentBlocks>()), lastIdleRun(0), idleClock(&std::clock)
 {
     // No registry here: hosts create effects on any thread.
     useZoom(CZoomSetting::kDefault);
@@ -41,12 +46,16 @@ void CScopeEditor::useZoom(int32_t percent)
     {
         bitmaps = std::make_unique<CSkinBitmapSet>(CZoomSetting::pictureId(kFirstBitmapId, percent),
                                                    kBitmapCount);
+        bandsBitmap =
+            std::make_unique<CSkinBitmapSet>(CZoomSetting::pictureId(kBandsId, percent), 1);
         zoom = percent;
     }
     const int32_t background = CZoomSetting::pictureId(kBackgroundId, zoom);
+    const int32_t strip =
+        bands ? bandsBitmap->heightOf(CZoomSetting::pictureId(kBandsId, zoom)) : 0;
     size.top = 0;
     size.left = 0;
-    size.bottom = static_cast<int16_t>(bitmaps->heightOf(background));
+    size.bottom = static_cast<int16_t>(bitmaps->heightOf(background) + strip);
     size.right = static_cast<int16_t>(bitmaps->widthOf(background));
 }
 
@@ -54,6 +63,7 @@ void CScopeEditor::settleZoom(void* window)
 {
     if (zoomKnown)
         return;
+    bands = unsavedBands >= 0 ? unsavedBands != 0 : CZoomSetting::bandsRemembered();
     useZoom(unsavedZoom ? unsavedZoom : CZoomSetting::current(static_cast<HWND>(window)));
     zoomKnown = true;
 }
@@ -98,9 +108,8 @@ int32_t CScopeEditor::open(void* parentWindow)
     auto heightOf = [&](int32_t id) { return bitmaps->heightOf(CZoomSetting::pictureId(id, z)); };
     auto place = [&](const PortRect& rect) { return CZoomSetting::scaled(rect, z); };
 
-    frame = std::make_unique<CWidgetFrame>(
-        PortRect{0, 0, widthOf(kBackgroundId), heightOf(kBackgroundId)},
-        static_cast<HWND>(parentWindow), this);
+    frame = std::make_unique<CWidgetFrame>(PortRect{0, 0, size.right, size.bottom},
+                                           static_cast<HWND>(parentWindow), this);
     frame->setBackdrop(picture(kBackgroundId));
     CZoomSetting::tag(frame->getWindow(), z);
 
@@ -129,6 +138,14 @@ int32_t CScopeEditor::open(void* parentWindow)
         place(kPointerArea), picture(kPointerStripId), pointerHalfBase(z)));
     rangeView =
         adopt(std::make_unique<CCorrelationRangeView>(place(kRangeArea), picture(kRangeBarId)));
+    askForBands(bands);
+    if (bands)
+    {
+        bandsView = adopt(std::make_unique<CBandsView>(
+            z, bandsBitmap->bitmapFor(CZoomSetting::pictureId(kBandsId, z))));
+        if (bandsView)
+            bandsView->setHistory(history);
+    }
 
     // A fresh tree starts with MONO as the control's default; only changes
     // that arrive from now on move it.
@@ -148,13 +165,31 @@ void CScopeEditor::dropTree()
     scopeView = nullptr;
     pointerView = nullptr;
     rangeView = nullptr;
+    bandsView = nullptr;
 }
 
 void CScopeEditor::close()
 {
     dropTree();
+    askForBands(false);
     // The next open reads the size again: another instance may have chosen.
+    // What played while closed was not kept, so the history starts over.
     zoomKnown = false;
+}
+
+void CScopeEditor::askForBands(bool wanted)
+{
+    // A rebuilt panel that showed them goes on with the same history.
+    if (wanted && bandsRequest)
+        return;
+    if (wanted)
+    {
+        lastRequest = lastRequest % CScopeParams::kMostRequests + 1;
+        history.clear();
+        recentSeen = 0;
+    }
+    bandsRequest = wanted ? lastRequest : 0;
+    store->setValue(CScopeParams::kBandsShown, static_cast<float>(bandsRequest));
 }
 
 bool CScopeEditor::onContextClick(PortPoint where)
@@ -172,13 +207,18 @@ bool CScopeEditor::onContextClick(PortPoint where)
         AppendMenuA(menu, MF_STRING | (percent == zoom ? MF_CHECKED : MF_UNCHECKED),
                     static_cast<UINT_PTR>(percent), label);
     }
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING | (bands ? MF_CHECKED : MF_UNCHECKED), kBandsCommand,
+                "Bands and history");
     HWND window = frame->getWindow();
     POINT at = {where.x, where.y};
     ClientToScreen(window, &at);
     const int chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x,
                                       at.y, 0, window, nullptr);
     DestroyMenu(menu);
-    if (chosen)
+    if (chosen == kBandsCommand)
+        chooseBands(!bands);
+    else if (chosen)
         chooseZoom(chosen);
     return true;
 }
@@ -193,21 +233,32 @@ void CScopeEditor::chooseZoom(int32_t percent)
         zoomKnown = false;
         return;
     }
-    resizeTo(percent);
+    resizeTo(percent, bands);
+}
+
+void CScopeEditor::chooseBands(bool shown)
+{
+    unsavedBands = CZoomSetting::rememberBands(shown) ? -1 : (shown ? 1 : 0);
+    if (!frame)
+    {
+        zoomKnown = false;
+        return;
+    }
+    resizeTo(zoom, shown);
 }
 
 void CScopeEditor::onDpiChanged(int32_t dpi)
 {
     // A size the user chose stays whatever screen the window moves to.
     if (frame && dpi > 0 && !unsavedZoom && !CZoomSetting::remembered())
-        resizeTo(CZoomSetting::forDpi(dpi));
+        resizeTo(CZoomSetting::forDpi(dpi), bands);
 }
 
-void CScopeEditor::resizeTo(int32_t percent)
+void CScopeEditor::resizeTo(int32_t percent, bool withBands)
 {
-    if (percent == zoom)
+    if (percent == zoom && withBands == bands)
         return;
-    const PortRect panel = CZoomSetting::scaled(kPanelArea, percent);
+    const PortRect panel = panelArea(percent, withBands);
     // The host draws around the panel at the size its window carries, so
     // while it is asked the window carries the new one. A host that cannot
     // fit its window keeps this panel until the next open, which reads the
@@ -223,6 +274,9 @@ void CScopeEditor::resizeTo(int32_t percent)
     // last analysis.
     const float mono = monoButton ? monoButton->getValue() : 0.0f;
     void* parent = parentWindow;
+    if (!withBands)
+        askForBands(false);
+    bands = withBands;
     useZoom(percent);
     open(parent);
     if (monoButton)
@@ -258,6 +312,8 @@ void CScopeEditor::idle()
         }
         correlation = store->getValue(CScopeParams::kCorrelation, true);
     }
+    if (bandsView)
+        takeRecent();
     const bool reset = resetArrived.exchange(false);
     // Nothing new to show (no analysis published, no suspend, MONO as it
     // was): the views are left alone, so the next tick draws nothing.
@@ -280,6 +336,38 @@ void CScopeEditor::idle()
             rangeView->setCorrelation(correlation);
     }
     CWidgetEditor::idle();
+}
+
+void CScopeEditor::takeRecent()
+{
+    float values[CBandsStrip::kMeterCount];
+    bool fresh;
+    {
+        std::lock_guard<CParamStore> batch(*store);
+        fresh = store->isChanged(CScopeParams::kRecentValues);
+        if (fresh)
+            store->readBlock(CScopeParams::kRecentValues, recent.get(), CScopeParams::kRecentBytes,
+                             0);
+        values[0] = store->getValue(CScopeParams::kLowBand, true);
+        values[1] = store->getValue(CScopeParams::kMidBand, true);
+        values[2] = store->getValue(CScopeParams::kHighBand, true);
+    }
+    bandsView->setBands(values);
+    const RecentBlocks& latest = *recent;
+    // Blocks of an earlier request belong to another time.
+    if (!fresh || latest.request != bandsRequest || !bandsRequest)
+        return;
+    if (latest.sampleRate > 0.0f && latest.sampleRate != history.getSampleRate())
+        history.setSampleRate(latest.sampleRate);
+    constexpr uint32_t kept = RecentBlocks::kRecentBlocks;
+    const uint32_t arrived = latest.count - recentSeen;
+    recentSeen = latest.count;
+    // Blocks beyond what the engine keeps passed unseen: their time shows empty.
+    if (arrived > kept)
+        history.push(NAN, arrived - kept);
+    for (uint32_t n = latest.count - std::min(arrived, kept); n != latest.count; ++n)
+        history.push(latest.values[n % kept]);
+    bandsView->setHistory(history);
 }
 
 void CScopeEditor::setParameter(int32_t index, float value)

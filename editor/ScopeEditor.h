@@ -8,9 +8,12 @@
 
 #include "editor/CaptionEditor.h"
 #include "gui/ValueListener.h"
+#include "plugin/CorrelationHistory.h"
 #include "plugin/ScopeDisplay.h"
+#include "plugin/ScopeParams.h"
 #include "resources/ResourceIds.h"
 
+class CBandsView;
 class CCaptionedPopupPicture;
 class CCorrelationPointerView;
 class CCorrelationRangeView;
@@ -20,7 +23,8 @@ class CSkinBitmapSet;
 class CSwitchButton;
 
 // The scope effect's panel: goniometer, correlation pointer and range bar,
-// the MONO switch and the credits behind the logo. The engine publishes its
+// the MONO switch and the credits behind the logo; when chosen, the band
+// meters and the correlation history below. The engine publishes its
 // results into the editor's own store; idle hands them to the views, which
 // draw on the frame's next timer tick.
 class CScopeEditor : public CCaptionEditor, public CValueListener, public CScopeDisplay
@@ -33,6 +37,9 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     static constexpr int32_t kScopeId = IDB_SCOPE_BACKGROUND;
     static constexpr int32_t kPointerStripId = IDB_POINTER_STRIP;
     static constexpr int32_t kRangeBarId = IDB_RANGE_BAR;
+    static constexpr int32_t kBandsId = IDB_BANDS_BACKGROUND;
+    // The menu's line for the bands; the sizes' lines carry their percent.
+    static constexpr int32_t kBandsCommand = 1;
     // The editor loads the run from its background to the play button.
     static constexpr int32_t kFirstBitmapId = IDB_EDITOR_BACKGROUND;
     static constexpr int32_t kBitmapCount = IDB_BUTTON_PLAY - IDB_EDITOR_BACKGROUND + 1;
@@ -67,15 +74,19 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
 
     void onValueChanged(CPaintPort& port, CValueWidget* control) override;
     CParamStore* displayStore() override;
-    // Outside the MONO switch and the range bar, the menu of sizes.
+    // Outside the MONO switch and the range bar, the menu of sizes and of
+    // the bands.
     bool onContextClick(PortPoint where) override;
     // Remembers the size and, while open, asks the host to fit it and
     // rebuilds the panel at it; a host that refuses sees it on the next open.
     void chooseZoom(int32_t percent);
+    // The same for showing the bands and the history, or not.
+    void chooseBands(bool shown);
     // The window went to a screen of that DPI: unless a size was chosen, the
     // panel follows it as a choice would, without remembering it.
     void onDpiChanged(int32_t dpi) override;
     int32_t getZoom() const { return zoom; }
+    bool showsBands() const { return bands; }
     // The pace starts afresh on the new clock.
     void setIdleClock(IdleClock clock)
     {
@@ -88,6 +99,8 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     CScopeView* getScopeView() const { return scopeView; }
     CCorrelationPointerView* getPointerView() const { return pointerView; }
     CCorrelationRangeView* getRangeView() const { return rangeView; }
+    CBandsView* getBandsView() const { return bandsView; }
+    const CCorrelationHistory& getHistory() const { return history; }
     float getMonoShown() const { return monoShown; }
 
   private:
@@ -97,9 +110,15 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     void settleZoom(void* window);
     // Loads the pictures drawn for that size and reports it.
     void useZoom(int32_t percent);
-    // Asks the host to fit the panel at that size and rebuilds it there.
-    void resizeTo(int32_t percent);
+    // Asks the host to fit the panel at that size, with the bands or
+    // without, and rebuilds it so.
+    void resizeTo(int32_t percent, bool withBands);
     void dropTree();
+    // Tells the engine, through the store, whether to read the bands; a
+    // history that starts afresh asks anew.
+    void askForBands(bool wanted);
+    // Moves the blocks the engine left since the last look into the history.
+    void takeRecent();
 
     std::unique_ptr<CScopeParams> store;
     CCaptionedPopupPicture* captionPopup;
@@ -109,10 +128,16 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     int32_t zoom;
     bool zoomKnown;
     int32_t unsavedZoom;
+    // Whether the strip of bands and history is shown, and a choice of it
+    // that could not be stored (-1: none).
+    bool bands;
+    int32_t unsavedBands;
+    std::unique_ptr<CSkinBitmapSet> bandsBitmap;
     CSwitchButton* monoButton;
     CScopeView* scopeView;
     CCorrelationPointerView* pointerView;
     CCorrelationRangeView* rangeView;
+    CBandsView* bandsView;
     float monoShown;
     // The MONO value the views were last given data for.
     float monoHandedOver;
@@ -122,6 +147,14 @@ class CScopeEditor : public CCaptionEditor, public CValueListener, public CScope
     std::atomic<bool> resetArrived;
     std::vector<float> xPoints;
     std::vector<float> yPoints;
+    // The history shown, fed from the engine's latest blocks: the request
+    // they answer (0 while none is made), the count of them seen last, and
+    // the copy idle reads them into.
+    CCorrelationHistory history;
+    uint32_t bandsRequest;
+    uint32_t lastRequest;
+    uint32_t recentSeen;
+    std::unique_ptr<RecentBlocks> recent;
     // Each editor keeps its own pace: several may run in one host.
     std::clock_t lastIdleRun;
     IdleClock idleClock;

@@ -17,6 +17,34 @@ template <typename Proc> Proc user32Entry(const char* name)
     return user32 ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
                   : nullptr;
 }
+
+// A DWORD of our key; false when there is none.
+bool readValue(const char* name, DWORD& value)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, CZoomSetting::kKeyPath, 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    DWORD bytes = sizeof(value);
+    const LONG result =
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes);
+    RegCloseKey(key);
+    // Anything but a DWORD is as if nothing were stored.
+    return result == ERROR_SUCCESS && type == REG_DWORD && bytes == sizeof(value);
+}
+
+bool writeValue(const char* name, DWORD value)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, CZoomSetting::kKeyPath, 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG result = RegSetValueExA(key, name, 0, REG_DWORD,
+                                       reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}
 } // namespace
 
 bool CZoomSetting::isSize(int32_t percent)
@@ -31,35 +59,27 @@ int32_t CZoomSetting::forDpi(int32_t dpi)
 
 int32_t CZoomSetting::remembered()
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return 0;
-    DWORD type = 0;
     DWORD value = 0;
-    DWORD bytes = sizeof(value);
-    const LONG result =
-        RegQueryValueExA(key, kValueName, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes);
-    RegCloseKey(key);
-    // Anything but one of our sizes as a DWORD is as if nothing were stored.
-    if (result != ERROR_SUCCESS || type != REG_DWORD || bytes != sizeof(value) || value > 1000 ||
-        !isSize(static_cast<int32_t>(value)))
+    // Anything but one of our sizes is as if nothing were stored.
+    if (!readValue(kValueName, value) || value > 1000 || !isSize(static_cast<int32_t>(value)))
         return 0;
     return static_cast<int32_t>(value);
 }
 
 bool CZoomSetting::remember(int32_t percent)
 {
-    if (!isSize(percent))
-        return false;
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return false;
-    const DWORD value = static_cast<DWORD>(percent);
-    const LONG result = RegSetValueExA(key, kValueName, 0, REG_DWORD,
-                                       reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    RegCloseKey(key);
-    return result == ERROR_SUCCESS;
+    return isSize(percent) && writeValue(kValueName, static_cast<DWORD>(percent));
+}
+
+bool CZoomSetting::bandsRemembered()
+{
+    DWORD value = 0;
+    return readValue(kBandsValueName, value) && value == 1;
+}
+
+bool CZoomSetting::rememberBands(bool shown)
+{
+    return writeValue(kBandsValueName, shown ? 1 : 0);
 }
 
 int32_t CZoomSetting::dpiOf(HWND window)

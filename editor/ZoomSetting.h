@@ -22,6 +22,8 @@ class CZoomSetting
     static constexpr int32_t kDefault = kSizes[0];
     static constexpr const char* kKeyPath = "Software\\Zanderwick\\Zanderwick Scope";
     static constexpr const char* kValueName = "Zoom";
+    // Whether the panel shows "Bands and history", 0 or 1, beside the size.
+    static constexpr const char* kBandsValueName = "Bands";
 
     static bool isSize(int32_t percent);
     // The largest size whose DPI (96 per 100 %) is not above dpi.
@@ -31,6 +33,10 @@ class CZoomSetting
     // Stores the choice for the user; false when it is no size or could not
     // be written.
     static bool remember(int32_t percent);
+    // The bands' choice: off unless 1 is stored; false when it could not be
+    // written.
+    static bool bandsRemembered();
+    static bool rememberBands(bool shown);
     // The DPI that window is drawn at, or 0 in a process that is not
     // DPI-aware (where Windows stretches whatever it draws). The screen's
     // when there is no window yet.

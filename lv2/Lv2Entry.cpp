@@ -13,10 +13,10 @@ CLv2Scope* scope(LV2_Handle instance)
     return static_cast<CLv2Scope*>(instance);
 }
 
-LV2_Handle instantiate(const LV2_Descriptor*, double /*rate*/, const char* /*bundle*/,
+LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char* /*bundle*/,
                        const LV2_Feature* const* features)
 {
-    return CLv2Scope::create(features);
+    return CLv2Scope::create(rate, features);
 }
 
 void connectPort(LV2_Handle instance, uint32_t port, void* data)

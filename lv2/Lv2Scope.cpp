@@ -19,7 +19,9 @@ constexpr uint32_t kBlockMessageBytes =
     sizeof(LV2_Atom_Sequence) + sizeof(LV2_Atom_Event) + sizeof(LV2_Atom_Object_Body) +
     2 * (kPropertyBytes + sizeof(LV2_Atom_Vector_Body) + kScopePoints * sizeof(float)) +
     3 * (kPropertyBytes + 8);
-static_assert(kBlockMessageBytes <= kNotifyBufferBytes, "a message fits the notify port's size");
+// With the bands: three more values, the lowest, the block count and the rate.
+constexpr uint32_t kBandsMessageBytes = kBlockMessageBytes + 6 * (kPropertyBytes + 8);
+static_assert(kBandsMessageBytes <= kNotifyBufferBytes, "a message fits the notify port's size");
 
 const LV2_Feature* findFeature(const LV2_Feature* const* features, const char* uri)
 {
@@ -36,12 +38,15 @@ const LV2_Feature* findFeature(const LV2_Feature* const* features, const char* u
 }
 } // namespace
 
-CLv2Scope* CLv2Scope::create(const LV2_Feature* const* features)
+CLv2Scope* CLv2Scope::create(double sampleRate, const LV2_Feature* const* features)
 {
     const LV2_Feature* map = findFeature(features, LV2_URID__map);
     try
     {
-        return new CLv2Scope(map ? static_cast<LV2_URID_Map*>(map->data) : nullptr);
+        auto* scope = new CLv2Scope(map ? static_cast<LV2_URID_Map*>(map->data) : nullptr);
+        scope->sampleRate = static_cast<float>(sampleRate);
+        scope->runner.setSampleRate(scope->sampleRate);
+        return scope;
     }
     catch (const std::bad_alloc&)
     {
@@ -128,6 +133,14 @@ void CLv2Scope::readMessages()
         const auto* object = reinterpret_cast<const LV2_Atom_Object*>(&atom);
         if (object->body.otype == uris.resetRange)
             runner.resetRange();
+        else if (object->body.otype == uris.bands)
+        {
+            const LV2_Atom* shown = nullptr;
+            lv2_atom_object_get(object, uris.shown, &shown, 0);
+            // Anything but a Bool that is true asks for none.
+            runner.setBands(shown && shown->type == forge.Bool && shown->size >= sizeof(int32_t) &&
+                            reinterpret_cast<const LV2_Atom_Bool*>(shown)->body != 0);
+        }
     }
 }
 
@@ -154,7 +167,7 @@ void CLv2Scope::writeOutputs(bool finishedBlock)
     lv2_atom_forge_sequence_head(&forge, &sequence, 0);
     // The forge would write what fits of a message, a vector's header
     // without its points: a message goes whole or not at all.
-    if (finishedBlock && space >= kBlockMessageBytes)
+    if (finishedBlock && space >= (runner.readsBands() ? kBandsMessageBytes : kBlockMessageBytes))
         forgeBlock();
     lv2_atom_forge_pop(&forge, &sequence);
 }
@@ -175,5 +188,20 @@ void CLv2Scope::forgeBlock()
     lv2_atom_forge_float(&forge, range.getMinimum());
     lv2_atom_forge_key(&forge, uris.rangeMax);
     lv2_atom_forge_float(&forge, range.getMaximum());
+    if (runner.readsBands())
+    {
+        const LV2_URID keys[kBandCount] = {uris.bandLow, uris.bandMid, uris.bandHigh};
+        for (int32_t band = 0; band < kBandCount; ++band)
+        {
+            lv2_atom_forge_key(&forge, keys[band]);
+            lv2_atom_forge_float(&forge, runner.bandCorrelation(band));
+        }
+        lv2_atom_forge_key(&forge, uris.lowest);
+        lv2_atom_forge_float(&forge, runner.takeLowest());
+        lv2_atom_forge_key(&forge, uris.blockCount);
+        lv2_atom_forge_long(&forge, static_cast<int64_t>(runner.getBlockCount()));
+        lv2_atom_forge_key(&forge, uris.sampleRate);
+        lv2_atom_forge_float(&forge, sampleRate);
+    }
     lv2_atom_forge_pop(&forge, &object);
 }

@@ -22,7 +22,7 @@ class CLv2Scope
     // features may be null: without urid:map the atom ports stay unused and
     // the meter shows through the control outputs alone. Null when memory
     // runs out.
-    static CLv2Scope* create(const LV2_Feature* const* features);
+    static CLv2Scope* create(double sampleRate, const LV2_Feature* const* features);
 
     void connectPort(uint32_t port, void* data);
     // Starts over as a new instance would: nothing buffered survives, the
@@ -39,6 +39,7 @@ class CLv2Scope
     void forgeBlock();
 
     CScopeRunner runner;
+    float sampleRate = 44100.0f;
     bool mapped;
     ScopeUris uris;
     LV2_Atom_Forge forge;

@@ -14,6 +14,7 @@
 namespace
 {
 const char kZoomKey[] = "Zoom=";
+const char kBandsKey[] = "Bands=";
 
 // Makes the folder and those above it that are missing.
 bool makeFolders(const std::string& folder)
@@ -24,55 +25,42 @@ bool makeFolders(const std::string& folder)
                 return false;
     return true;
 }
-} // namespace
 
-std::string CScopeSettings::path()
+// The value of the file's last line for the key ("Key="), whole, or -1.
+long storedNumber(const std::string& key)
 {
-    // The base directory specification ignores relative paths.
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/')
-        return std::string(config) + "/zanderwick/scope.conf";
-    const char* home = std::getenv("HOME");
-    if (home && home[0])
-        return std::string(home) + "/.config/zanderwick/scope.conf";
-    return "";
-}
-
-int32_t CScopeSettings::rememberedZoom()
-{
-    std::ifstream in(path());
+    std::ifstream in(CScopeSettings::path());
     std::string line;
-    int32_t zoom = 0;
+    long found = -1;
     while (std::getline(in, line))
-        if (line.compare(0, sizeof kZoomKey - 1, kZoomKey) == 0)
+        if (line.compare(0, key.size(), key) == 0)
         {
-            // Anything but one of the sizes, whole, is as if nothing were stored.
-            const std::string value = line.substr(sizeof kZoomKey - 1);
+            // Anything but a whole number is as if nothing were stored.
+            const std::string value = line.substr(key.size());
             char* end = nullptr;
+            errno = 0;
             const long number = std::strtol(value.c_str(), &end, 10);
-            const bool whole = !value.empty() && (*end == '\0' || *end == '\r');
-            zoom =
-                whole && number > 0 && number <= 1000 && isPanelSize(static_cast<int32_t>(number))
-                    ? static_cast<int32_t>(number)
-                    : 0;
+            const bool whole = !value.empty() && !errno && (*end == '\0' || *end == '\r');
+            found = whole && number >= 0 ? number : -1;
         }
-    return zoom;
+    return found;
 }
 
-bool CScopeSettings::rememberZoom(int32_t percent)
+// Puts the line "Key=value" in place of the key's lines, keeping the others.
+bool storeNumber(const std::string& key, long number)
 {
-    const std::string file = path();
-    if (!isPanelSize(percent) || file.empty() || !makeFolders(file.substr(0, file.rfind('/'))))
+    const std::string file = CScopeSettings::path();
+    if (file.empty() || !makeFolders(file.substr(0, file.rfind('/'))))
         return false;
     std::vector<std::string> lines;
     {
         std::ifstream in(file);
         std::string line;
         while (std::getline(in, line))
-            if (line.compare(0, sizeof kZoomKey - 1, kZoomKey) != 0)
+            if (line.compare(0, key.size(), key) != 0)
                 lines.push_back(line);
     }
-    lines.push_back(kZoomKey + std::to_string(percent));
+    lines.push_back(key + std::to_string(number));
     // Written beside it and renamed over it, so that another instance
     // reading meanwhile finds the old file or the new one, never a part.
     const std::string written = file + ".new" + std::to_string(getpid());
@@ -93,4 +81,40 @@ bool CScopeSettings::rememberZoom(int32_t percent)
         return false;
     }
     return true;
+}
+} // namespace
+
+std::string CScopeSettings::path()
+{
+    // The base directory specification ignores relative paths.
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/')
+        return std::string(config) + "/zanderwick/scope.conf";
+    const char* home = std::getenv("HOME");
+    if (home && home[0])
+        return std::string(home) + "/.config/zanderwick/scope.conf";
+    return "";
+}
+
+int32_t CScopeSettings::rememberedZoom()
+{
+    const long number = storedNumber(kZoomKey);
+    return number > 0 && number <= 1000 && isPanelSize(static_cast<int32_t>(number))
+               ? static_cast<int32_t>(number)
+               : 0;
+}
+
+bool CScopeSettings::rememberZoom(int32_t percent)
+{
+    return isPanelSize(percent) && storeNumber(kZoomKey, percent);
+}
+
+bool CScopeSettings::rememberedBands()
+{
+    return storedNumber(kBandsKey) == 1;
+}
+
+bool CScopeSettings::rememberBands(bool shown)
+{
+    return storeNumber(kBandsKey, shown ? 1 : 0);
 }

@@ -5,9 +5,10 @@
 
 // The panel's size as the user chose it, for every instance in every host:
 // the line Zoom=100, 150 or 200 in $XDG_CONFIG_HOME/zanderwick/scope.conf
-// (~/.config when XDG_CONFIG_HOME is not set). It is the same fact the
-// Windows editor keeps in the registry value Zoom. Read when a panel
-// opens and written when a size is chosen, on the host's UI thread.
+// (~/.config when XDG_CONFIG_HOME is not set); and whether it shows the
+// bands and the history, the line Bands=0 or 1. They are the same facts the
+// Windows editor keeps in the registry values Zoom and Bands. Read when a
+// panel opens and written when a choice is made, on the host's UI thread.
 class CScopeSettings
 {
   public:
@@ -18,4 +19,8 @@ class CScopeSettings
     // Stores the choice, keeping the file's other lines; false when it is no
     // size or the file could not be written.
     static bool rememberZoom(int32_t percent);
+    // Off unless Bands=1 is stored.
+    static bool rememberedBands();
+    // False when the file could not be written.
+    static bool rememberBands(bool shown);
 };

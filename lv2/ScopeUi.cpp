@@ -1,6 +1,7 @@
 #include "lv2/ScopeUi.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -17,6 +18,9 @@ const char kTitle[] = "Zanderwick Scope";
 constexpr uint32_t kMenuBackground = 0x2b2d30;
 constexpr uint32_t kMenuFrame = 0x74777c;
 constexpr uint32_t kMenuText = 0xe8e8e8;
+// Asks for the bands again when this many Block messages came without
+// them: a host may have lost the question, or the plug-in restarted.
+constexpr uint32_t kAskAgainAfter = 64;
 
 const LV2_Feature* findFeature(const LV2_Feature* const* features, const char* uri)
 {
@@ -89,6 +93,8 @@ CScopeUi* CScopeUi::create(LV2UI_Write_Function write, LV2UI_Controller controll
         delete ui;
         return nullptr;
     }
+    if (ui->bands)
+        ui->sendBands(true);
     return ui;
 }
 
@@ -99,15 +105,20 @@ CScopeUi::CScopeUi(Display* display, LV2_URID_Map* map)
       depth(DefaultDepth(display, DefaultScreen(display))), gc(nullptr), deleteWindow(0),
       image(nullptr), converted(), sameFormat(false), art(), panel(), menu(),
       side(CPanelRenderer::kPointCount, 0.0f), mid(CPanelRenderer::kPointCount, 0.0f),
-      pointer(0.0f), range(), mono(false), news(false), stale{0, 0, 0, 0}, closed(false)
+      pointer(0.0f), range(), mono(false),
+      bands(CScopeSettings::rememberedBands()), bandValues{NAN, NAN, NAN}, history(),
+      lastBlockCount(-1), unanswered(0), news(false), stale{0, 0, 0, 0}, closed(false)
 {
     auto id = [map](const char* uri) { return map->map(map->handle, uri); };
     atoms = {id(LV2_ATOM__eventTransfer), id(LV2_ATOM__Object), id(LV2_ATOM__Vector),
-             id(LV2_ATOM__Float)};
+             id(LV2_ATOM__Float),         id(LV2_ATOM__Long),   id(LV2_ATOM__Bool)};
 }
 
 CScopeUi::~CScopeUi()
 {
+    // Nothing shows the bands any more: the plug-in may stop working them out.
+    if (bands && write)
+        sendBands(false);
     dropImage();
     if (gc)
         XFreeGC(display, gc);
@@ -138,10 +149,9 @@ bool CScopeUi::open(Window parentWindow, int32_t zoom)
     attributes.border_pixel = 0;
     attributes.colormap = DefaultColormap(display, screen);
     attributes.event_mask = ExposureMask | ButtonPressMask | StructureNotifyMask;
-    window =
-        XCreateWindow(display, parent ? parent : RootWindow(display, screen), 0, 0,
-                      art->background.width, art->background.height, 0, depth, InputOutput, visual,
-                      CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attributes);
+    window = XCreateWindow(display, parent ? parent : RootWindow(display, screen), 0, 0,
+                           panel->getWidth(), panel->getHeight(), 0, depth, InputOutput, visual,
+                           CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attributes);
     if (!window)
         return false;
     XStoreName(display, window, kTitle);
@@ -154,14 +164,14 @@ bool CScopeUi::open(Window parentWindow, int32_t zoom)
         // A window of its own, of one size, that the user may close.
         XSizeHints hints = {};
         hints.flags = PMinSize | PMaxSize;
-        hints.min_width = hints.max_width = art->background.width;
-        hints.min_height = hints.max_height = art->background.height;
+        hints.min_width = hints.max_width = panel->getWidth();
+        hints.min_height = hints.max_height = panel->getHeight();
         XSetWMNormalHints(display, window, &hints);
         deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
         XSetWMProtocols(display, window, &deleteWindow, 1);
     }
     if (resize)
-        resize->ui_resize(resize->handle, art->background.width, art->background.height);
+        resize->ui_resize(resize->handle, panel->getWidth(), panel->getHeight());
     XFlush(display);
     return image != nullptr;
 }
@@ -173,13 +183,15 @@ bool CScopeUi::useZoom(int32_t zoom)
         return false;
     // The renderer keeps the art it draws from: the new one first, then the
     // art it replaces.
-    auto renderer = std::make_unique<CPanelRenderer>(*loaded);
+    auto renderer = std::make_unique<CPanelRenderer>(*loaded, bands);
     panel = std::move(renderer);
     art = std::move(loaded);
     panel->setPoints(side.data(), mid.data());
     panel->setPointer(pointer);
     panel->setRange(range);
     panel->setMono(mono);
+    panel->setBands(bandValues);
+    panel->setHistory(history);
     news = true;
     return true;
 }
@@ -294,12 +306,22 @@ void CScopeUi::click(unsigned int button, int32_t x, int32_t y)
 {
     if (menu.isOpen())
     {
-        // Any click closes the menu; one on a size chooses it.
-        const int32_t chosen = button == Button1 ? menu.sizeAt(x, y) : 0;
+        // Any click closes the menu; one on a line chooses it.
+        const int32_t chosen = button == Button1 ? menu.choiceAt(x, y) : 0;
         stale = unite(stale, menu.getPlace());
         menu.close();
-        if (chosen)
-            chooseZoom(chosen);
+        if (chosen == CSizeMenu::kBandsChoice)
+        {
+            CScopeSettings::rememberBands(!bands);
+            choose(art->zoom, !bands);
+        }
+        else if (chosen)
+        {
+            // Remembered even where this host cannot fit it: the next panel
+            // opens so.
+            CScopeSettings::rememberZoom(chosen);
+            choose(chosen, bands);
+        }
         return;
     }
     const bool onMono = inside(panel->getMonoArea(), x, y);
@@ -310,7 +332,7 @@ void CScopeUi::click(unsigned int button, int32_t x, int32_t y)
         sendResetRange();
     else if (button == Button3 && !onMono && !onRange)
     {
-        menu.openAt(x, y, panel->getWidth(), panel->getHeight(), art->zoom);
+        menu.openAt(x, y, panel->getWidth(), panel->getHeight(), art->zoom, bands);
         stale = unite(stale, menu.getPlace());
     }
 }
@@ -337,41 +359,68 @@ void CScopeUi::showMono(bool on)
     news = true;
 }
 
-void CScopeUi::sendResetRange()
+void CScopeUi::sendMessage(LV2_URID type, LV2_URID key, bool value)
 {
     uint8_t buffer[64];
     LV2_Atom_Forge forge;
     lv2_atom_forge_init(&forge, map);
     lv2_atom_forge_set_buffer(&forge, buffer, sizeof buffer);
     LV2_Atom_Forge_Frame frame;
-    const auto* atom = reinterpret_cast<const LV2_Atom*>(
-        lv2_atom_forge_object(&forge, &frame, 0, uris.resetRange));
+    const auto* atom =
+        reinterpret_cast<const LV2_Atom*>(lv2_atom_forge_object(&forge, &frame, 0, type));
+    if (key)
+    {
+        lv2_atom_forge_key(&forge, key);
+        lv2_atom_forge_bool(&forge, value);
+    }
     lv2_atom_forge_pop(&forge, &frame);
-    if (!atom)
-        return;
-    write(controller, kPortControl, lv2_atom_total_size(atom), atoms.eventTransfer, atom);
+    if (atom)
+        write(controller, kPortControl, lv2_atom_total_size(atom), atoms.eventTransfer, atom);
+}
+
+void CScopeUi::sendBands(bool shown)
+{
+    sendMessage(uris.bands, uris.shown, shown);
+    unanswered = 0;
+}
+
+void CScopeUi::sendResetRange()
+{
+    sendMessage(uris.resetRange, 0, false);
     // The bar shows the reset at once; the plug-in's next block agrees.
     range.reset();
     panel->setRange(range);
     news = true;
 }
 
-void CScopeUi::chooseZoom(int32_t percent)
+void CScopeUi::choose(int32_t percent, bool withBands)
 {
-    // Remembered even where this host cannot fit it: the next panel opens so.
-    CScopeSettings::rememberZoom(percent);
-    if (percent == art->zoom)
+    if (percent == art->zoom && withBands == bands)
         return;
-    PanelArt probe;
-    if (!loadPanelArt(percent, probe))
-        return;
-    const int width = probe.background.width, height = probe.background.height;
-    // A host that embeds the panel and cannot fit it keeps this size until
+    const PortRect size = panelArea(percent, withBands);
+    const int width = size.right, height = size.bottom;
+    // A host that embeds the panel and cannot fit it keeps this one until
     // the next panel opens.
     if (resize && resize->ui_resize(resize->handle, width, height) != 0 && parent)
         return;
+    const bool wasShown = bands;
+    bands = withBands;
     if (!useZoom(percent))
+    {
+        bands = wasShown;
         return;
+    }
+    if (bands != wasShown)
+    {
+        // A history shown again starts over: what played meanwhile is unknown.
+        history.clear();
+        lastBlockCount = -1;
+        const float none[kBandCount] = {NAN, NAN, NAN};
+        std::copy_n(none, kBandCount, bandValues);
+        panel->setBands(bandValues);
+        panel->setHistory(history);
+        sendBands(bands);
+    }
     makeImage();
     if (!parent)
     {
@@ -412,8 +461,12 @@ void CScopeUi::takeBlock(const LV2_Atom_Object* block)
 {
     const float* sides = nullptr;
     const float* mids = nullptr;
-    float values[3] = {0.0f, 0.0f, 0.0f};
+    // The meter's three values, then the bands' three, the lowest and the
+    // rate, as the Block message may carry them.
+    constexpr int kFloats = 8;
+    float values[kFloats] = {};
     int found = 0;
+    int64_t count = -1;
     // Each property is read only where it lies wholly inside the object.
     const auto* at = reinterpret_cast<const uint8_t*>(&block->body + 1);
     const auto* end = reinterpret_cast<const uint8_t*>(&block->body) + block->atom.size;
@@ -438,18 +491,23 @@ void CScopeUi::takeBlock(const LV2_Atom_Object* block)
         }
         else if (property->value.type == atoms.floatType && bytes == sizeof(float))
         {
-            const LV2_URID keys[3] = {uris.correlation, uris.rangeMin, uris.rangeMax};
-            for (int i = 0; i < 3; ++i)
+            const LV2_URID keys[kFloats] = {uris.correlation, uris.rangeMin,  uris.rangeMax,
+                                            uris.bandLow,     uris.bandMid,   uris.bandHigh,
+                                            uris.lowest,      uris.sampleRate};
+            for (int i = 0; i < kFloats; ++i)
                 if (property->key == keys[i])
                 {
                     std::memcpy(&values[i], value, sizeof(float));
                     found |= 1 << i;
                 }
         }
+        else if (property->value.type == atoms.longType && bytes == sizeof(int64_t) &&
+                 property->key == uris.blockCount)
+            std::memcpy(&count, value, sizeof count);
         at = value + lv2_atom_pad_size(bytes);
     }
     // A message stands on its own: its points and values belong together.
-    if (!sides || !mids || found != 7)
+    if (!sides || !mids || (found & 7) != 7)
         return;
     std::copy_n(sides, kScopePoints, side.begin());
     std::copy_n(mids, kScopePoints, mid.begin());
@@ -459,6 +517,32 @@ void CScopeUi::takeBlock(const LV2_Atom_Object* block)
     panel->setPointer(pointer);
     panel->setRange(range);
     news = true;
+    if (!bands)
+        return;
+    if (found == (1 << kFloats) - 1 && count >= 0)
+        takeBands(values + 3, values[6], count, values[7]);
+    else if (++unanswered >= kAskAgainAfter)
+        sendBands(true);
+}
+
+void CScopeUi::takeBands(const float* values, float lowest, int64_t count, float rate)
+{
+    unanswered = 0;
+    std::copy_n(values, kBandCount, bandValues);
+    if (rate > 0.0f && rate != history.getSampleRate())
+    {
+        history.setSampleRate(rate);
+        lastBlockCount = -1;
+    }
+    // Blocks since the last message: more than one where the plug-in ran
+    // several in one go or the host dropped messages. A count that went
+    // back means the plug-in started over.
+    const int64_t blocks = lastBlockCount >= 0 && count > lastBlockCount ? count - lastBlockCount
+                                                                         : (count > 0 ? 1 : 0);
+    lastBlockCount = count;
+    history.push(lowest, static_cast<uint32_t>(std::min<int64_t>(blocks, UINT32_MAX)));
+    panel->setBands(bandValues);
+    panel->setHistory(history);
 }
 
 int CScopeUi::show()

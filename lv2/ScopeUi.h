@@ -16,6 +16,8 @@
 
 #include "lv2/ScopePorts.h"
 #include "lv2/SizeMenu.h"
+#include "plugin/BandSplitter.h"
+#include "plugin/CorrelationHistory.h"
 #include "plugin/CorrelationRange.h"
 #include "render/PanelRenderer.h"
 
@@ -24,8 +26,11 @@
 // show interface). It hears the plug-in only through the host: the Block
 // messages on notify and the mono port's value; it switches MONO through the
 // mono port and resets the range with a message to the control port. A
-// right click offers the sizes; a choice is remembered (CScopeSettings) and
-// the host asked to fit it (ui:resize).
+// right click offers the sizes and "Bands and history"; a choice is
+// remembered (CScopeSettings) and the host asked to fit it (ui:resize).
+// While the bands are shown the panel asks the plug-in for them (a Bands
+// message, taken back when the panel goes) and keeps the history from the
+// Block messages.
 //
 // Everything runs on the host's UI thread: instantiate, port events, idle,
 // show and hide. The window has a display connection of its own, whose
@@ -43,6 +48,8 @@ class CScopeUi
 
     Window getWindow() const { return window; }
     int32_t getZoom() const { return art->zoom; }
+    bool showsBands() const { return bands; }
+    const CCorrelationHistory& getHistory() const { return history; }
 
     void portEvent(uint32_t port, uint32_t size, uint32_t format, const void* buffer);
     // Handles the window's events and puts what changed on it; 1 once the
@@ -59,6 +66,8 @@ class CScopeUi
         LV2_URID object;
         LV2_URID vector;
         LV2_URID floatType;
+        LV2_URID longType;
+        LV2_URID boolType;
     };
 
     CScopeUi(Display* display, LV2_URID_Map* map);
@@ -73,13 +82,20 @@ class CScopeUi
     void dropImage();
     void handle(const XEvent& event);
     void click(unsigned int button, int32_t x, int32_t y);
-    void chooseZoom(int32_t percent);
+    // Shows the panel at the size, with the bands or without.
+    void choose(int32_t percent, bool withBands);
     void takeBlock(const LV2_Atom_Object* block);
     void switchMono(bool on);
     // Shows MONO as on or off: the switch, and while on the pointer at +1
     // and the range cleared, as the Windows editor does.
     void showMono(bool on);
     void sendResetRange();
+    // Tells the plug-in whether the bands are shown.
+    void sendBands(bool shown);
+    // Sends a message with no properties but the one given (0: none).
+    void sendMessage(LV2_URID type, LV2_URID key, bool value);
+    // The band values and the history of one Block message that has them.
+    void takeBands(const float* values, float lowest, int64_t count, float rate);
     // The picture's pixels inside rect onto the window.
     void put(const PortRect& rect);
     unsigned long pixelFor(uint32_t rgb) const;
@@ -111,6 +127,13 @@ class CScopeUi
     float pointer;
     CCorrelationRange range;
     bool mono;
+    bool bands;
+    float bandValues[kBandCount];
+    CCorrelationHistory history;
+    // The block count of the last Block message with bands; -1 before one.
+    int64_t lastBlockCount;
+    // Block messages without bands since the plug-in was last asked.
+    uint32_t unanswered;
     // Something was handed to the renderer since it last drew.
     bool news;
     // Where the window must be painted again (exposed, or under the menu).

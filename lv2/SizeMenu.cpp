@@ -9,13 +9,17 @@
 namespace
 {
 constexpr int32_t kLineHeight = 20;
-constexpr int32_t kWidth = 84;
-constexpr int32_t kLines = sizeof(kPanelSizes) / sizeof(kPanelSizes[0]);
+constexpr int32_t kWidth = 136;
+constexpr int32_t kSizeLines = sizeof(kPanelSizes) / sizeof(kPanelSizes[0]);
+// The sizes, then the bands.
+constexpr int32_t kLines = kSizeLines + 1;
+const char kBandsLabel[] = "Bands and history";
 } // namespace
 
 void CSizeMenu::openAt(int32_t x, int32_t y, int32_t panelWidth, int32_t panelHeight,
-                       int32_t currentSize)
+                       int32_t currentSize, bool bandsShown)
 {
+    bands = bandsShown;
     const int32_t height = kLines * kLineHeight;
     const int32_t left = std::max(0, std::min(x, panelWidth - kWidth));
     const int32_t top = std::max(0, std::min(y, panelHeight - height));
@@ -24,11 +28,12 @@ void CSizeMenu::openAt(int32_t x, int32_t y, int32_t panelWidth, int32_t panelHe
     open = true;
 }
 
-int32_t CSizeMenu::sizeAt(int32_t x, int32_t y) const
+int32_t CSizeMenu::choiceAt(int32_t x, int32_t y) const
 {
     if (!open || x < place.left || x >= place.right || y < place.top || y >= place.bottom)
         return 0;
-    return kPanelSizes[(y - place.top) / kLineHeight];
+    const int32_t line = (y - place.top) / kLineHeight;
+    return line < kSizeLines ? kPanelSizes[line] : kBandsChoice;
 }
 
 void CSizeMenu::draw(Display* display, Window window, GC gc, unsigned long background,
@@ -46,11 +51,15 @@ void CSizeMenu::draw(Display* display, Window window, GC gc, unsigned long backg
         const int32_t top = place.top + line * kLineHeight;
         XSetForeground(display, gc, text);
         // The server's default font, which every X server has.
-        char label[16];
-        std::snprintf(label, sizeof label, "%d %%", static_cast<int>(kPanelSizes[line]));
+        char label[32];
+        const bool sizeLine = line < kSizeLines;
+        if (sizeLine)
+            std::snprintf(label, sizeof label, "%d %%", static_cast<int>(kPanelSizes[line]));
+        else
+            std::snprintf(label, sizeof label, "%s", kBandsLabel);
         XDrawString(display, window, gc, place.left + 24, top + 14, label,
                     static_cast<int>(std::strlen(label)));
-        if (kPanelSizes[line] == current)
+        if (sizeLine ? kPanelSizes[line] == current : bands)
             XFillRectangle(display, window, gc, place.left + 9, top + 7, 6, 6);
     }
 }

@@ -6,20 +6,27 @@
 
 #include "gui/PortTypes.h"
 
-// The menu of the panel's sizes that a right click opens: 100 %, 150 % and
-// 200 %, the current one marked, drawn with Xlib over the panel in its own
-// window, at the click, kept inside the panel.
+// The menu that a right click opens: the panel's sizes, 100 %, 150 % and
+// 200 %, the current one marked, and "Bands and history", marked while
+// shown; drawn with Xlib over the panel in its own window, at the click,
+// kept inside the panel.
 class CSizeMenu
 {
   public:
+    // What choiceAt returns for the bands' line.
+    static constexpr int32_t kBandsChoice = 1;
+
     bool isOpen() const { return open; }
     const PortRect& getPlace() const { return place; }
 
-    // Opens at the point of a panel of that size, with current marked.
-    void openAt(int32_t x, int32_t y, int32_t panelWidth, int32_t panelHeight, int32_t current);
+    // Opens at the point of a panel of that size, with current marked and
+    // the bands' line as they are.
+    void openAt(int32_t x, int32_t y, int32_t panelWidth, int32_t panelHeight, int32_t current,
+                bool bands);
     void close() { open = false; }
-    // The size whose line holds the point, or 0.
-    int32_t sizeAt(int32_t x, int32_t y) const;
+    // The size whose line holds the point, kBandsChoice on the bands' line,
+    // or 0.
+    int32_t choiceAt(int32_t x, int32_t y) const;
     // Draws the open menu with the colours' pixel values for the window.
     void draw(Display* display, Window window, GC gc, unsigned long background, unsigned long frame,
               unsigned long text) const;
@@ -28,4 +35,5 @@ class CSizeMenu
     bool open = false;
     PortRect place = {0, 0, 0, 0};
     int32_t current = 0;
+    bool bands = false;
 };

@@ -187,6 +187,8 @@ void CScopeEffect::blockStep(float** inputs, float** outputs, int32_t sampleFram
 {
     SubnormalsAsZero subnormalsAsZero;
     engine->takeMono(params.get());
+    if (display)
+        engine->takeBandsRequest(display->displayStore());
     engine->runStream(inputs, outputs, sampleFrames, accumulate);
     if (display)
         engine->publishResults(display->displayStore());
@@ -302,7 +304,7 @@ bool CScopeEffect::isValidChunk(const void* data, int32_t byteSize, bool isPrese
 void CScopeEffect::setSampleRate(float rate)
 {
     sampleRate = rate;
-    engine->restart();
+    engine->setSampleRate(rate);
     params->markAllChanged();
     engine->takeMono(params.get());
 }

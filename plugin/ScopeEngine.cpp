@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "plugin/BandCorrelation.h"
 #include "plugin/ParamStore.h"
 #include "plugin/ScopeParams.h"
 
@@ -14,14 +15,17 @@ static_assert(kBlockLength * sizeof(float) == CScopeParams::kPointBlockBytes,
               "one analysis block fills one point block of the display store");
 } // namespace
 
-CScopeEngine::CScopeEngine(int32_t inputCount, double /*sampleRate*/, int32_t outputCount)
+CScopeEngine::CScopeEngine(int32_t inputCount, double sampleRate, int32_t outputCount)
     : CBlockProcessor(inputCount, kBlockLength, outputCount == 0 ? inputCount : outputCount),
       analyzer(std::make_unique<CStereoAnalyzer>(kBlockLength)),
+      bands(std::make_unique<CBandCorrelation>(static_cast<float>(sampleRate))), monoOn(false),
+      recent(), recentPublished(true),
       delayedSamples(static_cast<size_t>(getOutputChannels()) * kBlockLength),
       delayedBlocks(getOutputChannels()), inputsAt(inputCount)
 {
     for (int32_t ch = 0; ch < getOutputChannels(); ++ch)
         delayedBlocks[ch] = delayedSamples.data() + static_cast<size_t>(ch) * kBlockLength;
+    recent.sampleRate = static_cast<float>(sampleRate);
 }
 
 CScopeEngine::~CScopeEngine() = default;
@@ -31,6 +35,15 @@ void CScopeEngine::processBlock(float** in, float** out)
     if (inputCount >= 2 && getOutputChannels() >= 2)
     {
         analyzer->analyzeBlock(in, out, blockSize);
+        if (recent.request)
+        {
+            // What is heard, as the pointer: with MONO on, the mono sum.
+            bands->analyzeBlock(out[0], out[1], blockSize);
+            recent.values[recent.count % RecentBlocks::kRecentBlocks] =
+                monoOn ? 1.0f : analyzer->correlation();
+            ++recent.count;
+            recentPublished = false;
+        }
         return;
     }
     // The analysis needs a left and a right channel; with fewer the block
@@ -80,6 +93,16 @@ void CScopeEngine::restart()
     EngineLock hold(engineLock);
     clearBlocks();
     analyzer->resetAnalysis();
+    bands->reset();
+}
+
+void CScopeEngine::setSampleRate(float rate)
+{
+    EngineLock hold(engineLock);
+    clearBlocks();
+    analyzer->resetAnalysis();
+    bands->setSampleRate(rate);
+    recent.sampleRate = rate;
 }
 
 void CScopeEngine::takeMono(CParamStore* store)
@@ -92,6 +115,7 @@ void CScopeEngine::takeMono(CParamStore* store)
     const int32_t flag = std::fabs(value) >= 1.0f ? 1 : 0;
     EngineLock hold(engineLock);
     analyzer->setMono(flag);
+    monoOn = flag != 0;
 }
 
 void CScopeEngine::publishResults(CParamStore* store)
@@ -105,6 +129,35 @@ void CScopeEngine::publishResults(CParamStore* store)
     store->writeBlock(CScopeParams::kMidPoints, analyzer->midPoints(),
                       CScopeParams::kPointBlockBytes, 0);
     store->setValue(CScopeParams::kCorrelation, analyzer->correlation());
+    if (!recent.request)
+        return;
+    store->setValue(CScopeParams::kLowBand, bands->correlation(kBandLow));
+    store->setValue(CScopeParams::kMidBand, bands->correlation(kBandMid));
+    store->setValue(CScopeParams::kHighBand, bands->correlation(kBandHigh));
+    if (!recentPublished)
+    {
+        store->writeBlock(CScopeParams::kRecentValues, &recent, CScopeParams::kRecentBytes, 0);
+        recentPublished = true;
+    }
+}
+
+void CScopeEngine::takeBandsRequest(CParamStore* store)
+{
+    if (!store)
+        return;
+    const float asked = store->getValue(CScopeParams::kBandsShown, false);
+    // Anything but a whole request number asks for none.
+    const uint32_t request =
+        asked >= 1.0f && asked <= static_cast<float>(CScopeParams::kMostRequests)
+            ? static_cast<uint32_t>(asked)
+            : 0;
+    EngineLock hold(engineLock);
+    if (request == recent.request)
+        return;
+    recent.request = request;
+    recent.count = 0;
+    recentPublished = false;
+    bands->reset();
 }
 
 int32_t CScopeEngine::clearDisplay()

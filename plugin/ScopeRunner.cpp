@@ -1,6 +1,7 @@
 #include "plugin/ScopeRunner.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "plugin/StereoKernels.h"
 
@@ -18,7 +19,27 @@ void CScopeRunner::restart()
     scan = StereoScan();
     analyzer.resetAnalysis();
     range.reset();
+    bands.reset();
     finishedBlocks = 0;
+    blockCount = 0;
+    lowest = NAN;
+}
+
+void CScopeRunner::setBands(bool on)
+{
+    if (on && !bandsOn)
+    {
+        bands.reset();
+        lowest = NAN;
+    }
+    bandsOn = on;
+}
+
+float CScopeRunner::takeLowest()
+{
+    const float taken = lowest;
+    lowest = NAN;
+    return taken;
 }
 
 void CScopeRunner::setMono(bool on)
@@ -76,7 +97,13 @@ void CScopeRunner::finishBlock(bool withPoints)
     scan = StereoScan();
     if (withPoints)
         analyzer.drawPoints();
+    // What is heard: the block as it now goes out.
+    if (bandsOn)
+        bands.analyzeBlock(blocks[0], blocks[1], kBlockLength);
     ++finishedBlocks;
+    ++blockCount;
+    const float shown = meterValue();
+    lowest = std::isnan(lowest) || shown < lowest ? shown : lowest;
     if (!mono)
         range.take(analyzer.correlation());
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
+#include "plugin/BandCorrelation.h"
 #include "plugin/CorrelationRange.h"
 #include "plugin/StereoAnalyzer.h"
 #include "plugin/StereoKernels.h"
@@ -36,6 +38,12 @@ class CScopeRunner
     void run(const float* const inputs[2], float* const outputs[2], uint32_t frames);
     // Starts the range over.
     void resetRange() { range.reset(); }
+    // While on, every block finished is also read per band, as heard (the
+    // mono sum while MONO is on); switched on, the bands start afresh.
+    void setBands(bool on);
+    bool readsBands() const { return bandsOn; }
+    // Places the bands' crossovers; they start afresh.
+    void setSampleRate(float rate) { bands.setSampleRate(rate); }
 
     // Blocks finished since the last call.
     uint32_t takeFinishedBlocks();
@@ -46,6 +54,12 @@ class CScopeRunner
     // since what is heard is then mono.
     float meterValue() const { return mono ? 1.0f : analyzer.correlation(); }
     const CCorrelationRange& getRange() const { return range; }
+    float bandCorrelation(int32_t band) const { return bands.correlation(band); }
+    // Blocks finished since the start, and the lowest meter value of those
+    // finished since the last call (NaN when none): a history that hears of
+    // them in bunches still sees every dip.
+    uint64_t getBlockCount() const { return blockCount; }
+    float takeLowest();
 
   private:
     // withPoints: the block is the last this run finishes.
@@ -59,6 +73,10 @@ class CScopeRunner
     const CStereoKernels& kernels;
     CStereoAnalyzer analyzer;
     CCorrelationRange range;
+    CBandCorrelation bands;
     bool mono = false;
+    bool bandsOn = false;
     uint32_t finishedBlocks = 0;
+    uint64_t blockCount = 0;
+    float lowest = NAN;
 };

@@ -29,20 +29,25 @@ float floatOf(int32_t bits)
     std::memcpy(&value, &bits, sizeof(value));
     return value;
 }
+} // namespace
 
-float correlationOf(int32_t halves, int32_t count)
+int32_t signAgreementHalves(const float* left, const float* right, int32_t count)
+{
+    return bestStereoKernels().halves(left, right, count);
+}
+
+float correlationOfHalves(int64_t halves, int64_t count)
 {
     const float accumulator = static_cast<float>(halves) * 0.5f;
     return accumulator / static_cast<float>(count) * 2.0f - 1.0f;
 }
-} // namespace
 
 float signCorrelation(const float* left, const float* right, int32_t count)
 {
     // Nothing to disagree about.
     if (!left || !right || count <= 0)
         return 1.0f;
-    return correlationOf(baselineStereoKernels().halves(left, right, count), count);
+    return correlationOfHalves(signAgreementHalves(left, right, count), count);
 }
 
 float limitStep(float previous, float maxStep, float target)
@@ -121,11 +126,11 @@ void CStereoAnalyzer::measure(float* const channels[2], float* const outputs[2],
     float raw;
     if (finite)
     {
-        raw = correlationOf(scan.halves, n);
+        raw = correlationOfHalves(scan.halves, n);
     }
     else
     {
-        raw = correlationOf(kernels->halves(left, right, n), n);
+        raw = correlationOfHalves(kernels->halves(left, right, n), n);
         scan.peakBitsLeft = 0;
         scan.peakBitsRight = 0;
         for (int32_t i = 0; i < n; ++i)
@@ -182,11 +187,11 @@ void CStereoAnalyzer::measure(float* const channels[2], float* const outputs[2],
         int32_t nanFrames = 0;
         for (int32_t i = 0; !finite && i < n; ++i)
             nanFrames += outLeft[i] != outLeft[i];
-        smoothCorrelation(correlationOf(2 * (n - nanFrames), n));
+        smoothCorrelation(correlationOfHalves(2 * (n - nanFrames), n));
     }
     else
     {
-        smoothCorrelation(correlationOf(kernels->scaledHalves(outLeft, outRight, scale, n), n));
+        smoothCorrelation(correlationOfHalves(kernels->scaledHalves(outLeft, outRight, scale, n), n));
     }
     heard[0] = outLeft;
     heard[1] = outRight;

@@ -19,6 +19,11 @@ constexpr float kRotation = 0.70710677f;
 // (every frame of equal sign or both silent); a frame with exactly one
 // silent channel counts half.
 float signCorrelation(const float* left, const float* right, int32_t count);
+// The same rule in pieces, for runs read a part at a time: the agreement of
+// a part in half frames (2 per agreeing frame), and the correlation of
+// halves counted over count frames.
+int32_t signAgreementHalves(const float* left, const float* right, int32_t count);
+float correlationOfHalves(int64_t halves, int64_t count);
 
 // Moves previous towards target by at most maxStep.
 float limitStep(float previous, float maxStep, float target);

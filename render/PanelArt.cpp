@@ -42,5 +42,6 @@ bool loadPanelArt(int32_t zoom, PanelArt& art)
            decode(zoom, IDB_MONO_BUTTON, art.monoButton) &&
            decode(zoom, IDB_SCOPE_BACKGROUND, art.scope) &&
            decode(zoom, IDB_POINTER_STRIP, art.pointerStrip) &&
-           decode(zoom, IDB_RANGE_BAR, art.rangeBar);
+           decode(zoom, IDB_RANGE_BAR, art.rangeBar) &&
+           decode(zoom, IDB_BANDS_BACKGROUND, art.bands);
 }

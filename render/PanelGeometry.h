@@ -66,3 +66,11 @@ constexpr PortRect monoButtonArea(int32_t percent, int32_t pictureWidth, int32_t
     const PortRect place = zoomed(kMonoButtonArea, percent);
     return {place.left, place.top, place.left + pictureWidth, place.top + pictureHeight / 2};
 }
+
+// The whole panel at a size, with the strip of "Bands and history" below it
+// or without.
+constexpr PortRect panelArea(int32_t percent, bool withBands)
+{
+    return zoomed({0, 0, kPanelArea.right, withBands ? kBandsPanelArea.bottom : kPanelArea.bottom},
+                  percent);
+}

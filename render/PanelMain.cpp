@@ -1,7 +1,7 @@
 // zwpanel: the scope's panel as it shows after a file played through the
 // meter, drawn by the portable renderer into a PNG picture.
 //
-//   zwpanel [--scale 100|150|200] [--mono] [--seconds T] FILE OUT.png
+//   zwpanel [--scale 100|150|200] [--mono] [--bands] [--seconds T] FILE OUT.png
 
 #include <cerrno>
 #include <cmath>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "audio/WaveReader.h"
+#include "plugin/CorrelationHistory.h"
 #include "plugin/ScopeRunner.h"
 #include "render/PanelArt.h"
 #include "render/PanelGeometry.h"
@@ -24,16 +25,20 @@ constexpr int kUsageError = 2;
 constexpr int kFailed = 1;
 constexpr int32_t kChunkFrames = 4096;
 
-const char kUsage[] = "usage: zwpanel [--scale 100|150|200] [--mono] [--seconds T] FILE OUT.png\n"
-                      "Draws the scope's panel as it shows after T seconds of the WAV file FILE\n"
-                      "(the whole file when not given) played through the meter: the last\n"
-                      "finished block's dots, the pointer, the range bar since the start, and\n"
-                      "MONO on with --mono (the meter then plays the mono sum).\n";
+const char kUsage[] =
+    "usage: zwpanel [--scale 100|150|200] [--mono] [--bands] [--seconds T] FILE OUT.png\n"
+    "Draws the scope's panel as it shows after T seconds of the WAV file FILE\n"
+    "(the whole file when not given) played through the meter: the last\n"
+    "finished block's dots, the pointer, the range bar since the start, and\n"
+    "MONO on with --mono (the meter then plays the mono sum). --bands adds\n"
+    "\"Bands and history\" below: the low, mid and high bands' correlation and\n"
+    "the last ten seconds of the meter, newest at the right.\n";
 
 struct Options
 {
     int32_t zoom = kPanelSizes[0];
     bool mono = false;
+    bool bands = false;
     double seconds = -1.0; // the whole file
     std::string input;
     std::string output;
@@ -53,6 +58,8 @@ bool parse(int argc, char** argv, Options& options, std::string& error)
         }
         if (arg == "--mono")
             options.mono = true;
+        else if (arg == "--bands")
+            options.bands = true;
         else if (valued)
         {
             const char* text = argv[++i];
@@ -117,6 +124,11 @@ bool play(const Options& options, CPanelRenderer& panel, std::string& error)
 
     CScopeRunner meter;
     meter.setMono(options.mono);
+    meter.setSampleRate(static_cast<float>(reader.getSampleRate()));
+    meter.setBands(options.bands);
+    CCorrelationHistory history(static_cast<float>(reader.getSampleRate()));
+    // The history takes every block's value, so with it a block at a time.
+    const int32_t step = options.bands ? kBlockLength : kChunkFrames;
     std::vector<float> left(kChunkFrames), right(kChunkFrames);
     std::vector<float> outLeft(kChunkFrames), outRight(kChunkFrames);
     float* const inputs[2] = {left.data(), channels == 2 ? right.data() : left.data()};
@@ -124,17 +136,24 @@ bool play(const Options& options, CPanelRenderer& panel, std::string& error)
     float* const reads[2] = {left.data(), right.data()};
     for (int64_t done = 0; done < frames;)
     {
-        const int32_t n = static_cast<int32_t>(std::min<int64_t>(kChunkFrames, frames - done));
+        const int32_t n = static_cast<int32_t>(std::min<int64_t>(step, frames - done));
         reader.read(reads, 0, n);
         meter.run(inputs, outputs, static_cast<uint32_t>(n));
+        if (options.bands && meter.takeFinishedBlocks() > 0)
+            history.push(meter.takeLowest());
         done += n;
     }
     // Until a block is finished the panel stays as it opens.
-    if (meter.takeFinishedBlocks() > 0)
+    if (meter.getBlockCount() > 0)
     {
         panel.setPoints(meter.sidePoints(), meter.midPoints());
         panel.setPointer(meter.meterValue());
         panel.setRange(meter.getRange());
+        const float bands[kBandCount] = {meter.bandCorrelation(kBandLow),
+                                         meter.bandCorrelation(kBandMid),
+                                         meter.bandCorrelation(kBandHigh)};
+        panel.setBands(bands);
+        panel.setHistory(history);
     }
     panel.setMono(options.mono);
     return true;
@@ -177,7 +196,7 @@ int main(int argc, char** argv)
                      static_cast<int>(options.zoom));
         return kFailed;
     }
-    CPanelRenderer panel(art);
+    CPanelRenderer panel(art, options.bands);
     if (!play(options, panel, error))
     {
         std::fprintf(stderr, "zwpanel: %s: %s\n", options.input.c_str(), error.c_str());

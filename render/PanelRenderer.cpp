@@ -23,15 +23,17 @@ PortRect unite(const PortRect& a, const PortRect& b)
 }
 } // namespace
 
-CPanelRenderer::CPanelRenderer(const PanelArt& art)
-    : art(art), panel(art.background), drawn(false),
-      monoArea(monoButtonArea(art.zoom, art.monoButton.width, art.monoButton.height)),
+CPanelRenderer::CPanelRenderer(const PanelArt& art, bool withBands)
+    : art(art), withBands(withBands && art.bands.height > 0),
+      panel(art.background.width, art.background.height + (this->withBands ? art.bands.height : 0),
+            0),
+      drawn(false), monoArea(monoButtonArea(art.zoom, art.monoButton.width, art.monoButton.height)),
       rangeArea(zoomed(kRangeArea, art.zoom)), scope(), dotSize(scopeDotSize(art.zoom)),
       xScale(std::make_unique<CValueScale>(0)), yScale(std::make_unique<CValueScale>(0)),
       points(kPointCount), drawnPoints(), pointer(), pointerScale(std::make_unique<CValueScale>(0)),
       pointerShape(), pointerAt(0), pointerPixel(0), drawnPointerAt(0), drawnPointerPixel(0),
       range(), rangeScale(std::make_unique<CValueScale>(0)), rangeShown(), rangeDrawn(),
-      mono(false), drawnMono(false)
+      mono(false), drawnMono(false), bands(art.zoom)
 {
     makePart(scope, zoomed(kScopeArea, art.zoom), art.scope);
     makePart(pointer, zoomed(kPointerArea, art.zoom), art.pointerStrip);
@@ -94,8 +96,11 @@ PortRect CPanelRenderer::compose()
     if (!drawn)
     {
         // Into the same pixels: their place stays the same for the
-        // renderer's life.
+        // renderer's life. The strip lies right below the panel.
         std::copy(art.background.pixels.begin(), art.background.pixels.end(), panel.pixels.begin());
+        if (withBands)
+            std::copy(art.bands.pixels.begin(), art.bands.pixels.end(),
+                      panel.pixels.begin() + art.background.pixels.size());
         changed = {0, 0, panel.width, panel.height};
     }
 
@@ -136,6 +141,14 @@ PortRect CPanelRenderer::compose()
         drawRange(restore(range), rangeShown);
         rangeDrawn = rangeShown;
         changed = unite(changed, range.place);
+    }
+    if (withBands && (!drawn || bands.isChanged()))
+    {
+        const PortRect& place = bands.getPlace();
+        const PixelArea area = panel.area(place);
+        copyPixels(area, {0, 0}, art.bands, {0, 0}, area.width, area.height);
+        bands.draw(area);
+        changed = unite(changed, place);
     }
     drawn = true;
     return changed;

@@ -5,13 +5,16 @@
 #include <vector>
 
 #include "plugin/CorrelationRange.h"
+#include "render/BandsStrip.h"
 #include "render/PanelPixels.h"
 
+class CCorrelationHistory;
 class CValueScale;
 
 // The editor's pictures drawn for one size, as 32-bit pictures: the panel's
-// background, the MONO switch (its two states one above the other), and the
-// backgrounds of the scope, the pointer strip and the range bar.
+// background, the MONO switch (its two states one above the other), the
+// backgrounds of the scope, the pointer strip and the range bar, and the
+// strip that "Bands and history" adds below the panel.
 struct PanelArt
 {
     int32_t zoom = 0;
@@ -20,12 +23,14 @@ struct PanelArt
     PixelPicture scope;
     PixelPicture pointerStrip;
     PixelPicture rangeBar;
+    PixelPicture bands;
 };
 
 // The scope's panel as the Windows editor shows it, without Windows: the
 // goniometer's dots, the correlation pointer, the range bar and the MONO
 // switch over the panel's background, composed into one 32-bit picture by
-// the editor's own pixel rules (render/PanelPixels.h), at one of its sizes.
+// the editor's own pixel rules (render/PanelPixels.h), at one of its sizes;
+// with bands, the band meters and the history below it (CBandsStrip).
 // Like the editor's views it draws a part again only when what the part
 // shows would change, and says where the picture changed.
 class CPanelRenderer
@@ -35,8 +40,8 @@ class CPanelRenderer
 
     // The art stays the caller's, who keeps it alive. Starts as the editor
     // opens: every dot on the centre, the pointer at 0, the range waiting,
-    // MONO off.
-    explicit CPanelRenderer(const PanelArt& art);
+    // MONO off, the band meters and the history empty.
+    explicit CPanelRenderer(const PanelArt& art, bool withBands = false);
     ~CPanelRenderer();
 
     CPanelRenderer(const CPanelRenderer&) = delete;
@@ -48,6 +53,10 @@ class CPanelRenderer
     void setPointer(float value);
     void setRange(const CCorrelationRange& range);
     void setMono(bool on);
+    // Without bands these change nothing that is drawn.
+    void setBands(const float* values) { bands.setBands(values); }
+    void setHistory(const CCorrelationHistory& history) { bands.setHistory(history); }
+    bool hasBands() const { return withBands; }
 
     // Draws what changed since the last call into the picture and returns
     // the rectangle that holds the changes; an empty one when nothing did.
@@ -78,6 +87,7 @@ class CPanelRenderer
     PixelArea restore(Part& part);
 
     const PanelArt& art;
+    bool withBands;
     PixelPicture panel;
     bool drawn;
     PortRect monoArea;
@@ -105,4 +115,6 @@ class CPanelRenderer
 
     bool mono;
     bool drawnMono;
+
+    CBandsStrip bands;
 };

@@ -1,11 +1,13 @@
 #include "report/FileAnalysis.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
+#include "plugin/BandCorrelation.h"
 #include "plugin/ScopeEngine.h"
 #include "plugin/StereoAnalyzer.h"
 #include "report/AudioSource.h"
@@ -20,6 +22,12 @@ namespace fs = std::filesystem;
 namespace
 {
 constexpr float kRedZone = -0.2f;
+// A band's mono loss over the file that warns, and that fails.
+constexpr double kMonoLossWarnDb = 6.0;
+constexpr double kMonoLossFailDb = 10.0;
+// Below this level over the file (RMS of the channels' mean energy) a band
+// holds no sound, and has no mono loss to speak of.
+constexpr double kBandSoundDbfs = -70.0;
 
 // The largest magnitude, as bits: for finite floats (the reader gives no
 // others) magnitudes order like their bit patterns, and an integer loop
@@ -101,6 +109,14 @@ void CFileAnalysis::judge(FileReport& report) const
     std::string reasons;
     const auto add = [&reasons](const std::string& reason)
     { reasons += (reasons.empty() ? "" : "; ") + reason; };
+    const auto passagesText = [this](int64_t count)
+    {
+        char text[96];
+        std::snprintf(text, sizeof text, "%lld passage%s below %+.2f for %.1f s or more",
+                      static_cast<long long>(count), count == 1 ? "" : "s", settings.failBelow,
+                      settings.minSeconds);
+        return std::string(text);
+    };
     bool fails = report.passageCount > 0;
     bool warns = report.shareBelowZero > 0.0;
     for (const ChannelFault fault : report.channelFaults)
@@ -110,11 +126,7 @@ void CFileAnalysis::judge(FileReport& report) const
     }
     if (report.passageCount > 0)
     {
-        char text[96];
-        std::snprintf(text, sizeof text, "%lld passage%s below %+.2f for %.1f s or more",
-                      static_cast<long long>(report.passageCount),
-                      report.passageCount == 1 ? "" : "s", settings.failBelow, settings.minSeconds);
-        add(text);
+        add(passagesText(report.passageCount));
     }
     else if (report.shareBelowZero > 0.0)
     {
@@ -122,6 +134,28 @@ void CFileAnalysis::judge(FileReport& report) const
         std::snprintf(text, sizeof text, "below 0 for %.1f %% of the time",
                       report.shareBelowZero * 100.0);
         add(text);
+    }
+    for (int32_t band = 0; band < kReportBands; ++band)
+    {
+        const BandFigures& b = report.bands[band];
+        std::string found = b.passageCount > 0 ? passagesText(b.passageCount) : "";
+        const auto also = [&found](const std::string& what)
+        { found += (found.empty() ? "" : " and ") + what; };
+        if (b.monoLossDb >= kMonoLossCap)
+        {
+            also("cancels in mono");
+        }
+        else if (b.monoLossDb >= kMonoLossWarnDb)
+        {
+            char text[48];
+            std::snprintf(text, sizeof text, "%.1f dB lost in mono", b.monoLossDb);
+            also(text);
+        }
+        if (found.empty())
+            continue;
+        add(bandText(band) + ": " + found);
+        fails = fails || b.passageCount > 0 || b.monoLossDb >= kMonoLossFailDb;
+        warns = true;
     }
     report.reason = reasons;
     report.verdict = fails ? kVerdictFail : warns ? kVerdictWarn : kVerdictOk;
@@ -135,6 +169,17 @@ bool CFileAnalysis::measure(CAudioSource& source, std::ofstream& csv, FileReport
     // stereo out, mono sum off.
     CScopeEngine engine(2, report.sampleRate, 2);
     const CStereoAnalyzer& analyzer = *engine.getAnalyzer();
+    // The same blocks in three bands, each with the meter's rule, the
+    // passages' rule and its own level for the gate.
+    CBandCorrelation bands(static_cast<float>(report.sampleRate));
+    CPassageFinder bandPassages[kReportBands] = {
+        CPassageFinder(settings, report.sampleRate, report.frames, kBandLow),
+        CPassageFinder(settings, report.sampleRate, report.frames, kBandMid),
+        CPassageFinder(settings, report.sampleRate, report.frames, kBandHigh)};
+    CBandCorrelation::Energy bandEnergy[kReportBands];
+    int64_t bandHeard[kReportBands] = {0, 0, 0};
+    int64_t bandInRed[kReportBands] = {0, 0, 0};
+    double bandSum[kReportBands] = {0.0, 0.0, 0.0};
     float* channels[2] = {left.data(), right.data()};
     float* delayed[2] = {delayedLeft.data(), delayedRight.data()};
     const double secondsPerBlock = kBlockLength / report.sampleRate;
@@ -180,6 +225,24 @@ bool CFileAnalysis::measure(CAudioSource& source, std::ofstream& csv, FileReport
             scope.addPoints(analyzer.sidePoints(), analyzer.midPoints(), kBlockLength);
             writeCsvLine(csv, static_cast<double>(block) * secondsPerBlock, value);
 
+            CBandCorrelation::Energy energy[kReportBands];
+            bands.analyzeBlock(in[0], in[1], kBlockLength, energy);
+            for (int32_t b = 0; b < kReportBands; ++b)
+            {
+                const float meter = bands.correlation(b);
+                const bool bandIsHeard =
+                    std::max(energy[b].left, energy[b].right) / kBlockLength >= gate;
+                bandPassages[b].addBlock(meter, bands.blockCorrelation(b), bandIsHeard);
+                BandFigures& figures = report.bands[b];
+                bandSum[b] += meter;
+                bandHeard[b] += bandIsHeard;
+                bandInRed[b] += bandIsHeard && meter < kRedZone;
+                figures.lowest = block == 0 ? meter : std::min(figures.lowest, meter);
+                bandEnergy[b].left += energy[b].left;
+                bandEnergy[b].right += energy[b].right;
+                bandEnergy[b].mono += energy[b].mono;
+            }
+
             sum += value;
             heardBlocks += heard;
             belowZero += heard && value < 0.0f;
@@ -199,6 +262,27 @@ bool CFileAnalysis::measure(CAudioSource& source, std::ofstream& csv, FileReport
     {
         report.shareBelowZero = static_cast<double>(belowZero) / static_cast<double>(heardBlocks);
         report.shareInRed = static_cast<double>(inRed) / static_cast<double>(heardBlocks);
+    }
+    const double soundLevel = std::pow(10.0, kBandSoundDbfs / 10.0);
+    for (int32_t b = 0; b < kReportBands; ++b)
+    {
+        BandFigures& figures = report.bands[b];
+        bandPassages[b].finish();
+        figures.passageCount = bandPassages[b].count();
+        figures.passages = bandPassages[b].worst();
+        if (report.blocks > 0)
+            figures.meanCorrelation = bandSum[b] / static_cast<double>(report.blocks);
+        if (bandHeard[b] > 0)
+            figures.shareInRed =
+                static_cast<double>(bandInRed[b]) / static_cast<double>(bandHeard[b]);
+        const double mean = (bandEnergy[b].left + bandEnergy[b].right) * 0.5;
+        const double mono = bandEnergy[b].mono;
+        if (report.frames == 0 || mean / static_cast<double>(report.frames) < soundLevel)
+            figures.monoLossDb = std::nan("");
+        else if (mono <= mean * std::pow(10.0, -kMonoLossCap / 10.0))
+            figures.monoLossDb = kMonoLossCap;
+        else // the mono sum never holds more than the mean; rounding may say so
+            figures.monoLossDb = std::max(0.0, 10.0 * std::log10(mean / mono));
     }
     return true;
 }

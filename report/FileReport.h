@@ -34,10 +34,15 @@ enum ChannelFault : int32_t
     kFaultIdenticalChannels // warn: the stereo file carries mono
 };
 
+// Where a passage lies: in the whole sound, or in one band (plugin/
+// BandSplitter.h: low, mid, high).
+constexpr int32_t kBroadband = -1;
+
 // A stretch where the sound would cancel in mono. Times in frames of the
 // file and in seconds.
 struct Passage
 {
+    int32_t band = kBroadband;
     int64_t startFrame;
     int64_t endFrame; // one past the last
     double start;
@@ -45,6 +50,23 @@ struct Passage
     float lowest;
     double lowestAt;
 };
+
+// A file's figures in one band, as in the whole sound; the same rules, the
+// band's own level standing for the gate.
+struct BandFigures
+{
+    double meanCorrelation = 0.0;
+    float lowest = 1.0f;
+    double shareInRed = 0.0; // of the blocks where the band is heard
+    // The mono sum's energy against the channels' mean energy over the file,
+    // in dB; NaN where the band holds no sound, kMonoLossCap where it
+    // cancels entirely (or by more).
+    double monoLossDb = 0.0;
+    int64_t passageCount = 0;
+    std::vector<Passage> passages; // the worst ones, worst first
+};
+constexpr int32_t kReportBands = 3;
+constexpr double kMonoLossCap = 100.0;
 
 // Everything the report says about one file.
 struct FileReport
@@ -70,6 +92,7 @@ struct FileReport
     double lowestAt = 0.0;
     int64_t passageCount = 0;
     std::vector<Passage> passages; // the worst ones, worst first
+    BandFigures bands[kReportBands];
 
     std::vector<ChannelFault> channelFaults; // in the order of the enum
     int32_t silentChannel = -1;              // 0 left, 1 right, with kFaultSilentChannel

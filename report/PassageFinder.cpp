@@ -5,8 +5,9 @@
 
 #include "plugin/StereoAnalyzer.h"
 
-CPassageFinder::CPassageFinder(const ReportSettings& settings, double rate, int64_t frames)
-    : threshold(settings.failBelow), minSeconds(settings.minSeconds), sampleRate(rate),
+CPassageFinder::CPassageFinder(const ReportSettings& settings, double rate, int64_t frames,
+                               int32_t where)
+    : band(where), threshold(settings.failBelow), minSeconds(settings.minSeconds), sampleRate(rate),
       totalFrames(frames)
 {
     // A rise of exactly the bridge time ends the passage; with none, any does.
@@ -62,6 +63,7 @@ void CPassageFinder::close()
 {
     open = false;
     Passage passage;
+    passage.band = band;
     passage.startFrame = start * kBlockLength;
     passage.endFrame = std::min((lastRawBelow + 1) * kBlockLength, totalFrames);
     passage.start = static_cast<double>(passage.startFrame) / sampleRate;

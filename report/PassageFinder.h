@@ -24,7 +24,9 @@ class CPassageFinder
 
     // frames caps the end of a passage that runs to the file's end (the
     // last block is filled up with silence).
-    CPassageFinder(const ReportSettings& settings, double sampleRate, int64_t frames);
+    // band is where the passages it finds lie (kBroadband or a band).
+    CPassageFinder(const ReportSettings& settings, double sampleRate, int64_t frames,
+                   int32_t band = kBroadband);
 
     // meter: the smoothed correlation after the block; raw: the block's own;
     // heard: the block is at or above the gate.
@@ -39,6 +41,7 @@ class CPassageFinder
   private:
     void close();
 
+    int32_t band;
     float threshold;
     double minSeconds;
     int64_t bridgeBlocks; // blocks above that end a passage

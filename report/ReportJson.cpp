@@ -181,6 +181,7 @@ double decibels(float magnitude)
 void writePassage(CJsonWriter& json, const Passage& p)
 {
     json.beginObject();
+    json.key("band").value(std::string(bandName(p.band)));
     json.key("start_s").value(p.start);
     json.key("end_s").value(p.end);
     json.key("start_sample").value(p.startFrame);
@@ -240,6 +241,30 @@ void writeFile(CJsonWriter& json, const FileReport& r)
     json.key("passages").beginArray();
     for (const Passage& p : r.passages)
         writePassage(json, p);
+    json.endArray();
+    if (!measured)
+    {
+        json.key("bands").null();
+        json.endObject();
+        return;
+    }
+    json.key("bands").beginArray();
+    for (int32_t band = 0; band < kReportBands; ++band)
+    {
+        const BandFigures& b = r.bands[band];
+        json.beginObject();
+        json.key("name").value(std::string(bandName(band)));
+        json.key("mean_correlation").value(b.meanCorrelation);
+        json.key("lowest_correlation").value(b.lowest);
+        json.key("time_below_-0.2").value(b.shareInRed);
+        json.key("mono_loss_db").value(b.monoLossDb);
+        json.key("passage_count").value(b.passageCount);
+        json.key("passages").beginArray();
+        for (const Passage& p : b.passages)
+            writePassage(json, p);
+        json.endArray();
+        json.endObject();
+    }
     json.endArray();
     json.endObject();
 }

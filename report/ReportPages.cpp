@@ -87,6 +87,40 @@ std::string percent(double share)
     return fixed(share * 100.0, 1) + " %";
 }
 
+// A band's mono loss in words: none where the band holds no sound.
+std::string monoLossText(double db)
+{
+    if (db != db)
+        return "no sound";
+    return db >= kMonoLossCap ? "cancels" : fixed(db, 1) + " dB";
+}
+
+// A small table of the three bands, and their passages.
+void writeBands(std::ostream& out, const FileReport& r)
+{
+    out << "<table class=\"bands\">\n<tr><th>band</th><th>mean</th><th>lowest</th>"
+        << "<th>below &minus;0.2</th><th>mono loss</th><th>passages</th></tr>\n";
+    for (int32_t band = 0; band < kReportBands; ++band)
+    {
+        const BandFigures& b = r.bands[band];
+        out << "<tr><td>" << html(bandText(band)) << "</td><td>"
+            << fixed(b.meanCorrelation, 2, true) << "</td><td>" << fixed(b.lowest, 2, true)
+            << "</td><td>" << percent(b.shareInRed) << "</td><td>" << monoLossText(b.monoLossDb)
+            << "</td><td>" << b.passageCount << "</td></tr>\n";
+    }
+    out << "</table>\n";
+    for (int32_t band = 0; band < kReportBands; ++band)
+    {
+        if (r.bands[band].passages.empty())
+            continue;
+        out << "<ol class=\"passages\">\n";
+        for (const Passage& p : r.bands[band].passages)
+            out << "<li>" << bandName(band) << ": " << formatTimestamp(p.start) << "&ndash;"
+                << formatTimestamp(p.end) << ", lowest " << fixed(p.lowest, 2, true) << "</li>\n";
+        out << "</ol>\n";
+    }
+}
+
 std::string fileName(const FileReport& report)
 {
     return fs::u8path(report.path).filename().u8string();
@@ -115,6 +149,8 @@ td.file { min-width: 260px; max-width: 320px; overflow-wrap: anywhere; }
 dl { margin: 4px 0 0; display: grid; grid-template-columns: auto auto; gap: 1px 12px; }
 dt { color: #9a9a9a; white-space: nowrap; } dd { margin: 0; white-space: nowrap; }
 ol.passages { margin: 4px 0 0; padding-left: 22px; }
+table.bands { margin-top: 6px; font-size: 12px; }
+table.bands th, table.bands td { border: none; padding: 0 8px 0 0; white-space: nowrap; }
 .reason, .fault { color: #ff8080; }
 .fault.identical_channels { color: #ffff80; }
 img { display: block; image-rendering: pixelated; }
@@ -146,16 +182,18 @@ void writeFigures(std::ostream& out, const FileReport& r)
     out << "<dt>lowest</dt><dd>" << fixed(r.lowest, 2, true) << " at " << formatClock(r.lowestAt, 1)
         << "</dd>\n";
     out << "<dt>passages</dt><dd>" << r.passageCount << "</dd>\n</dl>\n";
-    if (r.passages.empty())
-        return;
-    out << "<ol class=\"passages\">\n";
-    for (const Passage& p : r.passages)
-        out << "<li>" << formatTimestamp(p.start) << "&ndash;" << formatTimestamp(p.end)
-            << ", lowest " << fixed(p.lowest, 2, true) << "</li>\n";
-    out << "</ol>\n";
+    if (!r.passages.empty())
+    {
+        out << "<ol class=\"passages\">\n";
+        for (const Passage& p : r.passages)
+            out << "<li>" << formatTimestamp(p.start) << "&ndash;" << formatTimestamp(p.end)
+                << ", lowest " << fixed(p.lowest, 2, true) << "</li>\n";
+        out << "</ol>\n";
+    }
     if (r.passageCount > static_cast<int64_t>(r.passages.size()))
         out << "<div class=\"folder\">the " << r.passages.size() << " worst of " << r.passageCount
             << "</div>\n";
+    writeBands(out, r);
 }
 
 void writeRow(std::ostream& out, const FileReport& r)
@@ -242,13 +280,14 @@ bool writeSummaryCsv(const fs::path& file, const std::vector<FileReport>& report
     csv << "file,verdict,reason,format,channels,sample_rate,duration_s,peak_left_dbfs,"
            "peak_right_dbfs,mean_correlation,time_below_0,time_below_-0.2,lowest_correlation,"
            "lowest_at_s,passages,worst_passage_start_s,worst_passage_end_s,"
-           "worst_passage_lowest,channel_faults\n";
+           "worst_passage_lowest,channel_faults,low_mean_correlation,low_mono_loss_db,"
+           "mid_mean_correlation,mid_mono_loss_db,high_mean_correlation,high_mono_loss_db\n";
     for (const FileReport& r : reports)
     {
         csv << csvField(r.path) << ',' << verdictName(r.verdict) << ',' << csvField(r.reason);
         if (r.verdict == kVerdictUnreadable)
         {
-            csv << std::string(16, ',') << '\n';
+            csv << std::string(22, ',') << '\n';
             continue;
         }
         csv << ',' << csvField(r.format) << ',' << r.channels << ',' << fixed(r.sampleRate, 0)
@@ -256,7 +295,7 @@ bool writeSummaryCsv(const fs::path& file, const std::vector<FileReport>& report
             << (r.channels == 2 ? formatDecibels(r.peaks[1]) : "");
         if (r.blocks == 0)
         {
-            csv << std::string(10, ',') << '\n';
+            csv << std::string(16, ',') << '\n';
             continue;
         }
         csv << ',' << fixed(r.meanCorrelation, 4) << ',' << fixed(r.shareBelowZero, 4) << ','
@@ -271,6 +310,10 @@ bool writeSummaryCsv(const fs::path& file, const std::vector<FileReport>& report
         csv << ',';
         for (size_t i = 0; i < r.channelFaults.size(); ++i)
             csv << (i ? " " : "") << channelFaultName(r.channelFaults[i]);
+        // A band with no sound has no mono loss: the field stays empty.
+        for (const BandFigures& b : r.bands)
+            csv << ',' << fixed(b.meanCorrelation, 4) << ','
+                << (b.monoLossDb == b.monoLossDb ? fixed(b.monoLossDb, 2) : "");
         csv << '\n';
     }
     csv.close();

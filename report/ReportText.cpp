@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "plugin/BandSplitter.h"
+
 const char* verdictName(Verdict verdict)
 {
     switch (verdict)
@@ -84,4 +86,41 @@ std::string formatExact(float value)
     char text[32];
     const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
     return std::string(text, end.ptr);
+}
+
+const char* bandName(int32_t band)
+{
+    switch (band)
+    {
+    case kBandLow:
+        return "low";
+    case kBandMid:
+        return "mid";
+    case kBandHigh:
+        return "high";
+    default:
+        return "broadband";
+    }
+}
+
+std::string bandText(int32_t band)
+{
+    const auto hertz = [](float hz)
+    {
+        char text[24];
+        std::snprintf(text, sizeof text, hz >= 1000.0f ? "%g kHz" : "%g Hz",
+                      hz >= 1000.0f ? hz / 1000.0f : hz);
+        return std::string(text);
+    };
+    switch (band)
+    {
+    case kBandLow:
+        return "low band (below " + hertz(kLowCrossoverHz) + ")";
+    case kBandMid:
+        return "mid band (" + hertz(kLowCrossoverHz) + " to " + hertz(kHighCrossoverHz) + ")";
+    case kBandHigh:
+        return "high band (above " + hertz(kHighCrossoverHz) + ")";
+    default:
+        return "broadband";
+    }
 }

@@ -19,3 +19,8 @@ const char* channelFaultName(ChannelFault fault);
 std::string channelFaultText(const FileReport& report, ChannelFault fault);
 // A float written as the shortest text that reads back as the same float.
 std::string formatExact(float value);
+// A band's name in report.json and summary.csv ("low", "mid", "high"), or
+// "broadband" for kBroadband.
+const char* bandName(int32_t band);
+// A band for people: "low band (below 250 Hz)".
+std::string bandText(int32_t band);

@@ -27,6 +27,9 @@
 #define IDB_HELP_GERMAN 113
 #define IDB_HELP_ENGLISH 114
 
+// The strip below the panel that "Bands and history" adds.
+#define IDB_BANDS_BACKGROUND 115
+
 // The sizes the editor and the toolbar are drawn at, in per cent of the
 // 100 % panel, smallest first: the one list of them. The pictures drawn at
 // the size in place n (from 0) have the 100 % id plus n * IDB_ZOOM_STEP and
@@ -59,6 +62,8 @@
 #define IDB_BUTTON_OPEN_200 310
 #define IDB_BUTTON_HELP_200 311
 #define IDB_TOOLBAR_BACKGROUND_200 312
+#define IDB_BANDS_BACKGROUND_150 215
+#define IDB_BANDS_BACKGROUND_200 315
 
 // The program's manifest: DPI-aware, so that Windows does not stretch it.
 #define IDR_MANIFEST 1

@@ -29,7 +29,7 @@ def size_of(rect, states=1):
 ZOOMS = {percent: folder for percent, (folder, _) in zooms().items()}
 ZOOM_OFFSET = {percent: offset for percent, (_, offset) in zooms().items()}
 # Ids of the pictures drawn at every size; the help pages exist at 100 % only.
-ZOOMED = range(101, 113)
+ZOOMED = list(range(101, 113)) + [115]
 
 
 def z(v, percent):
@@ -62,6 +62,7 @@ def bitmaps_at(percent):
         112: ("112_toolbar_background.bmp", z(670, percent), z(59, percent), 24),
         113: ("113_help_german.bmp", 600, 1627, 8),
         114: ("114_help_english.bmp", 600, 1625, 8),
+        115: ("115_bands_background.bmp", *within(LAYOUT["kBandsPanelArea"], percent), 24),
     }
     if percent != 100:
         sizes = {bid: (os.path.join(ZOOMS[percent], name), *rest)
@@ -361,7 +362,7 @@ def check_rc():
     program = dict(want)
     program.update({("ICON", i): "icons/" + n for i, n in ICONS.items()})
     program[("24", ids["IDR_MANIFEST"])] = "ZanderwickDemo.manifest"
-    plugin = {k: v for k, v in want.items() if k[1] % 100 <= 7}
+    plugin = {k: v for k, v in want.items() if k[1] % 100 <= 7 or k[1] % 100 == 15}
     for script, expected in (("ZanderwickDemo.rc", program), ("ZanderwickScope.rc", plugin)):
         with open(os.path.join(HERE, script)) as f:
             lines = [ln.strip() for ln in f if ln.strip() and not ln.strip().startswith("//")]

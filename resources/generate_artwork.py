@@ -47,6 +47,10 @@ POINTER_VIEW = LAYOUT["kPointerArea"]    # the correlation pointer's strip
 MONO_BUTTON = LAYOUT["kMonoButtonArea"]  # the MONO switch (one state shown)
 LOGO_AREA = LAYOUT["kCreditsClickArea"]  # click here for the credits
 VERSION_LINE = LAYOUT["kVersionLineArea"]  # on the credits: "Version 1.0"
+BANDS_PANEL = LAYOUT["kBandsPanelArea"]  # the strip "Bands and history" adds
+BAND_METERS = (("LOW", LAYOUT["kLowBandArea"]), ("MID", LAYOUT["kMidBandArea"]),
+               ("HIGH", LAYOUT["kHighBandArea"]))
+HISTORY_VIEW = LAYOUT["kHistoryArea"]    # the correlation over the last 10 s
 
 # Columns where the views put -1, -0.2, 0, +0.2 and +1, relative to their
 # own left edge.
@@ -669,6 +673,46 @@ def make_editor_background(debug=False):
     return img
 
 
+def make_bands_background():
+    """The strip below the panel: three band meters, each -1 .. +1 left to
+    right over its dimmed colour zones, and the history, +1 at the top."""
+    l, t, r, b = BANDS_PANEL
+    w, h = r - l, b - t
+    with at_origin(l, t):
+        img = Image.new("RGB", zsize((w, h)))
+        vgradient(img, (0, 0, w, h), PANEL_BOTTOM, (22, 24, 27))
+        brushed(img, (0, 0, w, h), 2.0, 115)
+        d = ZDraw(img)
+        d.line([(0, 0), (w - 1, 0)], fill=(70, 75, 82))
+        d.line([(0, 0), (0, h - 1)], fill=(70, 74, 80))
+        d.line([(0, h - 1), (w - 1, h - 1)], fill=(8, 9, 10))
+        d.line([(w - 1, 0), (w - 1, h - 1)], fill=(12, 13, 15))
+        zones = ((-1.0, -0.2, (72, 22, 20)), (-0.2, 0.2, (72, 68, 20)),
+                 (0.2, 1.0, (20, 66, 28)))
+        for name, (ml, mt, mr, mb) in BAND_METERS:
+            ml, mt, mr, mb = ml - l, mt - t, mr - l, mb - t
+            draw_text(d, (14, mb), name, font("dvbold", 7), TEXT_MID, anchor="ls", spacing=0.6)
+            recess(d, (ml, mt, mr, mb), depth=1)
+            span = mr - ml - 1
+            for low, high, colour in zones:
+                x0 = ml + int((low + 1) / 2 * span + 0.5)
+                x1 = ml + int((high + 1) / 2 * span + 0.5)
+                d.rectangle([x0, mt, x1, mb - 1], fill=colour)
+            d.line([(ml + span // 2, mt), (ml + span // 2, mb - 1)], fill=(110, 116, 124))
+        hl, ht, hr, hb = (HISTORY_VIEW[0] - l, HISTORY_VIEW[1] - t, HISTORY_VIEW[2] - l,
+                          HISTORY_VIEW[3] - t)
+        recess(d, (hl, ht, hr, hb), depth=2)
+        d.rectangle([hl, ht, hr - 1, hb - 1], fill=DISPLAY_BG)
+        rows = hb - ht - 1
+        for value, colour in ((0.2, (24, 50, 28)), (0.0, (44, 48, 54)), (-0.2, (56, 24, 22))):
+            y = ht + int((1 - value) / 2 * rows)
+            d.line([(hl, y), (hr - 1, y)], fill=colour)
+        f = font("dvsans", 7)
+        draw_text(d, (hl, h - 2), "\u221210 s", f, TEXT_DIM, anchor="ls")
+        draw_text(d, (hr, h - 2), "now", f, TEXT_DIM, anchor="rs")
+    return img
+
+
 def make_credits():
     w, h = EDITOR_SIZE
     img = Image.new("RGB", zsize((w, h)))
@@ -1274,6 +1318,7 @@ BITMAP_NAMES = {
     112: "112_toolbar_background.bmp",
     113: "113_help_german.bmp",
     114: "114_help_english.bmp",
+    115: "115_bands_background.bmp",
 }
 ICON_NAMES = {101: "zanderwick.ico", 102: "zanderwick_small.ico"}
 
@@ -1289,6 +1334,7 @@ def build_panel_and_toolbar(debug=False):
         106: make_pointer_strip(),
         107: make_range_bar(),
         112: make_toolbar(debug),
+        115: make_bands_background(),
     }
     for bid in BUTTONS:
         pics[bid] = make_button(bid)

@@ -333,6 +333,20 @@ TEST_F(PluginDll, AsksTheHostToFitAChosenSizeAndShowsItOnTheNextOpenWhenRefused)
     SIZE shown = clientSize(frameIn(window.handle));
     EXPECT_EQ(std::make_pair(440L, 540L), std::make_pair(shown.cx, shown.cy));
 
+    // Below the sizes, the bands: on and off again, each remembered and fitted.
+    CRegistryValue bands(kZoomKey, "Bands");
+    bands.remove();
+    for (DWORD on : {1, 0})
+    {
+        chooseFromZoomMenu(frameIn(window.handle), 4);
+        pumpMessages(200);
+        EXPECT_EQ(std::make_pair(440, on ? 636 : 540), sizeRequests.back());
+        EXPECT_EQ(on, bands.get());
+        shown = clientSize(frameIn(window.handle));
+        EXPECT_EQ(std::make_pair(440L, on ? 636L : 540L), std::make_pair(shown.cx, shown.cy));
+    }
+    sizeRequests.erase(sizeRequests.begin() + 1, sizeRequests.end());
+
     // A host that cannot resize keeps a working panel of the old size.
     sizeAnswer = 0;
     chooseFromZoomMenu(frameIn(window.handle), 2);

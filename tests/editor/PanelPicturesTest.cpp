@@ -1,7 +1,7 @@
 // The editor's panel after a file played through the real effect, at every
-// size, with MONO off and on. These pictures are the truth the portable
-// renderer is held to: zwpanel's test compares its output with the same
-// files (tests/render/).
+// size, with MONO off and on, and with the bands and history. These pictures are the truth the
+// portable renderer is held to: zwpanel's test compares its output with the same files
+// (tests/render/).
 
 #include "audio/WaveReader.h"
 #include "audio/WinFile.h"
@@ -32,22 +32,30 @@ TEST(EditorPanel, ShowsAPlayedFileAsItsReferencePictures)
         ASSERT_EQ(kBlockLength, reader.read(channels, 0, kBlockLength));
     }
 
-    for (int zoom : {100, 150, 200})
-        for (bool mono : {false, true})
+    const struct
+    {
+        bool mono;
+        bool bands;
+        const char* name;
+    } choices[] = {
+        {false, false, "panel_"}, {true, false, "panel_mono_"}, {false, true, "panel_bands_"}};
+    CRegistryValue bandsChoice(kZoomKey, "Bands");
+    for (const auto& choice : choices)
+        for (int zoom : {100, 150, 200})
         {
+            bandsChoice.set(choice.bands ? 1 : 0);
             PluginWindowBench bench(zoom);
-            if (mono)
+            if (choice.mono)
                 bench.click(100, 240);
-            // One idle pass per block, so that the range bar sees every value
-            // the meter takes, as the LV2 plug-in's range does.
+            // One idle pass per block, so that the range bar and the history
+            // see every value the meter takes, as the LV2 plug-in's range does.
             for (int32_t b = 0; b < blocks; ++b)
             {
                 bench.process(left.data() + b * kBlockLength, right.data() + b * kBlockLength,
                               kBlockLength);
                 bench.idleAndTick();
             }
-            const std::string name =
-                std::string("panel_") + (mono ? "mono_" : "") + std::to_string(zoom);
+            const std::string name = choice.name + std::to_string(zoom);
             EXPECT_TRUE(matchesReference(bench.shown(), name.c_str()));
         }
 }

@@ -345,3 +345,52 @@ TEST(ScopeEditor, AtTwiceTheSizeDrawsEachPartWhereTheScaledLayoutPutsIt)
                               RGB(239, 239, 231)))
         << "the version line";
 }
+
+TEST(ScopeEditor, WithBandsItsHistoryMovesWhileSoundPlaysAndStopsWhenItStops)
+{
+    CRegistryValue choice(kZoomKey, "Bands");
+    choice.set(1);
+    PluginWindowBench bench;
+    EXPECT_EQ(std::vector<int>({0, 0, 318, 220}), bench.sizeBeforeOpen);
+    ASSERT_NE(nullptr, bench.editor->getBandsView());
+    const Pixels strip = pictureOf(115);
+    const RECT history = {106, 276, 208, 308};
+    // The history's columns that show a mark, and the colour of the newest.
+    auto drawn = [&]
+    {
+        const Pixels now = bench.shown();
+        std::set<int> columns;
+        for (int y = history.top; y < history.bottom; ++y)
+            for (int x = history.left; x < history.right; ++x)
+                if (now.at(x, y) != strip.at(x, y - 270))
+                    columns.insert(x);
+        return std::make_pair(static_cast<int>(columns.size()),
+                              now.at(history.right - 1, history.top + 5));
+    };
+    EXPECT_EQ(0, drawn().first) << "nothing played yet";
+    std::vector<int> counts;
+    for (int b = 0; b < 40; ++b)
+    {
+        Block block(0.8f, 0.0f);
+        bench.process(block.left, block.right, kFrames);
+        bench.idleAndTick();
+        counts.push_back(drawn().first);
+    }
+    EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
+    EXPECT_GE(counts.back(), 4) << "a column for every 8.4 blocks";
+    EXPECT_EQ(kGreen, drawn().second) << "in phase";
+    for (int b = 0; b < 40; ++b)
+    {
+        Block block(0.8f, 3.1415927f);
+        bench.process(block.left, block.right, kFrames);
+        bench.idleAndTick();
+    }
+    EXPECT_GT(drawn().first, counts.back());
+    const Pixels now = bench.shown();
+    EXPECT_EQ(kRed, now.at(history.right - 1, history.bottom - 3)) << "in anti-phase";
+    // Silence of the host: idle passes move nothing.
+    const Pixels before = bench.shown();
+    for (int i = 0; i < 5; ++i)
+        bench.idleAndTick();
+    EXPECT_EQ(0, bench.shown().countDifferences(before, {0, 0, before.width, before.height}));
+}

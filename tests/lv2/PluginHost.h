@@ -38,11 +38,11 @@ struct Host
 
     LV2_URID urid(const char* uri) { return map.map(this, uri); }
 
-    // n frames from in to out, the UI's reset first if asked, with notify's
-    // space as given. Returns how many Block messages notify then holds;
-    // message is the last.
+    // n frames from in to out, the UI's reset first if asked and the UI's
+    // message if given, with notify's space as given. Returns how many Block
+    // messages notify then holds; message is the last.
     size_t run(float* const in[2], float* const out[2], uint32_t n, bool reset = false,
-               uint32_t space = sizeof(notify))
+               uint32_t space = sizeof(notify), const LV2_Atom* fromUi = nullptr)
     {
         LV2_Atom_Forge_Frame sequence, object;
         lv2_atom_forge_set_buffer(&forge, reinterpret_cast<uint8_t*>(control), sizeof(control));
@@ -52,6 +52,11 @@ struct Host
             lv2_atom_forge_frame_time(&forge, 0);
             lv2_atom_forge_object(&forge, &object, 0, urid(ZW_LV2__ResetRange));
             lv2_atom_forge_pop(&forge, &object);
+        }
+        if (fromUi)
+        {
+            lv2_atom_forge_frame_time(&forge, 0);
+            lv2_atom_forge_write(&forge, fromUi, lv2_atom_total_size(fromUi));
         }
         lv2_atom_forge_pop(&forge, &sequence);
         auto* sent = reinterpret_cast<LV2_Atom_Sequence*>(notify);

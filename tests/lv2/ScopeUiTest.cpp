@@ -256,6 +256,9 @@ struct Panel
     const LV2UI_Idle_Interface* idle = nullptr;
     const LV2UI_Show_Interface* show = nullptr;
     std::vector<Written> written;
+    // To read the messages written, as the plug-in's host maps them.
+    ScopeUris uris = {};
+    LV2_URID boolType = 0;
 };
 
 // The test sound, as the players read it.
@@ -278,16 +281,23 @@ struct Sound
 };
 
 // Plays the sound through the plug-in in blocks of 512 and hands the panel
-// every message it makes.
+// every message it makes, and the plug-in every message the panel wrote.
 void play(Host& plugin, Panel& panel, const Sound& sound)
 {
     std::vector<float> outLeft(512), outRight(512);
     float* const out[2] = {outLeft.data(), outRight.data()};
+    size_t delivered = 0;
     for (size_t at = 0; at + 512 <= sound.left.size(); at += 512)
     {
         float* const in[2] = {const_cast<float*>(&sound.left[at]),
                               const_cast<float*>(&sound.right[at])};
-        if (plugin.run(in, out, 512))
+        while (delivered < panel.written.size() && panel.written[delivered].port != kPortControl)
+            ++delivered;
+        const LV2_Atom* fromUi =
+            delivered < panel.written.size()
+                ? reinterpret_cast<const LV2_Atom*>(panel.written[delivered++].bytes.data())
+                : nullptr;
+        if (plugin.run(in, out, 512, false, sizeof(plugin.notify), fromUi))
             panel.message(&plugin.message->atom, plugin.urid(LV2_ATOM__eventTransfer));
     }
 }
@@ -428,6 +438,68 @@ TEST_F(ScopeUi, SwitchesMonoResetsTheRangeAndRemembersTheSizeChosen)
     click(kept.window(), Button1, 80, 150);
     EXPECT_TRUE(eventually([&] { return kept.step(), stored() == "Colour=blue\nZoom=200\n"; }))
         << stored();
+}
+
+TEST_F(ScopeUi, ShowsTheBandsAndTheHistoryAsTheEditorDoesOnceChosen)
+{
+    const fs::path file = config / "zanderwick" / "scope.conf";
+    auto stored = [&]
+    {
+        std::ifstream in(file);
+        return std::string{std::istreambuf_iterator<char>(in), {}};
+    };
+    auto bandsAsked = [&](const Panel& panel)
+    {
+        const Panel::Written& last = panel.written.back();
+        const auto* object = reinterpret_cast<const LV2_Atom_Object*>(last.bytes.data());
+        const LV2_Atom* shown = nullptr;
+        lv2_atom_object_get(object, panel.uris.shown, &shown, 0);
+        EXPECT_EQ(kPortControl, last.port);
+        EXPECT_EQ(panel.uris.bands, object->body.otype);
+        return shown && shown->type == panel.boolType &&
+               reinterpret_cast<const LV2_Atom_Bool*>(shown)->body != 0;
+    };
+    {
+        Host plugin;
+        Panel panel(plugin, parent);
+        panel.uris = mapScopeUris(&plugin.map);
+        panel.boolType = plugin.urid(LV2_ATOM__Bool);
+        // The menu's fourth line, below the sizes.
+        click(panel.window(), Button3, 60, 100);
+        panel.step();
+        click(panel.window(), Button1, 80, 170);
+        ASSERT_TRUE(eventually([&] { return panel.step(), panel.sizes.size() == 2; }));
+        EXPECT_EQ((std::pair<int, int>{220, 318}), panel.sizes.back());
+        EXPECT_EQ("Bands=1\n", stored());
+        EXPECT_TRUE(bandsAsked(panel));
+        // Gone, the panel takes its question back.
+        panel.d->cleanup(panel.handle);
+        panel.handle = nullptr;
+        EXPECT_FALSE(bandsAsked(panel));
+    }
+    // The next panel opens with them and asks at once; played, it shows what
+    // the editor shows.
+    Host plugin;
+    Panel panel(plugin, parent);
+    panel.uris = mapScopeUris(&plugin.map);
+    panel.boolType = plugin.urid(LV2_ATOM__Bool);
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{220, 318}}), panel.sizes);
+    ASSERT_FALSE(panel.written.empty());
+    EXPECT_TRUE(bandsAsked(panel));
+    play(plugin, panel, Sound());
+    const RgbPicture reference = readReference(std::string(ZW_REFERENCES) + "/panel_bands_100.ppm");
+    EXPECT_TRUE(
+        eventually([&] { return panel.step(), samePicture(pixelsOf(panel.window()), reference); }))
+        << samePicture(pixelsOf(panel.window()), reference);
+
+    // Chosen off, the strip goes and the plug-in hears of it.
+    click(panel.window(), Button3, 60, 100);
+    panel.step();
+    click(panel.window(), Button1, 80, 170);
+    ASSERT_TRUE(eventually([&] { return panel.step(), panel.sizes.size() == 2; }));
+    EXPECT_EQ((std::pair<int, int>{220, 270}), panel.sizes.back());
+    EXPECT_EQ("Bands=0\n", stored());
+    EXPECT_FALSE(bandsAsked(panel));
 }
 
 TEST_F(ScopeUi, OwnWindowShowsHidesClosesAndTakesOnlyWholeMessages)

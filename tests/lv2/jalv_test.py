@@ -112,8 +112,14 @@ def jack_ports(env):
 def play(path, inputs, env):
     """sndfile-jackplay looping a file, its outputs into the plug-in's inputs."""
     player = start([tool("sndfile-jackplay"), "-l", "0", path], env)
-    ports = wait_for("the player's ports", lambda: [p for p in jack_ports(env)
-                                                    if re.fullmatch(r"jackplay:out_\d", p)], player)
+    # The player registers its ports one by one: all of them, not the first.
+    wanted = max(port for port, _ in inputs) + 1
+
+    def outputs():
+        found = [p for p in jack_ports(env) if re.fullmatch(r"jackplay:out_\d", p)]
+        return found if len(found) >= wanted else []
+
+    ports = wait_for("the player's ports", outputs, player)
     for port, target in inputs:
         subprocess.run([tool("jack_connect"), sorted(ports)[port], f"zwjalv:{target}"], env=env,
                        check=True, timeout=30)

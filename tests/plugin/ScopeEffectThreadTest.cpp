@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "TestScopeEditor.h"
+#include "plugin/ScopeParams.h"
 #include "plugin/StereoAnalyzer.h"
 
 namespace
@@ -43,8 +46,7 @@ void runHandOver(bool suspending)
             float* out[] = {outL.data(), outR.data()};
             // On until the reader has seen the writer's blocks, however the
             // two threads are scheduled; the last bound is a last resort.
-            for (int64_t frame = 0;
-                 frame < 900000 || (signedBlocks == 0 && frame < 90000000);)
+            for (int64_t frame = 0; frame < 900000 || (signedBlocks == 0 && frame < 90000000);)
             {
                 for (float& sample : l)
                     sample = signature(frame++ / 512);
@@ -55,9 +57,12 @@ void runHandOver(bool suspending)
 
     // Reads the display as the editor's idle does: whole blocks from one
     // analysis, or from a cleared display.
+    // Meanwhile it asks for the bands, anew and not, and reads the blocks'
+    // values the engine leaves, every one of them +1 here.
     std::vector<float> side(512), mid(512);
+    auto recent = std::make_unique<RecentBlocks>();
     int torn = 0;
-    while (!done)
+    for (uint32_t pass = 0; !done; ++pass)
     {
         if (suspending)
             e->dispatcher(e, effMainsChanged, 0, 0, nullptr, 0.0f);
@@ -66,7 +71,14 @@ void runHandOver(bool suspending)
             store.readBlock(CScopeParams::kSidePoints, side.data(), 2048, 0);
             store.readBlock(CScopeParams::kMidPoints, mid.data(), 2048, 0);
             store.getValue(CScopeParams::kCorrelation, true);
+            store.readBlock(CScopeParams::kRecentValues, recent.get(), CScopeParams::kRecentBytes,
+                            0);
+            store.getValue(CScopeParams::kLowBand, true);
+            store.setValue(CScopeParams::kBandsShown, static_cast<float>(pass / 64 % 3));
         }
+        const uint32_t kept = RecentBlocks::kRecentBlocks;
+        for (uint32_t n = recent->count - std::min(recent->count, kept); n < recent->count; ++n)
+            torn += recent->values[n % kept] != 1.0f;
         bool whole = side == std::vector<float>(512, side[0]) &&
                      mid == std::vector<float>(512, mid[0]) && side[0] == 0.0f && mid[0] == 0.0f;
         for (int64_t b = 0; b < 50 && !whole; ++b)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -119,4 +121,60 @@ TEST(BlockProcessor, OneInputStreamsThroughItsOwnRoutineAndNegativeCountsDoNothi
     processor.stream(in, out, -3);
     EXPECT_EQ(processor.calls, 2);
     EXPECT_EQ(processor.getFill(), 2);
+}
+
+TEST(ScopeEngine, ReadsTheBandsAndKeepsEveryBlockOnlyWhileAnEditorAsks)
+{
+    // Bass in anti-phase under highs in phase, 40 blocks.
+    const int32_t frames = 40 * 512;
+    Samples l(frames), r(frames);
+    for (int32_t i = 0; i < frames; ++i)
+    {
+        const float bass = 0.5f * std::sin(6.2831853f * 60.0f * static_cast<float>(i) / 44100.0f);
+        const float high = 0.3f * std::sin(6.2831853f * 9000.0f * static_cast<float>(i) / 44100.0f);
+        l[i] = bass + high;
+        r[i] = -bass + high;
+    }
+    auto play = [&](CScopeEngine& engine, CScopeParams& display, int32_t from, int32_t to)
+    {
+        Samples outL(to - from), outR(to - from);
+        for (int32_t at = from; at < to; at += 300)
+        {
+            const int32_t n = std::min(300, to - at);
+            float* in[] = {l.data() + at, r.data() + at};
+            float* out[] = {outL.data() + (at - from), outR.data() + (at - from)};
+            engine.takeBandsRequest(&display);
+            engine.runStream(in, out, n, 0);
+            engine.publishResults(&display);
+        }
+        return outL;
+    };
+    CScopeEngine quiet(2, 44100.0, 2), asked(2, 44100.0, 2);
+    CScopeParams quietDisplay, askedDisplay;
+    quietDisplay.getValue(CScopeParams::kLowBand, true);
+    askedDisplay.setValue(CScopeParams::kBandsShown, 1.0f);
+    EXPECT_EQ(play(quiet, quietDisplay, 0, frames), play(asked, askedDisplay, 0, frames))
+        << "what is heard is the same";
+    EXPECT_FALSE(quiet.readsBands());
+    EXPECT_EQ(0, quietDisplay.isChanged(CScopeParams::kLowBand)) << "nothing read, nothing sent";
+
+    RecentBlocks recent = {};
+    askedDisplay.readBlock(CScopeParams::kRecentValues, &recent, CScopeParams::kRecentBytes, 0);
+    EXPECT_EQ(1u, recent.request);
+    EXPECT_EQ(40u, recent.count) << "every block finished since the request";
+    EXPECT_EQ(44100.0f, recent.sampleRate);
+    EXPECT_EQ(asked.getAnalyzer()->correlation(), recent.values[39]);
+    EXPECT_LT(askedDisplay.getValue(CScopeParams::kLowBand, false), -0.9f);
+    EXPECT_GT(askedDisplay.getValue(CScopeParams::kHighBand, false), 0.9f);
+
+    // A new request counts afresh; MONO makes every block's value +1.
+    askedDisplay.setValue(CScopeParams::kBandsShown, 2.0f);
+    CScopeParams effectStore;
+    effectStore.setValue(CScopeParams::kMono, 1.0f);
+    asked.takeMono(&effectStore);
+    play(asked, askedDisplay, 0, 3 * 512);
+    askedDisplay.readBlock(CScopeParams::kRecentValues, &recent, CScopeParams::kRecentBytes, 0);
+    EXPECT_EQ(std::vector<uint32_t>({2, 3}), std::vector<uint32_t>({recent.request, recent.count}));
+    EXPECT_EQ(std::vector<float>(3, 1.0f), std::vector<float>(recent.values, recent.values + 3));
+    EXPECT_GT(askedDisplay.getValue(CScopeParams::kLowBand, false), 0.9f) << "the mono sum";
 }

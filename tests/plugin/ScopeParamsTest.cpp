@@ -5,20 +5,23 @@
 #include <memory>
 #include <vector>
 
-TEST(ScopeParams, StartsWithFourChangedEntriesAndZeroedPoints)
+TEST(ScopeParams, StartsWithItsEntriesChangedAndZeroedPoints)
 {
     auto store = std::make_unique<CScopeParams>();
-    EXPECT_EQ(store->getCount(), 4);
-    const char* names[] = {"Mono", "Corr", "", ""};
-    for (int32_t i = 0; i < 4; ++i)
+    EXPECT_EQ(store->getCount(), 9);
+    const char* names[] = {"Mono", "Corr", "", "", "Bands", "Low", "Mid", "High", ""};
+    for (int32_t i = 0; i < store->getCount(); ++i)
     {
         char name[16], label[16];
         store->getName(i, name);
         store->getLabel(i, label);
         EXPECT_STREQ(name, names[i]);
         EXPECT_STREQ(label, "");
-        EXPECT_EQ(store->isChanged(i), 1) << i;
-        EXPECT_EQ(store->isBlock(i), i >= CScopeParams::kSidePoints) << i;
+        // The editor's own request is no news for anyone until it makes it.
+        EXPECT_EQ(store->isChanged(i), i != CScopeParams::kBandsShown) << i;
+        const bool block = i == CScopeParams::kSidePoints || i == CScopeParams::kMidPoints ||
+                           i == CScopeParams::kRecentValues;
+        EXPECT_EQ(store->isBlock(i), block) << i;
     }
     EXPECT_EQ(store->getValue(CScopeParams::kMono, false), 0.0f);
     // Corr runs from -1 to +1: its plain 0 sits in the middle.

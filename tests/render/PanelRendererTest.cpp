@@ -89,6 +89,14 @@ TEST_F(ZwPanel, DrawsAPlayedFileAsTheEditorShowsItAtEverySize)
                                  sound + " " + out.string()));
             EXPECT_TRUE(samePicture(readPicture(out), reference(name))) << name;
         }
+    for (int32_t percent : kPanelSizes)
+    {
+        const std::string name = "panel_bands_" + std::to_string(percent);
+        const fs::path out = work / (name + ".png");
+        ASSERT_EQ(0, zwpanel("--bands --scale " + std::to_string(percent) + " " + sound + " " +
+                             out.string()));
+        EXPECT_TRUE(samePicture(readPicture(out), reference(name))) << name;
+    }
     // The file lasts 0.557 s: any time beyond shows its end, and the same
     // bytes every time.
     ASSERT_EQ(0, zwpanel("--seconds 3.5 " + sound + " " + (work / "long.png").string()));
@@ -170,4 +178,17 @@ TEST(PanelRenderer, DrawsAgainOnlyThePartsWhoseMarksChanged)
     changed = panel.compose();
     EXPECT_TRUE(covers(panel.getMonoArea(), changed) && covers(changed, panel.getMonoArea()));
     EXPECT_FALSE(loadPanelArt(120, art));
+
+    // With the bands, the strip below: drawn again only when a mark moves.
+    ASSERT_TRUE(loadPanelArt(100, art));
+    CPanelRenderer withBands(art, true);
+    const PortRect all = withBands.compose();
+    EXPECT_EQ(318, all.bottom);
+    const float bands[] = {-0.9f, 0.1f, 0.95f}, nearly[] = {-0.9001f, 0.1f, 0.95f};
+    withBands.setBands(bands);
+    changed = withBands.compose();
+    EXPECT_TRUE(covers(kBandsPanelArea, changed) && covers(changed, kBandsPanelArea));
+    withBands.setBands(nearly);
+    const PortRect none = withBands.compose();
+    EXPECT_GE(none.left, none.right) << "the same pixels";
 }
