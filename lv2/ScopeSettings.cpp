@@ -86,7 +86,7 @@ bool storeNumber(const std::string& key, long number)
 
 std::string CScopeSettings::path()
 {
-    // The base directory specification ignores relative paths.
+    // A relative XDG_CONFIG_HOME counts as unset, as XDG's rules say.
     const char* config = std::getenv("XDG_CONFIG_HOME");
     if (config && config[0] == '/')
         return std::string(config) + "/zanderwick/scope.conf";

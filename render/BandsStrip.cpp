@@ -25,14 +25,15 @@ PortRect inside(const PortRect& rect, const PortRect& strip, int32_t zoom)
     return {at.left - strip.left, at.top - strip.top, at.right - strip.left, at.bottom - strip.top};
 }
 
-// From the pixel of 0 to the value's, both included, along one axis.
-void spanOf(CValueScale& scale, float value, int32_t& from, int32_t& to)
+// From the pixel of 0 to the value's, both included, along one axis of
+// length pixels, kept inside it.
+void spanOf(CValueScale& scale, float value, int32_t length, int32_t& from, int32_t& to)
 {
     float zero = 0.0f;
     const int32_t a = toPixel(scale.toOutput(&zero));
     const int32_t b = toPixel(scale.toOutput(&value));
-    from = std::min(a, b);
-    to = std::max(a, b) + 1;
+    from = std::clamp(std::min(a, b), 0, length);
+    to = std::clamp(std::max(a, b) + 1, from, length);
 }
 
 const PortRect kNothing = {0, 0, 0, 0};
@@ -85,12 +86,9 @@ void CBandsStrip::setBands(const float* values)
         marks.barPixels[i] = 0;
         if (std::isnan(value))
             continue;
-        int32_t from = 0, to = 0;
-        spanOf(*meterScale, value, from, to);
         const PortRect& meter = meters[i];
-        const int32_t width = meter.right - meter.left;
-        from = std::clamp(from, 0, width);
-        to = std::clamp(to, from, width);
+        int32_t from = 0, to = 0;
+        spanOf(*meterScale, value, meter.right - meter.left, from, to);
         marks.bars[i] = {meter.left + from, meter.top, meter.left + to, meter.bottom};
         marks.barPixels[i] = pixelOf(correlationColor(value));
     }
@@ -109,9 +107,7 @@ void CBandsStrip::setHistory(const CCorrelationHistory& source)
         if (std::isnan(value))
             continue;
         int32_t from = 0, to = 0;
-        spanOf(*historyScale, value, from, to);
-        from = std::clamp(from, 0, height);
-        to = std::clamp(to, from, height);
+        spanOf(*historyScale, value, height, from, to);
         marks.spans[x] = {history.left + x, history.top + from, history.left + x + 1,
                           history.top + to};
         marks.spanPixels[x] = pixelOf(correlationColor(value));
