@@ -173,6 +173,19 @@ class ScopeUi : public ::testing::Test
         XFreeGC(display, gc);
         XSync(display, False);
     }
+    // What scope.conf holds.
+    std::string stored() const
+    {
+        std::ifstream in(config / "zanderwick" / "scope.conf");
+        return std::string{std::istreambuf_iterator<char>(in), {}};
+    }
+    // Opens the panel's menu and clicks the line at height y.
+    template <typename SomePanel> static void choose(SomePanel& panel, int y)
+    {
+        click(panel.window(), Button3, 60, 100);
+        panel.step();
+        click(panel.window(), Button1, 80, y);
+    }
     static void click(Window window, unsigned int button, int x, int y)
     {
         XEvent event = {};
@@ -207,6 +220,8 @@ struct Panel
         handle = d->instantiate(d, ZW_LV2_URI, "", write, this, &widget, features);
         idle = static_cast<const LV2UI_Idle_Interface*>(d->extension_data(LV2_UI__idleInterface));
         show = static_cast<const LV2UI_Show_Interface*>(d->extension_data(LV2_UI__showInterface));
+        uris = mapScopeUris(&plugin.map);
+        boolType = plugin.urid(LV2_ATOM__Bool);
     }
     ~Panel()
     {
@@ -402,11 +417,6 @@ TEST_F(ScopeUi, SwitchesMonoResetsTheRangeAndRemembersTheSizeChosen)
         }));
     EXPECT_EQ((std::pair<int, int>{330, 405}), panel.sizes.back());
     const fs::path file = config / "zanderwick" / "scope.conf";
-    auto stored = [&]
-    {
-        std::ifstream in(file);
-        return std::string{std::istreambuf_iterator<char>(in), {}};
-    };
     EXPECT_EQ("Zoom=150\n", stored());
 
     // The next panel opens at the size chosen; a host that cannot fit the
@@ -433,21 +443,13 @@ TEST_F(ScopeUi, SwitchesMonoResetsTheRangeAndRemembersTheSizeChosen)
     }
     std::ofstream(file) << "Colour=blue\nZoom=120\n";
     Panel kept(plugin, parent);
-    click(kept.window(), Button3, 60, 100);
-    kept.step();
-    click(kept.window(), Button1, 80, 150);
+    choose(kept, 150);
     EXPECT_TRUE(eventually([&] { return kept.step(), stored() == "Colour=blue\nZoom=200\n"; }))
         << stored();
 }
 
 TEST_F(ScopeUi, ShowsTheBandsAndTheHistoryAsTheEditorDoesOnceChosen)
 {
-    const fs::path file = config / "zanderwick" / "scope.conf";
-    auto stored = [&]
-    {
-        std::ifstream in(file);
-        return std::string{std::istreambuf_iterator<char>(in), {}};
-    };
     auto bandsAsked = [&](const Panel& panel)
     {
         const Panel::Written& last = panel.written.back();
@@ -462,12 +464,8 @@ TEST_F(ScopeUi, ShowsTheBandsAndTheHistoryAsTheEditorDoesOnceChosen)
     {
         Host plugin;
         Panel panel(plugin, parent);
-        panel.uris = mapScopeUris(&plugin.map);
-        panel.boolType = plugin.urid(LV2_ATOM__Bool);
         // The menu's fourth line, below the sizes.
-        click(panel.window(), Button3, 60, 100);
-        panel.step();
-        click(panel.window(), Button1, 80, 170);
+        choose(panel, 170);
         ASSERT_TRUE(eventually([&] { return panel.step(), panel.sizes.size() == 2; }));
         EXPECT_EQ((std::pair<int, int>{220, 318}), panel.sizes.back());
         EXPECT_EQ("Bands=1\n", stored());
@@ -481,8 +479,6 @@ TEST_F(ScopeUi, ShowsTheBandsAndTheHistoryAsTheEditorDoesOnceChosen)
     // the editor shows.
     Host plugin;
     Panel panel(plugin, parent);
-    panel.uris = mapScopeUris(&plugin.map);
-    panel.boolType = plugin.urid(LV2_ATOM__Bool);
     EXPECT_EQ((std::vector<std::pair<int, int>>{{220, 318}}), panel.sizes);
     ASSERT_FALSE(panel.written.empty());
     EXPECT_TRUE(bandsAsked(panel));
@@ -493,9 +489,7 @@ TEST_F(ScopeUi, ShowsTheBandsAndTheHistoryAsTheEditorDoesOnceChosen)
         << samePicture(pixelsOf(panel.window()), reference);
 
     // Chosen off, the strip goes and the plug-in hears of it.
-    click(panel.window(), Button3, 60, 100);
-    panel.step();
-    click(panel.window(), Button1, 80, 170);
+    choose(panel, 170);
     ASSERT_TRUE(eventually([&] { return panel.step(), panel.sizes.size() == 2; }));
     EXPECT_EQ((std::pair<int, int>{220, 270}), panel.sizes.back());
     EXPECT_EQ("Bands=0\n", stored());
