@@ -264,7 +264,9 @@ const CStereoKernels* avx2StereoKernels()
     return nullptr;
 }
 
-const CStereoKernels& bestStereoKernels()
+namespace
+{
+const CStereoKernels& findBestStereoKernels()
 {
     // ZW_STEREO_KERNELS=baseline measures or rules out the wider ones.
     const char* const wanted = std::getenv("ZW_STEREO_KERNELS");
@@ -272,4 +274,14 @@ const CStereoKernels& bestStereoKernels()
     if (!avx2 || (wanted && std::strcmp(wanted, "baseline") == 0))
         return baselineStereoKernels();
     return *avx2;
+}
+} // namespace
+
+const CStereoKernels& bestStereoKernels()
+{
+    // Looked up once: the band meters ask for every run of samples, on the
+    // audio thread, where reading the environment (which another thread of
+    // the host may be changing) has no place.
+    static const CStereoKernels& best = findBestStereoKernels();
+    return best;
 }

@@ -46,7 +46,7 @@ struct CStereoKernels
 };
 
 // The fastest set this processor runs, or the baseline where the environment
-// says ZW_STEREO_KERNELS=baseline. Asked for when an analyzer is made.
+// says ZW_STEREO_KERNELS=baseline (read once, on the first call).
 const CStereoKernels& bestStereoKernels();
 // For any processor.
 const CStereoKernels& baselineStereoKernels();
