@@ -18,12 +18,20 @@ constexpr float kHighCrossoverHz = 4000.0f;
 // also passes the upper crossover's all-pass, so the three bands add up to
 // an all-pass of the input: flat, with no dip at either crossover.
 //
-// Both channels and all branches run side by side in four-lane vectors:
-// per frame five vector sections, no calls, no branches.
+// Both channels and both sides of a crossover run side by side in four-lane
+// vectors: per frame five vector sections, no calls, no branches. Where the
+// processor has AVX2, two sections of a row run in one eight-lane vector,
+// the second a frame behind the first; both loops give the same results to
+// the bit.
 class CBandSplitter
 {
   public:
-    explicit CBandSplitter(float sampleRate = 44100.0f);
+    enum Loops
+    {
+        kWidestLoops,  // AVX2 where the processor runs it (see bestStereoKernels)
+        kBaselineLoops // SSE2 on any x86
+    };
+    explicit CBandSplitter(float sampleRate = 44100.0f, Loops loops = kWidestLoops);
 
     // A rate that is not positive and finite counts as 44.1 kHz; a crossover
     // at or above 0.45 of the rate sits at 0.45 of it. Starts over.
@@ -40,7 +48,6 @@ class CBandSplitter
 
     float sampleRate() const { return rate; }
 
-  private:
     // One second-order section in four lanes, transposed direct form II.
     struct Section
     {
@@ -57,6 +64,8 @@ class CBandSplitter
         kSections
     };
 
+  private:
     float rate;
+    bool wide;
     Section sections[kSections];
 };
