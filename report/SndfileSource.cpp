@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -100,6 +101,9 @@ class CBufferedFile
     CBufferedFile(const CBufferedFile&) = delete;
     CBufferedFile& operator=(const CBufferedFile&) = delete;
 
+    // The system's reason the last read failed; 0 while none has.
+    int failure() const { return lastError; }
+
     static SF_VIRTUAL_IO* calls()
     {
         static SF_VIRTUAL_IO io = made();
@@ -171,6 +175,8 @@ class CBufferedFile
         do
             got = ::pread(fd, to, static_cast<size_t>(count), static_cast<off_t>(at));
         while (got < 0 && errno == EINTR);
+        if (got < 0)
+            lastError = errno;
         return got;
     }
 
@@ -180,6 +186,7 @@ class CBufferedFile
     int64_t start = 0; // where in the file the buffer's bytes come from
     int64_t held = 0;
     int64_t position = 0;
+    int lastError = 0;
 };
 
 // Reads one or two channels: the caller refuses a file with more before
@@ -229,6 +236,8 @@ class CSndfileSource : public CAudioSource
     std::string readError() const override
     {
         // A file cut short (a download that stopped) reads as such with no error.
+        if (bytes && bytes->failure() != 0)
+            return std::strerror(bytes->failure());
         return sf_error(file) != SF_ERR_NO_ERROR ? sf_strerror(file)
                                                  : "the file ends before the length it states";
     }
