@@ -60,8 +60,8 @@ def bitmaps_at(percent):
         110: ("110_button_open.bmp", *button, 24),
         111: ("111_button_help.bmp", *button, 24),
         112: ("112_toolbar_background.bmp", z(670, percent), z(59, percent), 24),
-        113: ("113_help_german.bmp", 600, 1627, 8),
-        114: ("114_help_english.bmp", 600, 1625, 8),
+        113: ("113_help_german.bmp", 600, 1792, 8),
+        114: ("114_help_english.bmp", 600, 1790, 8),
         115: ("115_bands_background.bmp", *within(LAYOUT["kBandsPanelArea"], percent), 24),
     }
     if percent != 100:

@@ -71,6 +71,16 @@ ENGLISH = {
          "glows, the goniometer draws a vertical line, the pointer stands at +1 "
          "and the range bar stays empty. Click it again for stereo."),
 
+        ("h", "Size, bands and history"),
+        ("p",
+         "*Right-click* the panel for its menu. *100 %*, *150 %* and *200 %* set "
+         "its size. *Bands and history* adds a strip below it: three small meters "
+         "show the correlation below 250\u00a0Hz (*LOW*), up to 4\u00a0kHz (*MID*) "
+         "and above (*HIGH*) in the pointer's colours, so bass out of phase reads "
+         "red on LOW however green the pointer is; beside them the *history* shows "
+         "the pointer over the last 10 seconds, newest at the right. The program "
+         "keeps both choices for the next start."),
+
         ("h", "Credits"),
         ("p",
          "Click the Zanderwick logo at the bottom right to see the credits and the "
@@ -166,6 +176,17 @@ GERMAN = {
          "der Schalter leuchtet, zeichnet das Goniometer eine senkrechte Linie, der "
          "Zeiger steht auf +1 und der Bereichsbalken bleibt leer. Ein weiterer Klick "
          "schaltet zurück auf Stereo."),
+
+        ("h", "Größe, Bänder und Verlauf"),
+        ("p",
+         "*Ein Rechtsklick* auf die Anzeige öffnet ihr Menü. *100 %*, *150 %* und "
+         "*200 %* wählen die Größe. *Bands and history* fügt darunter einen Streifen "
+         "an: Drei kleine Anzeigen zeigen in den Farben des Zeigers die Korrelation "
+         "unter 250\u00a0Hz als *LOW*, bis 4\u00a0kHz als *MID* und darüber als *HIGH*; "
+         "gegenphasiger Bass steht so auf LOW im Roten, wie grün der Zeiger auch "
+         "ist. Daneben zeigt der *Verlauf* den Zeiger der letzten 10 Sekunden, den "
+         "neuesten rechts. Das Programm behält beide Einstellungen für den nächsten "
+         "Start."),
 
         ("h", "Mitwirkende"),
         ("p",

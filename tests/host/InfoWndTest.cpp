@@ -134,8 +134,8 @@ TEST_F(InfoWndTest, ScrollStepsStayWithinTheRange)
 
     scroll(SB_THUMBTRACK, 500);
     EXPECT_EQ(500, GetScrollPos(hwnd, SB_VERT));
-    EXPECT_EQ((1625 - 356) * 500 / 1000, help->PageOffset());
-    EXPECT_TRUE(shows(114, (1625 - 356) * 500 / 1000));
+    EXPECT_EQ((1790 - 356) * 500 / 1000, help->PageOffset());
+    EXPECT_TRUE(shows(114, (1790 - 356) * 500 / 1000));
 }
 
 TEST_F(InfoWndTest, FlagsSwitchTheLanguageOnlyWhileTheTopIsInView)
@@ -158,11 +158,11 @@ TEST_F(InfoWndTest, FlagsSwitchTheLanguageOnlyWhileTheTopIsInView)
     scroll(SB_THUMBTRACK, 0);
     click(515, 30);
     scroll(SB_THUMBTRACK, 1000);
-    EXPECT_TRUE(shows(113, 1627 - 356));
+    EXPECT_TRUE(shows(113, 1792 - 356));
     scroll(SB_THUMBTRACK, 0);
     click(437, 30);
     scroll(SB_THUMBTRACK, 1000);
-    EXPECT_TRUE(shows(114, 1625 - 356));
+    EXPECT_TRUE(shows(114, 1790 - 356));
 }
 
 TEST_F(InfoWndTest, ClosingForgetsItselfAndDoesNotQuit)
