@@ -149,8 +149,9 @@ ZW_LOOP void keep(const Running<WideLanes>& f, CBandSplitter::Section& first,
 
 // One frame through a section; every lane alike, whatever the width, so
 // both loops below round alike. The input's part of the next memory is
-// added first: the memory then waits for one multiply and one subtraction
-// per frame, not two of each, and the quieter terms meet first.
+// added to the old memory first: one frame's memory then waits for one
+// addition fewer on the last, and the two terms that nearly cancel at low
+// frequencies meet before the smaller third joins them.
 template <typename V> ZW_LOOP void step(Running<V>& f, const V& x, V& y)
 {
     y = f.b0 * x + f.s1;
