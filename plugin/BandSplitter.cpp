@@ -303,12 +303,6 @@ ZW_LOOP void splitFramesInPairs(CBandSplitter::Section* sections, const float* l
     out.midHigh(count - 1, midHigh);
 }
 
-void splitBaseline(CBandSplitter::Section* sections, const float* left, const float* right,
-                   int32_t count, const Outputs& out)
-{
-    splitFrames(sections, left, right, count, out);
-}
-
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define ZW_WIDE_SPLIT 1
 __attribute__((target("avx2"))) void splitWide(CBandSplitter::Section* sections,
@@ -379,7 +373,7 @@ void CBandSplitter::split(const float* left, const float* right, int32_t count,
         splitWide(sections, left, right, count, out);
     else
 #endif
-        splitBaseline(sections, left, right, count, out);
+        splitFrames(sections, left, right, count, out);
 
     // Any NaN or infinity in the memory makes the sum non-finite.
     float sum = 0.0f;
