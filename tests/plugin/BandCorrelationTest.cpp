@@ -49,6 +49,27 @@ void feed(CBandCorrelation& bands, const Tones& t, int length, Check check)
     }
 }
 
+// Room for every band of both channels, and pointers into it from a frame on.
+struct BandOutputs
+{
+    Samples parts[kBandCount][2];
+    float* at[kBandCount][2];
+
+    explicit BandOutputs(size_t frames)
+    {
+        for (auto& band : parts)
+            for (Samples& channel : band)
+                channel.assign(frames, 0.0f);
+    }
+    float* const (*from(size_t frame))[2]
+    {
+        for (int b = 0; b < kBandCount; ++b)
+            for (int ch = 0; ch < 2; ++ch)
+                at[b][ch] = parts[b][ch].data() + frame;
+        return at;
+    }
+};
+
 double rms(const Samples& s, size_t from)
 {
     double sum = 0.0;
@@ -90,13 +111,10 @@ TEST(BandCorrelation, BandsAddUpFlatAcrossBothCrossovers)
         Samples in(frames), sum(frames);
         for (int i = 0; i < frames; ++i)
             in[i] = static_cast<float>(std::sin(kTwoPi * hz * i / 44100.0));
-        Samples parts[kBandCount][2];
-        float* bands[kBandCount][2];
-        for (int b = 0; b < kBandCount; ++b)
-            for (int ch = 0; ch < 2; ++ch)
-                bands[b][ch] = (parts[b][ch] = Samples(frames)).data();
+        BandOutputs split(frames);
+        const auto& parts = split.parts;
         CBandSplitter splitter(44100.0f);
-        splitter.split(in.data(), in.data(), frames, bands);
+        splitter.split(in.data(), in.data(), frames, split.from(0));
         for (int i = 0; i < frames; ++i)
             sum[i] = parts[kBandLow][0][i] + parts[kBandMid][0][i] + parts[kBandHigh][0][i];
         // The last tenth of a second: whole periods of every tone.
@@ -187,33 +205,22 @@ TEST(BandCorrelation, WideAndBaselineLoopsSplitAlikeToTheBit)
         x += static_cast<float>((seed = seed * 1664525u + 1013904223u) >> 9) * 1e-8f - 0.04f;
     t.left[3000] = std::numeric_limits<float>::infinity();
     CBandSplitter wide(48000.0f), baseline(48000.0f, CBandSplitter::kBaselineLoops);
-    Samples parts[2][kBandCount][2];
-    float* bands[2][kBandCount][2];
-    for (int s = 0; s < 2; ++s)
-        for (int b = 0; b < kBandCount; ++b)
-            for (int ch = 0; ch < 2; ++ch)
-                bands[s][b][ch] = (parts[s][b][ch] = Samples(t.left.size())).data();
+    BandOutputs wideOut(t.left.size()), baselineOut(t.left.size());
     size_t at = 0;
-    for (const int run : {1, 2, 3, 1, 256, 7, 2, 1000, 5, 4000})
+    for (const int n : {1, 2, 3, 1, 256, 7, 2, 1000, 5, 4000})
     {
-        const int n = run;
-        float* wideAt[kBandCount][2];
-        float* baselineAt[kBandCount][2];
-        for (int b = 0; b < kBandCount; ++b)
-            for (int ch = 0; ch < 2; ++ch)
-            {
-                wideAt[b][ch] = bands[0][b][ch] + at;
-                baselineAt[b][ch] = bands[1][b][ch] + at;
-            }
-        wide.split(t.left.data() + at, t.right.data() + at, n, wideAt);
-        baseline.split(t.left.data() + at, t.right.data() + at, n, baselineAt);
+        wide.split(t.left.data() + at, t.right.data() + at, n, wideOut.from(at));
+        baseline.split(t.left.data() + at, t.right.data() + at, n, baselineOut.from(at));
         at += n;
     }
     ASSERT_EQ(at, t.left.size());
     for (int b = 0; b < kBandCount; ++b)
         for (int ch = 0; ch < 2; ++ch)
             for (size_t i = 0; i < at; ++i)
-                ASSERT_EQ(std::memcmp(&parts[0][b][ch][i], &parts[1][b][ch][i], sizeof(float)), 0)
-                    << "band " << b << " channel " << ch << " frame " << i << ": "
-                    << parts[0][b][ch][i] << " against " << parts[1][b][ch][i];
+            {
+                const float w = wideOut.parts[b][ch][i], s = baselineOut.parts[b][ch][i];
+                ASSERT_EQ(std::memcmp(&w, &s, sizeof(float)), 0)
+                    << "band " << b << " channel " << ch << " frame " << i << ": " << w
+                    << " against " << s;
+            }
 }
